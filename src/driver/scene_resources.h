@@ -1,0 +1,46 @@
+// Everything the scenes draw with: textures, the GLSL program, the models and their display lists.
+// createSceneResources() fills it once at start-up, then takes the timeline origin and starts the
+// soundtrack.
+#pragma once
+
+#include <cstdint>
+
+struct ObjModel;
+
+struct SceneResources {
+    // Texture objects; 0 when the file could not be loaded.
+    uint32_t texture1;       // "1.PNG", colour map
+    uint32_t texture1n;      // "1n.PNG", normal map paired with texture1
+    uint32_t texturePeitto;  // "peitto.PNG", the overlay
+    uint32_t textureOr;      // "or.PNG", colour map
+    uint32_t textureHr;      // "hr.PNG", colour map
+    uint32_t textureN;       // "n.PNG", normal map paired with textureOr and textureHr
+
+    uint32_t shaderProgram;     // 0 when a shader file is missing: the scenes draw fixed-function
+    int32_t colorMapLocation;   // sampler "colorMap", set to unit 0
+    int32_t normalMapLocation;  // sampler "normalMap", set to unit 1
+
+    // Models as read, and their display lists (0 when the model could not be opened).
+    ObjModel* model2;
+    ObjModel* model2b;
+    ObjModel* model2c;
+    ObjModel* model3;
+    ObjModel* model3c;
+    ObjModel* model4;
+    ObjModel* model4b;
+    ObjModel* model5;
+    uint32_t list2;
+    uint32_t list2b;
+    uint32_t list2c;
+    uint32_t list3;
+    uint32_t list3c;
+    uint32_t list4;
+    uint32_t list4b;
+    uint32_t list5;
+};
+
+// Written only by createSceneResources during start-up; read by the scenes and the overlay.
+extern SceneResources sceneResources;
+
+// Needs the window's context current, with the render state set.
+void createSceneResources();

@@ -1,0 +1,22 @@
+// The fixed 80-second timeline of four scenes. stepTimeline() once per pass measures t, advances
+// the scene counter and draws the scene whose window holds t.
+#pragma once
+
+constexpr double TIMELINE_END = 80.0;       // seconds; the first pass past it ends the run
+constexpr double COUNTER_RESET_SPAN = 0.1;  // seconds at a scene's start during which the counter is 0
+
+struct SceneWindow {
+    double start;  // seconds, exclusive
+    double end;    // seconds, exclusive
+    void (*draw)();
+};
+
+constexpr int SCENE_COUNT = 4;
+extern const SceneWindow sceneWindows[SCENE_COUNT];
+
+// Advances `counter` by one pass at elapsed time t (seconds), applies the scene resets, and returns
+// the index into sceneWindows of the scene to draw, or -1 for none. Pure: no clock, no drawing.
+int advanceTimeline(float* counter, double t);
+
+// Returns the elapsed time t of this pass, in seconds since demoClock.origin.
+double stepTimeline();

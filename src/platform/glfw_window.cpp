@@ -1,0 +1,72 @@
+#include <epoxy/gl.h>
+
+#include "platform/glfw_window.h"
+
+#include <GLFW/glfw3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "platform/platform.h"
+
+Platform platform = {};
+
+namespace {
+
+// The window opened by openDemoWindow; written there only.
+GLFWwindow* demoWindow = nullptr;
+
+double glfwNow() { return glfwGetTime(); }
+
+void threadSleep(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+// GLFW 3 does not process events inside the swap, so the events of the frame are handled here.
+void glfwSwapAndPoll() {
+    glfwSwapBuffers(demoWindow);
+    glfwPollEvents();
+}
+
+bool glfwEscapePressed() { return glfwGetKey(demoWindow, GLFW_KEY_ESCAPE) == GLFW_PRESS; }
+
+bool glfwWindowOpen() { return !glfwWindowShouldClose(demoWindow); }
+
+void glfwFrameSize(int* width, int* height) { glfwGetFramebufferSize(demoWindow, width, height); }
+
+void glfwShutdown() {
+    glfwTerminate();
+    demoWindow = nullptr;
+}
+
+void printGlfwError(const char* what) {
+    const char* reason = nullptr;
+    glfwGetError(&reason);
+    std::fprintf(stderr, "demo: %s: %s\n", what, reason ? reason : "unknown reason");
+}
+
+}  // namespace
+
+int openDemoWindow(const WindowRequest& request) {
+    if (!glfwInit()) {
+        printGlfwError("cannot initialise the window system");
+        glfwTerminate();
+        return 1;
+    }
+    glfwWindowHint(GLFW_SAMPLES, 4);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 0);
+    glfwWindowHint(GLFW_VISIBLE, request.visible ? GLFW_TRUE : GLFW_FALSE);
+    GLFWmonitor* monitor = request.fullscreen ? glfwGetPrimaryMonitor() : nullptr;
+    demoWindow = glfwCreateWindow(request.width, request.height, "demo", monitor, nullptr);
+    if (!demoWindow) {
+        printGlfwError("cannot open the window");
+        glfwTerminate();
+        return 1;
+    }
+    glfwMakeContextCurrent(demoWindow);
+    platform = Platform{glfwNow,          threadSleep,    glfwSwapAndPoll, glfwEscapePressed,
+                        glfwWindowOpen,   glfwFrameSize,  glfwShutdown};
+    return 0;
+}

@@ -1,0 +1,9 @@
+#include <epoxy/gl.h>
+
+#include "scenes/overlay.h"
+
+float fadeAlpha = 1.0f;
+
+void drawOverlayAndFade(double) {}
+void drawOverlay() {}
+void drawFadeQuad(FadeMode) {}

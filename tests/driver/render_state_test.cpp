@@ -1,0 +1,84 @@
+#include <epoxy/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "driver/render_state.h"
+#include "support/gl_context.h"
+
+namespace {
+
+void expectVector4(GLenum light, GLenum name, const float (&expected)[4]) {
+    GLfloat v[4] = {-9, -9, -9, -9};
+    if (light) glGetLightfv(light, name, v);
+    else glGetMaterialfv(GL_FRONT, name, v);
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(v[i], expected[i]) << "component " << i;
+}
+
+// The projection gluPerspective gives for a 65-degree field, the aspect, near 100 and far 10000.
+void expectPerspective(double aspect) {
+    GLfloat m[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    const double f = 1.0 / std::tan(65.0 * M_PI / 360.0);
+    EXPECT_NEAR(m[0], f / aspect, 1e-5);
+    EXPECT_NEAR(m[5], f, 1e-5);
+    EXPECT_NEAR(m[10], (10000.0 + 100.0) / (100.0 - 10000.0), 1e-5);
+    EXPECT_NEAR(m[14], 2.0 * 10000.0 * 100.0 / (100.0 - 10000.0), 1e-2);
+    EXPECT_FLOAT_EQ(m[11], -1.0f);
+    EXPECT_FLOAT_EQ(m[15], 0.0f);
+}
+
+TEST(RenderState, SharedStateMatchesTheTable) {
+    ASSERT_TRUE(requireGlContext());
+    setRenderState(1024, 600);
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 600);
+    expectPerspective(1024.0 / 600.0);
+
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_PROJECTION);
+
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    for (float c : clear) EXPECT_EQ(c, 1.0f);
+
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    GLint cull = 0, front = 0;
+    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
+    glGetIntegerv(GL_FRONT_FACE, &front);
+    EXPECT_EQ(cull, GL_BACK);
+    EXPECT_EQ(front, GL_CCW);
+
+    expectVector4(GL_LIGHT0, GL_POSITION, {0, 0, 0, 1});
+    expectVector4(GL_LIGHT0, GL_DIFFUSE, {1, 1, 1, 1});
+    expectVector4(GL_LIGHT0, GL_AMBIENT, {1, 1, 1, 1});
+    expectVector4(GL_LIGHT0, GL_SPECULAR, {1, 0.9f, 0.8f, 1});
+    expectVector4(0, GL_DIFFUSE, {1, 1, 1, 1});
+    expectVector4(0, GL_SPECULAR, {0.8f, 0.6f, 0.4f, 1});
+    GLfloat shininess = 0;
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
+    EXPECT_EQ(shininess, 120.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(RenderState, ReportedHeightOfZeroIsTakenAsOne) {
+    ASSERT_TRUE(requireGlContext());
+    setRenderState(1280, 0);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 1280);
+    EXPECT_EQ(viewport[3], 1);
+    expectPerspective(1280.0);
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "driver/demo_clock.h"
+#include "driver/timeline.h"
+#include "support/virtual_platform.h"
+
+namespace {
+
+// The scene drawn at t with a counter that is not in a reset window.
+int sceneAt(double t) {
+    float counter = 5.0f;
+    return advanceTimeline(&counter, t);
+}
+
+TEST(Timeline, DrawsEachSceneOnlyStrictlyInsideItsWindow) {
+    const double bounds[] = {0.0, 10.0, 30.0, 60.0, 80.0};
+    for (int scene = 0; scene < SCENE_COUNT; ++scene) {
+        const double start = bounds[scene];
+        const double end = bounds[scene + 1];
+        EXPECT_EQ(sceneAt(std::nextafter(start, 1e9)), scene) << "just after " << start;
+        EXPECT_EQ(sceneAt((start + end) / 2), scene);
+        EXPECT_EQ(sceneAt(std::nextafter(end, 0.0)), scene) << "just before " << end;
+        EXPECT_EQ(sceneAt(end), -1) << "exactly " << end;
+    }
+    EXPECT_EQ(sceneAt(0.0), -1);
+    EXPECT_EQ(sceneAt(-0.5), -1);
+    EXPECT_EQ(sceneAt(std::nextafter(80.0, 1e9)), -1);
+}
+
+TEST(Timeline, CounterIsZeroDuringTheFirstTenthOfEachSceneThenCountsOn) {
+    for (double start : {0.0, 10.0, 30.0, 60.0}) {
+        float counter = 417.0f;
+        advanceTimeline(&counter, start + 0.02);
+        EXPECT_EQ(counter, 0.0f) << start;
+        advanceTimeline(&counter, start + 0.09);
+        EXPECT_EQ(counter, 0.0f) << start;
+        // The first pass after the reset window draws with 1.
+        advanceTimeline(&counter, start + 0.1);
+        EXPECT_EQ(counter, 1.0f) << start;
+        advanceTimeline(&counter, start + 0.12);
+        EXPECT_EQ(counter, 2.0f) << start;
+    }
+    float counter = 7.0f;
+    advanceTimeline(&counter, 10.0);  // the bound itself is outside the reset window
+    EXPECT_EQ(counter, 8.0f);
+}
+
+TEST(Timeline, SlowStartDrawsTheFirstFrameWithTwo) {
+    float counter = 1.0f;  // the initial value
+    EXPECT_EQ(advanceTimeline(&counter, 0.15), 0);
+    EXPECT_EQ(counter, 2.0f);
+}
+
+TEST(Timeline, StallAcrossABoundaryKeepsTheCountOfThePreviousScene) {
+    float counter = 1.0f;
+    advanceTimeline(&counter, 0.05);
+    for (int pass = 0; pass < 500; ++pass) advanceTimeline(&counter, 1.0 + pass * 0.01);
+    ASSERT_EQ(counter, 500.0f);
+    EXPECT_EQ(advanceTimeline(&counter, 10.5), 1);  // no pass inside 10 < t < 10.1
+    EXPECT_EQ(counter, 501.0f);
+}
+
+TEST(Timeline, StepMeasuresFromTheOriginAndAdvancesTheSharedCounter) {
+    installVirtualPlatform();
+    demoClock.origin = 2.5f;
+    virtualPlatform.clock = 14.5;
+    EXPECT_DOUBLE_EQ(stepTimeline(), 12.0);
+    EXPECT_EQ(demoClock.sceneCounter, 2.0f);
+    virtualPlatform.clock = 12.55;  // t = 10.05, scene two's reset window
+    EXPECT_DOUBLE_EQ(stepTimeline(), 10.05);
+    EXPECT_EQ(demoClock.sceneCounter, 0.0f);
+}
+
+}  // namespace

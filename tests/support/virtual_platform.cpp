@@ -1,0 +1,44 @@
+#include "support/virtual_platform.h"
+
+#include "driver/demo_clock.h"
+#include "driver/pacer.h"
+#include "platform/platform.h"
+#include "scenes/overlay.h"
+
+VirtualPlatform virtualPlatform;
+
+namespace {
+
+double virtualNow() { return virtualPlatform.clock; }
+
+void virtualSleep(double seconds) {
+    virtualPlatform.sleeps.push_back(seconds);
+    virtualPlatform.clock += seconds;
+}
+
+void virtualSwap() {
+    ++virtualPlatform.swaps;
+    virtualPlatform.clock += virtualPlatform.passWork;
+    if (virtualPlatform.onSwap) virtualPlatform.onSwap(virtualPlatform.swaps);
+}
+
+bool virtualEscape() { return virtualPlatform.escape; }
+bool virtualWindowOpen() { return virtualPlatform.windowOpen; }
+
+void virtualFrameSize(int* width, int* height) {
+    *width = virtualPlatform.width;
+    *height = virtualPlatform.height;
+}
+
+void virtualTerminate() { ++virtualPlatform.terminations; }
+
+}  // namespace
+
+void installVirtualPlatform() {
+    virtualPlatform = VirtualPlatform{};
+    platform = Platform{virtualNow,        virtualSleep,     virtualSwap,     virtualEscape,
+                        virtualWindowOpen, virtualFrameSize, virtualTerminate};
+    framePacer = FramePacer{0.0};
+    demoClock = DemoClock{0.0f, 1.0f};
+    fadeAlpha = 1.0f;
+}
