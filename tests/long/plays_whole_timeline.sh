@@ -9,7 +9,8 @@ trap 'rm -rf "$work"' EXIT
 [ -d "$assets" ] && cp -r "$assets"/. "$work"/
 cd "$work"
 start=$(date +%s.%N)
-"$demo" >stdout.txt 2>stderr.txt
+# A new session has no controlling terminal, so the program keeps the streams given to it.
+setsid -w "$demo" >stdout.txt 2>stderr.txt
 status=$?
 elapsed=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
 reports=$(grep -c -E '^[0-9]+\.[0-9]{6} ms/frame$' stderr.txt)
