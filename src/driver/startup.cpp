@@ -8,8 +8,14 @@
 #include "platform/glfw_window.h"
 #include "platform/platform.h"
 
-int runDemo() {
-    if (openDemoWindow(DEMO_WINDOW) != 0) return 1;
+int runDemo() { return runDemoIn(DEMO_WINDOW, nullptr); }
+
+int runDemoIn(const WindowRequest& window, int (*adaptPlatform)()) {
+    if (openDemoWindow(window) != 0) return 1;
+    if (adaptPlatform && adaptPlatform() != 0) {
+        platform.terminate();
+        return 1;
+    }
     int width = 0;
     int height = 0;
     platform.frameSize(&width, &height);
