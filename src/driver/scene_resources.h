@@ -42,5 +42,13 @@ struct SceneResources {
 // Written only by createSceneResources during start-up; read by the scenes and the overlay.
 extern SceneResources sceneResources;
 
-// Needs the window's context current, with the render state set.
+// Needs the window's context current, with the render state set. Runs the steps below in order.
 void createSceneResources();
+
+// The steps, apart so that start-up can be timed step by step.
+void loadSceneTextures();   // the six textures, then 2D texturing on unit 0 for the overlay
+void buildSceneProgram();   // the GLSL program, left current
+void loadSceneModels();     // each model read and at once compiled, in order
+void setSceneFog();
+void connectSamplers();     // "colorMap" to unit 0, "normalMap" to unit 1
+void startTimelineAndSoundtrack();  // the origin, then the play command of a prepared soundtrack

@@ -1,0 +1,143 @@
+#include <epoxy/gl.h>
+
+#include "assets/shader_program.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/console.h"
+
+namespace {
+
+const char OPEN_ERROR[] = "Error opening shader.";
+constexpr long SHADER_MAX_BYTES = 16l * 1024 * 1024;  // far beyond any real shader text
+
+// Sets errno when the open file is not a regular file.
+bool isRegularFile(FILE* file) {
+    struct stat info = {};
+    if (fstat(fileno(file), &info) != 0) return false;
+    if (S_ISREG(info.st_mode)) return true;
+    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return false;
+}
+
+// The whole file, byte for byte, followed by one zero byte; null when it cannot be opened or
+// read, with errno saying why.
+char* readShaderText(const char* path) {
+    errno = 0;
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return nullptr;
+    char* text = nullptr;
+    long size = -1;
+    // A directory opens too, and reports a size of nonsense: only a regular file is read.
+    if (isRegularFile(file) && std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (size > SHADER_MAX_BYTES) errno = EFBIG;
+    if (size >= 0 && size <= SHADER_MAX_BYTES && std::fseek(file, 0, SEEK_SET) == 0) {
+        text = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
+    }
+    if (text) {
+        const size_t got = std::fread(text, 1, static_cast<size_t>(size), file);
+        // A file that shrank or failed part-way is cut at what arrived, never padded with
+        // whatever the allocation held.
+        text[got] = '\0';
+        if (std::ferror(file)) {
+            if (!errno) errno = EIO;
+            std::free(text);
+            text = nullptr;
+        }
+    }
+    std::fclose(file);
+    return text;
+}
+
+void warnUnreadable(const char* path, int error) {
+    std::fprintf(stderr, "demo: %s: cannot read the shader (%s); drawing without shaders\n", path,
+                 std::strerror(error ? error : EIO));
+}
+
+// Writes a log as plain text up to its zero byte: a "%" in it stays a "%", and no newline is
+// added, so a log that does not end in one runs on into what follows.
+void writeLog(const char* log, GLint length) {
+    std::fwrite(log, 1, strnlen(log, static_cast<size_t>(length)), stdout);
+}
+
+void printProgramLog(GLuint program) {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) return;
+    char* log = static_cast<char*>(std::calloc(static_cast<size_t>(length), 1));
+    if (!log) return;
+    glGetProgramInfoLog(program, length, nullptr, log);
+    writeLog(log, length);
+    std::free(log);
+}
+
+void sourceShader(GLuint shader, const char* text) {
+    // No length array: the text ends at its zero byte.
+    glShaderSource(shader, 1, &text, nullptr);
+}
+
+}  // namespace
+
+void printShaderLog(uint32_t shader) {
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) return;
+    char* log = static_cast<char*>(std::calloc(static_cast<size_t>(length), 1));
+    if (!log) return;
+    glGetShaderInfoLog(shader, length, nullptr, log);
+    writeLog(log, length);
+    std::free(log);
+}
+
+uint32_t buildShaderProgram() {
+    reopenStreamsOnConsole();
+
+    // Each file's message comes right after its own open, so that the fragment file's message,
+    // which has no newline, runs on into the warning naming it and not into the report lines.
+    char* vertexText = readShaderText(VERTEX_SHADER_FILE);
+    if (!vertexText) {
+        const int error = errno;
+        std::fputs(OPEN_ERROR, stdout);
+        std::fflush(stdout);  // keeps the order on a console that both streams share
+        warnUnreadable(VERTEX_SHADER_FILE, error);
+    }
+    char* fragmentText = readShaderText(FRAGMENT_SHADER_FILE);
+    if (!fragmentText) {
+        const int error = errno;
+        std::fputs(OPEN_ERROR, stderr);
+        warnUnreadable(FRAGMENT_SHADER_FILE, error);
+    }
+    // Without both texts there is nothing to compile; the scenes then draw with program 0.
+    if (!vertexText || !fragmentText) {
+        std::free(vertexText);
+        std::free(fragmentText);
+        std::fflush(stdout);
+        return 0;
+    }
+
+    // The fragment shader comes first at every step; only the texts decide which is which.
+    const GLuint fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
+    const GLuint vertexShader = glCreateShader(GL_VERTEX_SHADER);
+    sourceShader(fragmentShader, fragmentText);
+    sourceShader(vertexShader, vertexText);
+    std::free(fragmentText);
+    std::free(vertexText);
+    glCompileShader(fragmentShader);
+    glCompileShader(vertexShader);
+    printShaderLog(fragmentShader);
+    printShaderLog(vertexShader);
+
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, fragmentShader);
+    glAttachShader(program, vertexShader);
+    glLinkProgram(program);
+    glUseProgram(program);
+    printProgramLog(program);
+    std::fflush(stdout);
+    return program;
+}

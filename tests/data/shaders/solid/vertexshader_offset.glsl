@@ -1,0 +1,2 @@
+#version 120
+void main() { gl_Position = ftransform(); }

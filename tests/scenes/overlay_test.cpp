@@ -1,0 +1,146 @@
+#include <epoxy/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "driver/scene_resources.h"
+#include "scene_fixture.h"
+#include "scenes/overlay.h"
+
+namespace {
+
+GLint integer(GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+GLuint transparentTexture() {
+    const uint8_t clear[4] = {0, 0, 0, 0};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, clear);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    return texture;
+}
+
+// As a scene leaves it: its program current, unit 1 active, a colour that is not white.
+void enterAsAfterAScene() {
+    glUseProgram(sceneResources.shaderProgram);
+    glActiveTexture(GL_TEXTURE1);
+    glColor4f(0.2f, 0.3f, 0.4f, 0.5f);
+}
+
+void expectStateLeftForTheNextPass(const char* what) {
+    SCOPED_TRACE(what);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_EQ(integer(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
+    EXPECT_EQ(integer(GL_MODELVIEW_STACK_DEPTH), 1);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    for (GLfloat c : colour) EXPECT_EQ(c, 1.0f);
+    GLfloat density = 0.0f;
+    glGetFloatv(GL_FOG_DENSITY, &density);
+    EXPECT_EQ(density, 0.0038f) << "neither quad touches the fog";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(OverlayAndFade, BothQuadsLeaveTheStateTheScenesExpect) {
+    prepareSceneFixture();
+    enterAsAfterAScene();
+    drawOverlay();
+    expectStateLeftForTheNextPass("overlay");
+    EXPECT_EQ(integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
+    EXPECT_EQ(integer(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
+    for (FadeMode mode : {FADE_IN, FADE_OUT, FADE_NONE}) {
+        enterAsAfterAScene();
+        drawFadeQuad(mode);
+        expectStateLeftForTheNextPass("fade quad");
+    }
+}
+
+// The change drawOverlayAndFade(t) makes to an alpha of 0.5.
+float stepAt(double t) {
+    fadeAlpha = 0.5f;
+    drawOverlayAndFade(t);
+    return fadeAlpha;
+}
+
+TEST(OverlayAndFade, FadeScheduleStepsOnlyStrictlyInsideItsWindows) {
+    prepareSceneFixture();
+    struct Window {
+        double start, end;
+        int direction;  // -1 fade in, +1 fade out
+    };
+    const Window windows[] = {{0, 5, -1},   {5, 10, 1},   {10, 15, -1}, {25, 30, 1},
+                              {30, 35, -1}, {55, 60, 1},  {60, 65, -1}, {75, 80, 1}};
+    const float down = static_cast<float>(0.5 - 0.01);
+    const float up = static_cast<float>(0.5 + 0.01);
+    for (const Window& w : windows) {
+        const float expected = w.direction < 0 ? down : up;
+        EXPECT_EQ(stepAt(std::nextafter(w.start, 100.0)), expected) << "just after " << w.start;
+        EXPECT_EQ(stepAt((w.start + w.end) / 2), expected) << "inside " << w.start;
+        EXPECT_EQ(stepAt(std::nextafter(w.end, 0.0)), expected) << "just before " << w.end;
+        EXPECT_EQ(stepAt(w.start), 0.5f) << "exactly " << w.start;
+        EXPECT_EQ(stepAt(w.end), 0.5f) << "exactly " << w.end;
+    }
+    for (double t : {-1.0, 15.5, 20.0, 24.99, 35.01, 45.0, 54.9, 65.2, 70.0, 74.9, 80.5})
+        EXPECT_EQ(stepAt(t), 0.5f) << "between windows at " << t;
+}
+
+TEST(OverlayAndFade, AlphaStepsInDoubleIsStoredInSingleAndIsNeverClamped) {
+    prepareSceneFixture();
+    for (int pass = 0; pass < 94; ++pass) drawFadeQuad(FADE_IN);
+    // Single-precision arithmetic would give 0.0600006655 here.
+    EXPECT_EQ(fadeAlpha, 0.0600006618f);
+    for (int pass = 94; pass < 300; ++pass) drawFadeQuad(FADE_IN);
+    EXPECT_EQ(fadeAlpha, -1.99999774f);
+    drawFadeQuad(FADE_NONE);
+    EXPECT_EQ(fadeAlpha, -1.99999774f);
+    for (int pass = 0; pass < 300; ++pass) drawFadeQuad(FADE_OUT);
+    EXPECT_EQ(fadeAlpha, 1.0f);
+    for (int pass = 0; pass < 50; ++pass) drawFadeQuad(FADE_OUT);
+    EXPECT_NEAR(fadeAlpha, 1.5f, 1e-5);
+}
+
+// The fade quad alone over a black frame, with `alpha`, and the grey level it left at the centre.
+int fadeOverBlack(float alpha) {
+    prepareSceneFixture();
+    sceneResources.texturePeitto = transparentTexture();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    drawOverlay();  // sets the blend function the fade quad relies on, and draws nothing here
+    fadeAlpha = alpha;
+    drawFadeQuad(FADE_NONE);
+    uint8_t rgba[4] = {0, 0, 0, 0};
+    glReadPixels(VIEW_WIDTH / 2, VIEW_HEIGHT / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    EXPECT_EQ(rgba[0], rgba[2]) << "the fade quad is flat white";
+    return rgba[0];
+}
+
+TEST(OverlayAndFade, FadeQuadIsWhiteAtItsAlphaWhichOpenGLAloneClamps) {
+    EXPECT_NEAR(fadeOverBlack(0.5f), 128, 1);
+    EXPECT_EQ(fadeOverBlack(1.7f), 255);
+    EXPECT_EQ(fadeOverBlack(-2.0f), 0);
+    EXPECT_EQ(fadeOverBlack(0.009f), 0) << "at or below 0.01 the alpha test drops it";
+    EXPECT_NEAR(fadeOverBlack(0.02f), 5, 1);
+}
+
+TEST(OverlayAndFade, OverlayWithoutItsImageIsAnOpaqueWhiteQuad) {
+    prepareSceneFixture();
+    sceneResources.texturePeitto = 0;
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    drawOverlay();
+    EXPECT_EQ(findColour(Rgb{255, 255, 255}).count, VIEW_WIDTH * VIEW_HEIGHT);
+}
+
+}  // namespace
