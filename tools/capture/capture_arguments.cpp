@@ -1,0 +1,183 @@
+#include "capture_arguments.h"
+
+#include <cstring>
+
+#include "driver/timeline.h"
+
+namespace {
+
+constexpr int64_t MICROS_PER_SECOND = 1000000;
+constexpr int MAX_FRACTION_DIGITS = 6;
+
+const char* const USAGE =
+    "usage: capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] (--png DIR | --video FILE)\n"
+    "\n"
+    "Renders the presentation offline, frame by frame, from the asset files in the working\n"
+    "directory, on a clock that moves exactly 1/N seconds a frame, so any machine renders the\n"
+    "same frames however slow it is.\n"
+    "\n"
+    "  --from SECONDS  start after this time (default 0)\n"
+    "  --to SECONDS    end at this time, at most 80 (default 80)\n"
+    "  --fps N         frames a second (default 60); frame k shows the time (k + 1) / N\n"
+    "  --size WxH      frame size in pixels (default 1280x720)\n"
+    "  --png DIR       write frame_000000.png, frame_000001.png ... into DIR, numbered by k\n"
+    "  --video FILE    encode with ffmpeg, with the soundtrack ms.mp3 from the time of the first\n"
+    "                  frame: H.264 and AAC in .mp4 and .mov, H.264 and FLAC in .mkv\n"
+    "  --help          print this and exit\n";
+
+const char* const VIDEO_EXTENSIONS[] = {".mp4", ".mkv", ".mov"};
+
+struct PendingRange {
+    const char* fromText;  // as given, for messages
+    const char* toText;
+    const char* sizeText;
+    int64_t fromMicros;
+    int64_t toMicros;
+};
+
+int reject(const char* option, const char* value, const char* problem) {
+    if (!option)
+        std::fprintf(stderr, "capture: %s\n", problem);
+    else if (value)
+        std::fprintf(stderr, "capture: %s %s: %s\n", option, value, problem);
+    else
+        std::fprintf(stderr, "capture: %s: %s\n", option, problem);
+    return 2;
+}
+
+// A whole number of 1 to `limit` digits' worth, with nothing after it but `end`.
+bool parseBoundedInt(const char* text, char end, int limit, int* value, const char** rest) {
+    int64_t n = 0;
+    const char* p = text;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        n = n * 10 + (*p - '0');
+        if (n > limit) return false;
+    }
+    if (p == text || *p != end) return false;
+    *value = static_cast<int>(n);
+    if (rest) *rest = p;
+    return true;
+}
+
+// Seconds as a plain decimal ("12", "9.99"), kept as whole microseconds so that frame bounds
+// come out exact instead of through binary fractions.
+bool parseMicros(const char* text, int64_t* micros) {
+    int64_t whole = 0;
+    const char* p = text;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        whole = whole * 10 + (*p - '0');
+        if (whole > 1000000) return false;
+    }
+    if (p == text) return false;
+    int64_t fraction = 0;
+    int digits = 0;
+    if (*p == '.') {
+        for (++p; *p >= '0' && *p <= '9'; ++p) {
+            if (++digits > MAX_FRACTION_DIGITS) return false;
+            fraction = fraction * 10 + (*p - '0');
+        }
+        if (digits == 0) return false;
+    }
+    if (*p != '\0') return false;
+    for (; digits < MAX_FRACTION_DIGITS; ++digits) fraction *= 10;
+    *micros = whole * MICROS_PER_SECOND + fraction;
+    return true;
+}
+
+// Index of the first frame after `micros`: frame k lies at (k + 1) / fps, so it is the count of
+// frame times up to and including `micros`.
+int64_t framesUpTo(int64_t micros, int fps) { return micros * fps / MICROS_PER_SECOND; }
+
+bool hasVideoExtension(const char* path) {
+    const char* dot = std::strrchr(path, '.');
+    const char* slash = std::strrchr(path, '/');
+    if (!dot || (slash && slash > dot)) return false;
+    for (const char* extension : VIDEO_EXTENSIONS)
+        if (std::strcmp(dot, extension) == 0) return true;
+    return false;
+}
+
+int setOutput(CaptureArguments* arguments, CaptureOutput output, const char* option, const char* value) {
+    if (arguments->output != OUTPUT_NONE) return reject(option, value, "give only one of --png and --video");
+    if (value[0] == '\0') return reject(option, nullptr, "the path is empty");
+    arguments->output = output;
+    arguments->path = value;
+    return 0;
+}
+
+int takeSize(CaptureArguments* arguments, const char* value) {
+    const char* rest = nullptr;
+    const bool good = parseBoundedInt(value, 'x', MAX_CAPTURE_SIDE, &arguments->width, &rest) &&
+                      parseBoundedInt(rest + 1, '\0', MAX_CAPTURE_SIDE, &arguments->height, nullptr) &&
+                      arguments->width >= 1 && arguments->height >= 1;
+    if (!good) return reject("--size", value, "not a size like 1280x720, each side 1 to 8192");
+    return 0;
+}
+
+// One option and its value; `value` is null when the line ends after the option.
+int takeOption(CaptureArguments* arguments, PendingRange* range, const char* option, const char* value) {
+    const char* const names[] = {"--from", "--to", "--fps", "--size", "--png", "--video"};
+    bool known = false;
+    for (const char* name : names) known = known || std::strcmp(option, name) == 0;
+    if (!known) return reject(option, nullptr, "unknown option (try --help)");
+    if (!value) return reject(option, nullptr, "needs a value");
+
+    if (std::strcmp(option, "--from") == 0 || std::strcmp(option, "--to") == 0) {
+        const bool from = option[2] == 'f';
+        if (!parseMicros(value, from ? &range->fromMicros : &range->toMicros))
+            return reject(option, value, "not a number of seconds like 12 or 9.99");
+        (from ? range->fromText : range->toText) = value;
+        return 0;
+    }
+    if (std::strcmp(option, "--fps") == 0) {
+        if (!parseBoundedInt(value, '\0', MAX_CAPTURE_FPS, &arguments->fps, nullptr) || arguments->fps < 1)
+            return reject(option, value, "not a whole number of frames a second from 1 to 1000");
+        return 0;
+    }
+    if (std::strcmp(option, "--size") == 0) {
+        range->sizeText = value;
+        return takeSize(arguments, value);
+    }
+    return setOutput(arguments, std::strcmp(option, "--png") == 0 ? OUTPUT_PNG : OUTPUT_VIDEO, option, value);
+}
+
+// The checks that need the whole line.
+int checkWholeLine(CaptureArguments* arguments, const PendingRange& range) {
+    if (arguments->output == OUTPUT_NONE)
+        return reject(nullptr, nullptr, "give --png DIR or --video FILE (try --help)");
+    if (range.toMicros > static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND)
+        return reject("--to", range.toText, "past the end of the timeline, 80 seconds");
+    if (range.fromMicros >= range.toMicros) return reject("--from", range.fromText, "not before --to");
+    arguments->firstFrame = framesUpTo(range.fromMicros, arguments->fps);
+    arguments->endFrame = framesUpTo(range.toMicros, arguments->fps);
+    if (arguments->firstFrame == arguments->endFrame)
+        return reject("--from", range.fromText, "no frame falls between --from and --to at this rate");
+    if (arguments->output != OUTPUT_VIDEO) return 0;
+    if (!hasVideoExtension(arguments->path))
+        return reject("--video", arguments->path, "the name must end in .mp4, .mkv or .mov");
+    if (arguments->width % 2 != 0 || arguments->height % 2 != 0)
+        return reject("--size", range.sizeText, "a video needs an even width and height");
+    return 0;
+}
+
+}  // namespace
+
+int parseCaptureArguments(int argc, char** argv, CaptureArguments* arguments) {
+    *arguments = CaptureArguments{0, 0, 60, 1280, 720, OUTPUT_NONE, nullptr, false};
+    PendingRange range = {"0", "80", "1280x720", 0, static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND};
+    for (int i = 1; i < argc; i += 2) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            arguments->help = true;
+            return 0;
+        }
+        const int result = takeOption(arguments, &range, argv[i], i + 1 < argc ? argv[i + 1] : nullptr);
+        if (result != 0) return result;
+    }
+    return checkWholeLine(arguments, range);
+}
+
+int64_t capturedFrameCount(const CaptureArguments& arguments) {
+    return arguments.endFrame - arguments.firstFrame;
+}
+
+void printCaptureUsage(FILE* stream) { std::fputs(USAGE, stream); }

@@ -1,0 +1,37 @@
+// One capture run: the demo's own start-up and frame loop, driven frame by frame through the
+// platform record. Fill `arguments`, openCaptureOutput(), runDemoIn(..., adaptPlatformForCapture), finishCapture().
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "capture_arguments.h"
+#include "offscreen_target.h"
+#include "platform/platform.h"
+#include "progress_line.h"
+#include "video_pipe.h"
+
+struct CaptureSession {
+    CaptureArguments arguments;
+    VideoPipe video;              // when the output is a video
+    OffscreenTarget target;       // every pass draws here
+    std::vector<uint8_t> frame;   // the frame read back: RGB, top row first
+    ProgressLine progress;
+    Platform windowPlatform;      // the window system's own services, for the swap and window state
+    int64_t lastPresentedFrame;   // frame index of the last pass presented, -1 before the first
+    int64_t framesWritten;
+    bool failed;                  // a frame could not be written: the loop is ended, the run fails
+};
+
+// Written by main (the arguments) and by the capture's platform services during the run.
+extern CaptureSession captureSession;
+
+// Creates the PNG directory or starts ffmpeg. 0, or 1 with a line on stderr.
+int openCaptureOutput();
+
+// The hook for runDemoIn: once the window is open, points the platform's clock, sleep, swap,
+// window state and frame size at the capture, and the drawing at the offscreen target.
+int adaptPlatformForCapture();
+
+// After the run: finishes the output and prints the summary. Returns the exit status.
+int finishCapture(int runStatus);

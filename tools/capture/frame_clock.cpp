@@ -1,0 +1,13 @@
+#include "frame_clock.h"
+
+FrameClock frameClock = {60, 0};
+
+double frameClockSeconds(int64_t passes, int fps) {
+    return static_cast<double>(passes) / static_cast<double>(fps);
+}
+
+void resetFrameClock(int fps) { frameClock = FrameClock{fps, 0}; }
+
+double frameClockNow() { return frameClockSeconds(frameClock.passes, frameClock.fps); }
+
+void advanceFrameClock() { ++frameClock.passes; }
