@@ -3,6 +3,9 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 
 namespace {
@@ -18,6 +21,34 @@ struct Soundtrack {
 };
 Soundtrack soundtrack = {nullptr, nullptr};
 
+// Audio back-ends (ALSA's library above all) print their own diagnostics on stderr while they look
+// for a device; with none to be had that is a screenful. For as long as the device is being
+// opened stderr points at /dev/null, and the one warning line afterwards says what matters.
+struct MutedStderr {
+    int saved;  // the real stderr, -1 when it could not be set aside
+};
+
+MutedStderr muteStderr() {
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    if (null >= 0) close(null);
+    return MutedStderr{saved};
+}
+
+void restoreStderr(MutedStderr muted) {
+    if (muted.saved < 0) return;
+    dup2(muted.saved, STDERR_FILENO);
+    close(muted.saved);
+}
+
+int openAudioDevice() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 1;
+    if (Mix_OpenAudio(SAMPLE_RATE, MIX_DEFAULT_FORMAT, CHANNELS, CHUNK_SAMPLES) != 0) return 2;
+    return 0;
+}
+
 int warnSilent(const char* path, const char* what) {
     std::fprintf(stderr, "demo: %s: %s (%s); playing without sound\n", path, what, SDL_GetError());
     return 1;
@@ -29,10 +60,11 @@ int prepareSoundtrack(const char* path) {
     // SDL's audio brings in its event subsystem, which would otherwise catch SIGINT and SIGTERM
     // and queue them as events that nobody reads: Ctrl-C would no longer stop the presentation.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return warnSilent(path, "no audio");
-    if (Mix_OpenAudio(SAMPLE_RATE, MIX_DEFAULT_FORMAT, CHANNELS, CHUNK_SAMPLES) != 0) {
-        return warnSilent(path, "cannot open the audio device");
-    }
+    const MutedStderr muted = muteStderr();
+    const int device = openAudioDevice();
+    restoreStderr(muted);
+    if (device == 1) return warnSilent(path, "no audio");
+    if (device == 2) return warnSilent(path, "cannot open the audio device");
     Mix_Music* music = Mix_LoadMUS(path);
     if (!music) {
         warnSilent(path, "cannot play the soundtrack");

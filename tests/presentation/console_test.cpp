@@ -1,43 +1,14 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "child_output.h"
 #include "platform/console.h"
 
 namespace {
-
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-// Runs `body` in a child whose stdout and stderr go to a file, and returns what the file got.
-std::string outputOfChild(void (*body)()) {
-    char path[] = "/tmp/console_test_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) return "mkstemp failed";
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(fd, STDOUT_FILENO);
-        dup2(fd, STDERR_FILENO);
-        body();
-        std::fflush(nullptr);
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    close(fd);
-    const std::string text = fileBytes(path);
-    std::remove(path);
-    return text;
-}
 
 const char CONSOLE_FILE[] = "/tmp/console_test_device";
 

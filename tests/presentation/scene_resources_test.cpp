@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "child_output.h"
 #include "driver/demo_clock.h"
 #include "driver/render_state.h"
 #include "driver/scene_resources.h"
@@ -149,6 +150,19 @@ TEST(Soundtrack, MissingFileIsNamedOnceAndPlayingThenDoesNothing) {
     const std::vector<std::string> err = lines(testing::internal::GetCapturedStderr());
     ASSERT_EQ(err.size(), 1u);
     EXPECT_EQ(err[0].rfind("demo: /nonexistent/ms.mp3: ", 0), 0u) << err[0];
+}
+
+TEST(Soundtrack, AudioBackEndChatterNeverReachesStderr) {
+    // ALSA without a sound card prints a screenful while SDL probes it; with one, nothing at all.
+    const std::string err = outputOfChild([] {
+        setenv("SDL_AUDIODRIVER", "alsa", 1);
+        prepareSoundtrack((ASSETS / "ms.mp3").c_str());
+    });
+    const std::vector<std::string> got = lines(err);
+    ASSERT_LE(got.size(), 1u) << err;
+    if (!got.empty()) {
+        EXPECT_EQ(got[0].rfind("demo: " + (ASSETS / "ms.mp3").string() + ": ", 0), 0u) << err;
+    }
 }
 
 TEST(Soundtrack, PlayingLeavesCtrlCToStopTheProgram) {
