@@ -1,0 +1,12 @@
+// assetgen OUTDIR: writes the presentation's default asset pack into OUTDIR.
+#include <cstdio>
+
+#include "asset_pack.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: assetgen OUTDIR\n");
+        return 2;
+    }
+    return writeAssetPack(argv[1]);
+}
