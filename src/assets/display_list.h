@@ -1,8 +1,14 @@
 // Compiles a loaded model into one OpenGL display list of triangles; needs a current context.
+// sceneResources.list2 = compileModelList(sceneResources.model2);
 #pragma once
 
 #include <cstdint>
 
 #include "assets/obj_model.h"
 
+// One list holding one GL_TRIANGLES block: normal, texture coordinate and position for every
+// corner in stored order. A triangle with a position index outside the model's positions is left
+// out; a corner whose normal index is outside the normals gets the triangle's face normal, one
+// whose texture index is outside the coordinates gets (0, 0). Returns the list name; 0 for a null
+// model (without touching any GL state) or when no list name can be had.
 uint32_t compileModelList(const ObjModel* model);

@@ -1,3 +1,616 @@
 #include "assets/obj_reader.h"
 
-int loadObjModel(ObjModel**, const char*) { return 2; }
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "assets/mtl_reader.h"
+#include "assets/text_scan.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The reader makes one pass over the text. Each line is seen by the three readers of the first
+// design (vertex-like lines in pieces of 99 characters, faces in pieces of 499, the library name
+// in pieces of 255), each cutting the line at its own length. Lines of the common shapes
+// ("v x y z", "f a/b/c ...") take a fast path that accepts only lines it reads exactly as the
+// general path would, and hands every other line to the general path.
+
+namespace {
+
+// One of the model's float arrays while it grows.
+struct Records {
+    float** data;
+    int32_t* count;
+    int32_t capacity;  // records
+    int width;         // floats per record
+};
+
+// The polygon being read, which may run over continuation pieces.
+struct Polygon {
+    int64_t cornerCount;
+    int32_t first[3];     // corner 0: vertex, normal, texture-coordinate index
+    int32_t previous[3];  // the latest corner
+    int32_t hasNormals;   // set from the latest corner, so at the end from the last one
+    int32_t hasTexCoords;
+    int32_t firstFace;     // its first triangle record
+    int32_t vertexBase;    // records read before the face, from which negative numbers count back
+    int32_t normalBase;
+    int32_t texCoordBase;
+};
+
+// The state of one parse; it lives on parseObjModel's stack.
+struct ObjParse {
+    ObjModel* model;
+    const char* end;
+    const char* lineStart;  // the line being read
+    const ObjLibrarySource* libraries;
+    Records vertices;
+    Records texCoords;
+    Records normals;
+    int32_t faceCapacity;
+    int32_t currentMaterial;
+    bool continuing;      // the latest face piece ended with a backslash
+    bool librarySettled;  // the first "mtllib " piece has been read, or there is none
+    bool outOfMemory;
+    Polygon polygon;
+};
+
+inline bool isFaceSeparator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Grows a heap array to hold `needed` elements, doubling; false when memory runs out. Large
+// blocks grow by remapping, so pages beyond the count are never touched.
+bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed) {
+    if (needed <= *capacity) return true;
+    if (needed > INT32_MAX) return false;
+    const int64_t grown = std::min<int64_t>(INT32_MAX, std::max<int64_t>(needed, std::max<int64_t>(1024, int64_t{*capacity} * 2)));
+    void* block = std::realloc(*data, static_cast<size_t>(grown) * elementSize);
+    if (!block) return false;
+    *data = block;
+    *capacity = static_cast<int32_t>(grown);
+    return true;
+}
+
+float* appendRecord(ObjParse* parse, Records* records) {
+    void* data = *records->data;
+    const size_t size = sizeof(float) * static_cast<size_t>(records->width);
+    if (!reserve(&data, &records->capacity, size, int64_t{*records->count} + 1)) {
+        parse->outOfMemory = true;
+        return nullptr;
+    }
+    *records->data = static_cast<float*>(data);
+    return *records->data + static_cast<size_t>((*records->count)++) * static_cast<size_t>(records->width);
+}
+
+// Gives an array exactly its count of records, none when it is empty.
+template <typename T>
+void trimArray(T** data, size_t count) {
+    if (count == 0) {
+        std::free(*data);
+        *data = nullptr;
+    } else if (void* block = std::realloc(*data, sizeof(T) * count)) {
+        *data = static_cast<T*>(block);
+    }
+}
+
+void freeModel(ObjModel* model) {
+    std::free(model->faces);
+    std::free(model->vertices);
+    std::free(model->texCoords);
+    std::free(model->normals);
+    std::free(model->materials);
+    std::free(model);
+}
+
+// ---- the material library ------------------------------------------------------------------
+
+void readLibrary(ObjParse* parse, const char* first, const char* last) {
+    parse->librarySettled = true;
+    ObjModel* model = parse->model;
+    scanWord(first + 6, last, model->materialLibrary, sizeof model->materialLibrary);
+    const ObjLibrarySource* source = parse->libraries;
+    AssetFile file;
+    if (!source || !source->open(source->context, model->materialLibrary, &file)) return;
+    if (!parseMaterialLibrary(model, file.text, file.length)) parse->outOfMemory = true;
+    source->close(source->context, &file);
+}
+
+// A "usemtl " line needs the library before the pass has reached its "mtllib " line: the first
+// such piece is then searched for from the current line on (earlier lines have none).
+void settleLibrary(ObjParse* parse) {
+    if (parse->librarySettled) return;
+    parse->librarySettled = true;
+    const char* from = parse->lineStart;
+    for (const char* p = from; p < parse->end;) {
+        const char* hit = static_cast<const char*>(memmem(p, static_cast<size_t>(parse->end - p), "mtllib ", 7));
+        if (!hit) return;
+        const char* lineFeed = static_cast<const char*>(memrchr(from, '\n', static_cast<size_t>(hit - from)));
+        TextLine line;
+        nextTextLine(&line, lineFeed ? lineFeed + 1 : from, parse->end);
+        const size_t offset = static_cast<size_t>(hit - line.start);
+        if (offset % LIBRARY_PIECE == 0) {
+            const char* first;
+            const char* last;
+            textPiece(line, offset, LIBRARY_PIECE, &first, &last);
+            readLibrary(parse, first, last);
+            return;
+        }
+        p = hit + 1;
+    }
+}
+
+void switchMaterial(ObjParse* parse, const char* first, const char* last) {
+    char name[FACE_PIECE + 1] = "";  // a "usemtl " without a name looks for the empty name
+    scanWord(first, last, name, sizeof name);
+    settleLibrary(parse);
+    parse->currentMaterial = findMaterial(parse->model, name);
+}
+
+// ---- faces ---------------------------------------------------------------------------------
+
+// A 1-based number as written (negative: counted back from `before` records) as a 0-based
+// index; -1 when absent. The result may lie outside the array: the compiler tests it.
+inline int32_t resolveIndex(int32_t number, int32_t before) {
+    if (number > 0) return number - 1;
+    return number < 0 ? before + number : -1;
+}
+
+void startPolygon(ObjParse* parse) {
+    const ObjModel* model = parse->model;
+    parse->polygon = {};
+    parse->polygon.firstFace = model->faceCount;
+    parse->polygon.vertexBase = model->vertexCount;
+    parse->polygon.normalBase = model->normalCount;
+    parse->polygon.texCoordBase = model->texCoordCount;
+}
+
+// Room for `count` more triangle records; null when memory runs out.
+ObjFace* appendFaces(ObjParse* parse, int64_t count) {
+    ObjModel* model = parse->model;
+    void* faces = model->faces;
+    if (!reserve(&faces, &parse->faceCapacity, sizeof(ObjFace), model->faceCount + count)) {
+        parse->outOfMemory = true;
+        return nullptr;
+    }
+    model->faces = static_cast<ObjFace*>(faces);
+    ObjFace* first = model->faces + model->faceCount;
+    model->faceCount += static_cast<int32_t>(count);
+    return first;
+}
+
+inline void writeTriangle(ObjFace* face, const int32_t (&a)[3], const int32_t (&b)[3],
+                          const int32_t (&c)[3], int32_t material, const int32_t (&last)[3]) {
+    *face = ObjFace{3,
+                    {a[0], b[0], c[0]},
+                    {a[1], b[1], c[1]},
+                    {a[2], b[2], c[2]},
+                    material,
+                    last[1] >= 0,
+                    last[2] >= 0};
+}
+
+// Corner k >= 2 closes the fan triangle (0, k - 1, k).
+void addCorner(ObjParse* parse, int32_t vertexNumber, int32_t normalNumber, int32_t texCoordNumber) {
+    Polygon& polygon = parse->polygon;
+    const int32_t corner[3] = {resolveIndex(vertexNumber, polygon.vertexBase),
+                               resolveIndex(normalNumber, polygon.normalBase),
+                               resolveIndex(texCoordNumber, polygon.texCoordBase)};
+    polygon.hasNormals = corner[1] >= 0;
+    polygon.hasTexCoords = corner[2] >= 0;
+    if (polygon.cornerCount == 0) {
+        std::memcpy(polygon.first, corner, sizeof corner);
+    } else if (polygon.cornerCount >= 2) {
+        if (ObjFace* face = appendFaces(parse, 1))
+            writeTriangle(face, polygon.first, polygon.previous, corner, parse->currentMaterial, corner);
+    }
+    std::memcpy(polygon.previous, corner, sizeof corner);
+    ++polygon.cornerCount;
+}
+
+// All triangles of a polygon carry the flags of its last corner; the last one already does.
+void finishPolygon(ObjParse* parse) {
+    const Polygon& polygon = parse->polygon;
+    ObjModel* model = parse->model;
+    for (int32_t i = polygon.firstFace; i + 1 < model->faceCount; ++i) {
+        model->faces[i].hasNormals = polygon.hasNormals;
+        model->faces[i].hasTexCoords = polygon.hasTexCoords;
+    }
+    parse->continuing = false;
+}
+
+// Reads the corner tokens of [p, last); true when a backslash continues the polygon on the next
+// piece (what follows the backslash's token is dropped).
+bool readCorners(ObjParse* parse, const char* p, const char* last) {
+    for (;;) {
+        while (p < last && isFaceSeparator(*p)) ++p;
+        if (p == last) return false;
+        const char* token = p;
+        while (p < last && !isFaceSeparator(*p)) ++p;
+        ObjCorner corner;
+        const bool continues = parseFaceCorner(token, static_cast<size_t>(p - token), &corner);
+        if (corner.hasVertexNumber)
+            addCorner(parse, corner.vertexNumber, corner.normalNumber, corner.texCoordNumber);
+        if (continues) return true;
+    }
+}
+
+void readPolygonPiece(ObjParse* parse, const char* first, const char* last) {
+    parse->continuing = readCorners(parse, first, last);
+    if (!parse->continuing) finishPolygon(parse);
+}
+
+void readFacePiece(ObjParse* parse, const char* first, const char* last) {
+    if (parse->continuing) {
+        readPolygonPiece(parse, first, last);
+    } else if (startsWith(first, last, "usemtl ", 7)) {
+        switchMaterial(parse, first + 6, last);
+    } else if (first < last && *first == 'f') {
+        startPolygon(parse);
+        readPolygonPiece(parse, first + std::min<ptrdiff_t>(2, last - first), last);
+    }
+}
+
+// ---- vertices, texture coordinates, normals ------------------------------------------------
+
+// Tokens at blanks only (tabs belong to tokens); the first is the keyword; a missing value is 0.
+void readFloatPiece(ObjParse* parse, Records* records, const char* first, const char* last) {
+    float* record = appendRecord(parse, records);
+    if (!record) return;
+    const char* p = first;
+    while (p < last && *p != ' ') ++p;
+    for (int i = 0; i < records->width; ++i) {
+        while (p < last && *p == ' ') ++p;
+        const char* token = p;
+        while (p < last && *p != ' ') ++p;
+        double value;
+        scanAtof(token, p, &value);
+        record[i] = static_cast<float>(value);
+    }
+}
+
+void readVertexPiece(ObjParse* parse, const char* first, const char* last) {
+    if (last - first < 2 || first[0] != 'v') return;
+    if (first[1] == ' ') readFloatPiece(parse, &parse->vertices, first, last);
+    else if (first[1] == 't') readFloatPiece(parse, &parse->texCoords, first, last);
+    else if (first[1] == 'n') readFloatPiece(parse, &parse->normals, first, last);
+}
+
+// ---- the general path ----------------------------------------------------------------------
+
+// The pieces of the three readers are taken in order of position, so that a face counts back
+// only over records whose pieces begin before it.
+void readLine(ObjParse* parse, const TextLine& line) {
+    size_t face = 0, vertex = 0, library = 0;
+    for (;;) {
+        const size_t f = face < line.length ? face : SIZE_MAX;
+        const size_t v = vertex < line.length ? vertex : SIZE_MAX;
+        const size_t l = library < line.length && !parse->librarySettled ? library : SIZE_MAX;
+        const size_t next = std::min({f, v, l});
+        if (next == SIZE_MAX) return;
+        const char* first;
+        const char* last;
+        if (next == f) {
+            textPiece(line, f, FACE_PIECE, &first, &last);
+            readFacePiece(parse, first, last);
+            face += FACE_PIECE;
+        } else if (next == v) {
+            textPiece(line, v, VERTEX_PIECE, &first, &last);
+            readVertexPiece(parse, first, last);
+            vertex += VERTEX_PIECE;
+        } else {
+            textPiece(line, l, LIBRARY_PIECE, &first, &last);
+            if (startsWith(first, last, "mtllib ", 7)) readLibrary(parse, first, last);
+            library += LIBRARY_PIECE;
+        }
+    }
+}
+
+// ---- the fast path -------------------------------------------------------------------------
+
+// The end of a line whose last token ends at p: its line feed, or the end of the text; nullptr
+// when something else follows. With `rest`, blanks and further tokens may follow and are skipped.
+const char* lineEndAfter(const char* p, const char* end, bool rest) {
+    if (p == end || *p == '\n') return p;
+    if (*p == '\r' && p + 1 < end && p[1] == '\n') return p + 1;
+    if (!rest || *p != ' ') return nullptr;
+    const void* lineFeed = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    return lineFeed ? static_cast<const char*>(lineFeed) : end;
+}
+
+// Characters a reader counts for the line [start, lineEnd), lineEnd at its line feed or the end.
+size_t countedLength(const char* start, const char* lineEnd, const char* end) {
+    if (lineEnd == end) return static_cast<size_t>(lineEnd - start);
+    const bool carriageReturn = lineEnd > start && lineEnd[-1] == '\r';
+    return static_cast<size_t>(lineEnd - start) - carriageReturn + 1;
+}
+
+inline const char* nextLine(const char* lineEnd, const char* end) { return lineEnd == end ? end : lineEnd + 1; }
+
+// Numbers are read from wide loads when this many bytes at their start lie inside the text.
+constexpr ptrdiff_t WIDE = 32;
+
+// Bit i set when byte i of the 16 at p is not a decimal digit, bit 16 always: the separators.
+inline uint32_t separatorMask(const char* p) {
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i values = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+    const __m128i digits = _mm_cmpeq_epi8(_mm_min_epu8(values, _mm_set1_epi8(9)), values);
+    return (~static_cast<uint32_t>(_mm_movemask_epi8(digits)) & 0xFFFFu) | 0x10000u;
+#else
+    uint32_t mask = 0x10000u;
+    for (int i = 0; i < 16; ++i) mask |= static_cast<uint32_t>(!isDigit(p[i])) << i;
+    return mask;
+#endif
+}
+
+inline int lowestBit(uint32_t mask) { return __builtin_ctz(mask); }
+
+// The value of `count` (1 to 8) digits at p, eight bytes at p readable: all at once, the first
+// character in the lowest byte, the bytes after the digits shifted out.
+inline uint32_t digitValue(const char* p, int count) {
+    uint64_t chunk;
+    std::memcpy(&chunk, p, sizeof chunk);
+    uint64_t v = (chunk ^ 0x3030303030303030u) << (8 * (8 - count));
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >> 32;
+    return static_cast<uint32_t>(v);
+}
+
+// Digits at p one at a time, at most `most`: their count and value.
+inline int readDigits(const char* p, const char* end, uint64_t* number, int most) {
+    uint64_t value = 0;
+    int count = 0;
+    for (; count < most && p + count < end && isDigit(p[count]); ++count)
+        value = value * 10 + static_cast<uint64_t>(p[count] - '0');
+    *number = value;
+    return count;
+}
+
+// A number of digits with an optional point, 15 digits at most and no exponent: then
+// digits / 10^k is one correctly rounded division of exact doubles, what strtod gives. nullptr
+// for any other number, which scanAtof reads.
+inline const char* readFastDecimal(const char* p, const char* end, double* value) {
+    const bool negative = *p == '-';
+    p += negative;
+    uint64_t whole = 0, fraction = 0;
+    int wholeDigits, fractionDigits = 0;
+    const char* stop;
+    if (end - p >= WIDE) {
+        uint32_t separators = separatorMask(p);
+        wholeDigits = lowestBit(separators);
+        if (wholeDigits > 8) return nullptr;
+        if (wholeDigits) whole = digitValue(p, wholeDigits);
+        stop = p + wholeDigits;
+        if (*stop == '.') {
+            separators &= separators - 1;
+            const int fractionEnd = lowestBit(separators);
+            fractionDigits = fractionEnd - wholeDigits - 1;
+            if (fractionDigits > 8 || fractionEnd >= 16) return nullptr;
+            if (fractionDigits) fraction = digitValue(stop + 1, fractionDigits);
+            stop = p + fractionEnd;
+        }
+    } else {
+        wholeDigits = readDigits(p, end, &whole, 16);
+        stop = p + wholeDigits;
+        if (stop < end && *stop == '.') {
+            fractionDigits = readDigits(stop + 1, end, &fraction, 16);
+            stop += 1 + fractionDigits;
+        }
+    }
+    const int count = wholeDigits + fractionDigits;
+    if (count == 0 || count > 15 || (stop < end && (*stop == 'e' || *stop == 'E'))) return nullptr;
+    static const double POWERS_OF_TEN[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static const uint64_t SCALE[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
+                                     100000000, 1000000000, 10000000000, 100000000000,
+                                     1000000000000, 10000000000000, 100000000000000,
+                                     1000000000000000};
+    const uint64_t digits = whole * SCALE[fractionDigits] + fraction;
+    const double magnitude = static_cast<double>(digits) / POWERS_OF_TEN[fractionDigits];
+    *value = negative ? -magnitude : magnitude;
+    return stop;
+}
+
+// "v x y z", "vt u v", "vn x y z" with numbers separated by blanks, in one piece.
+template <int WIDTH>
+const char* readFastFloatLine(ObjParse* parse, Records* records, const char* start, const char* p) {
+    const char* end = parse->end;
+    float values[WIDTH];
+    for (int i = 0; i < WIDTH; ++i) {
+        while (p < end && *p == ' ') ++p;
+        if (p == end || !(isDigit(*p) || *p == '-' || *p == '.' || *p == '+')) return nullptr;
+        double value;
+        const char* stop = readFastDecimal(p, end, &value);
+        if (!stop) stop = scanAtof(p, end, &value);
+        if (stop == p) return nullptr;
+        values[i] = static_cast<float>(value);
+        p = stop;
+        if (i + 1 < WIDTH && (p == end || *p != ' ')) return nullptr;
+    }
+    const char* lineEnd = lineEndAfter(p, end, true);
+    if (!lineEnd || countedLength(start, lineEnd, end) > VERTEX_PIECE) return nullptr;
+    float* record = appendRecord(parse, records);
+    if (record)
+        for (int i = 0; i < WIDTH; ++i) record[i] = values[i];
+    return nextLine(lineEnd, end);
+}
+
+// An optional minus and one to nine digits.
+inline bool readFastNumber(const char** p, const char* end, int32_t* value) {
+    const char* q = *p;
+    const bool negative = q < end && *q == '-';
+    q += negative;
+    uint64_t number;
+    const int count = readDigits(q, end, &number, 10);
+    if (count == 0 || count > 9) return false;
+    *value = negative ? -static_cast<int32_t>(number) : static_cast<int32_t>(number);
+    *p = q + count;
+    return true;
+}
+
+// A corner "v", "v/t", "v//n" or "v/t/n" one character at a time; its end, or nullptr.
+inline const char* readCorner(const char* p, const char* end, int32_t* vertex, int32_t* texCoord,
+                              int32_t* normal) {
+    *texCoord = *normal = 0;
+    if (!readFastNumber(&p, end, vertex)) return nullptr;
+    if (p == end || *p != '/') return p;
+    ++p;
+    if (p < end && *p != '/' && !readFastNumber(&p, end, texCoord)) return nullptr;
+    if (p == end || *p != '/') return p;
+    ++p;
+    return readFastNumber(&p, end, normal) ? p : nullptr;
+}
+
+// The same for unsigned numbers of at most eight digits, from one wide load: the separators are
+// found together rather than one after another. nullptr for any other corner.
+inline const char* readWideCorner(const char* p, int32_t* vertex, int32_t* texCoord, int32_t* normal) {
+    *texCoord = *normal = 0;
+    uint32_t separators = separatorMask(p);
+    const int vertexEnd = lowestBit(separators);
+    if (vertexEnd == 0 || vertexEnd > 8) return nullptr;
+    *vertex = static_cast<int32_t>(digitValue(p, vertexEnd));
+    if (p[vertexEnd] != '/') return p + vertexEnd;
+    separators &= separators - 1;
+    const int texCoordEnd = lowestBit(separators);
+    const int texCoordDigits = texCoordEnd - vertexEnd - 1;
+    if (texCoordDigits > 8 || texCoordEnd >= 16) return nullptr;
+    if (texCoordDigits) *texCoord = static_cast<int32_t>(digitValue(p + vertexEnd + 1, texCoordDigits));
+    if (p[texCoordEnd] != '/') return p + texCoordEnd;
+    separators &= separators - 1;
+    const int normalEnd = lowestBit(separators);
+    const int normalDigits = normalEnd - texCoordEnd - 1;
+    if (normalDigits == 0 || normalDigits > 8 || normalEnd >= 16) return nullptr;
+    *normal = static_cast<int32_t>(digitValue(p + texCoordEnd + 1, normalDigits));
+    return p + normalEnd;
+}
+
+// Longer polygons take the general path.
+constexpr int FAST_CORNERS = 64;
+
+// "f" and corners "v", "v/t", "v//n", "v/t/n" separated by blanks, in one piece. Such a line
+// holds no keyword at the positions where the other readers cut it.
+const char* readFastFaceLine(ObjParse* parse, const char* start) {
+    const char* end = parse->end;
+    const ObjModel* model = parse->model;
+    int32_t corners[FAST_CORNERS][3];
+    int count = 0;
+    const char* p = start + 2;
+    const char* lineEnd;
+    for (;;) {
+        while (p < end && *p == ' ') ++p;
+        if ((lineEnd = lineEndAfter(p, end, false))) break;
+        int32_t vertex, texCoord, normal;
+        const char* stop = end - p >= WIDE ? readWideCorner(p, &vertex, &texCoord, &normal) : nullptr;
+        if (!stop) stop = readCorner(p, end, &vertex, &texCoord, &normal);
+        if (!stop || count == FAST_CORNERS) return nullptr;
+        p = stop;
+        if (p < end && *p != ' ' && *p != '\n' && *p != '\r') return nullptr;
+        corners[count][0] = resolveIndex(vertex, model->vertexCount);
+        corners[count][1] = resolveIndex(normal, model->normalCount);
+        corners[count][2] = resolveIndex(texCoord, model->texCoordCount);
+        ++count;
+    }
+    if (countedLength(start, lineEnd, end) > FACE_PIECE) return nullptr;
+    if (count >= 3) {
+        ObjFace* face = appendFaces(parse, count - 2);
+        for (int k = 2; face && k < count; ++k, ++face)
+            writeTriangle(face, corners[0], corners[k - 1], corners[k], parse->currentMaterial, corners[count - 1]);
+    }
+    return nextLine(lineEnd, end);
+}
+
+const char* readFastLine(ObjParse* parse, const char* p) {
+    if (parse->end - p < 3) return nullptr;
+    if (p[0] == 'f' && p[1] == ' ') return readFastFaceLine(parse, p);
+    if (p[0] != 'v') return nullptr;
+    if (p[1] == ' ') return readFastFloatLine<3>(parse, &parse->vertices, p, p + 2);
+    if (p[2] != ' ') return nullptr;
+    if (p[1] == 't') return readFastFloatLine<2>(parse, &parse->texCoords, p, p + 3);
+    if (p[1] == 'n') return readFastFloatLine<3>(parse, &parse->normals, p, p + 3);
+    return nullptr;
+}
+
+bool openLibraryFile(void*, const char* name, AssetFile* file) { return openAssetFile(name, file); }
+void closeLibraryFile(void*, AssetFile* file) { closeAssetFile(file); }
+
+}  // namespace
+
+const ObjLibrarySource objLibraryFiles = {openLibraryFile, closeLibraryFile, nullptr};
+
+int parseObjModel(ObjModel** result, const char* text, size_t length,
+                  const ObjLibrarySource* libraries) {
+    auto* model = static_cast<ObjModel*>(std::calloc(1, sizeof(ObjModel)));
+    if (!model) return OBJ_OUT_OF_MEMORY;
+    ObjParse parse = {};
+    parse.model = model;
+    parse.end = text + length;
+    parse.libraries = libraries;
+    parse.vertices = {&model->vertices, &model->vertexCount, 0, 3};
+    parse.texCoords = {&model->texCoords, &model->texCoordCount, 0, 2};
+    parse.normals = {&model->normals, &model->normalCount, 0, 3};
+    parse.currentMaterial = -1;
+
+    for (const char* p = text; p < parse.end && !parse.outOfMemory;) {
+        parse.lineStart = p;
+        const char* next = parse.continuing ? nullptr : readFastLine(&parse, p);
+        if (!next) {
+            TextLine line;
+            nextTextLine(&line, p, parse.end);
+            readLine(&parse, line);
+            next = line.next;
+        }
+        p = next;
+    }
+    // A backslash on the last line has no next line to continue on: the polygon ends there.
+    if (parse.continuing) finishPolygon(&parse);
+
+    if (parse.outOfMemory) {
+        freeModel(model);
+        return OBJ_OUT_OF_MEMORY;
+    }
+    trimArray(&model->faces, static_cast<size_t>(model->faceCount));
+    trimArray(&model->vertices, static_cast<size_t>(model->vertexCount) * 3);
+    trimArray(&model->texCoords, static_cast<size_t>(model->texCoordCount) * 2);
+    trimArray(&model->normals, static_cast<size_t>(model->normalCount) * 3);
+    *result = model;
+    return OBJ_LOADED;
+}
+
+int loadObjModel(ObjModel** model, const char* path) {
+    AssetFile file;
+    if (!openAssetFile(path, &file)) return OBJ_CANNOT_OPEN;
+    const int result = parseObjModel(model, file.text, file.length, &objLibraryFiles);
+    closeAssetFile(&file);
+    return result;
+}
+
+int32_t findMaterial(const ObjModel* model, const char* name) {
+    for (int32_t i = 0; i < model->materialCount; ++i)
+        if (std::strcmp(model->materials[i].name, name) == 0) return i;
+    return -1;
+}
+
+bool parseFaceCorner(const char* token, size_t length, ObjCorner* corner) {
+    const char* end = token + length;
+    const char* slash[2] = {end, end};  // the first two slashes
+    const char* lastSlash = end;
+    int slashes = 0;
+    bool backslash = false;
+    for (const char* p = token; p < end; ++p) {
+        if (*p == '/') {
+            if (slashes < 2) slash[slashes] = p;
+            ++slashes;
+            lastSlash = p;
+        }
+        backslash |= *p == '\\';
+    }
+    *corner = {};
+    corner->hasVertexNumber = scanInt(token, slash[0], &corner->vertexNumber) != nullptr;
+    if (slashes >= 1) scanInt(slash[0] + 1, slash[1], &corner->texCoordNumber);
+    if (slashes >= 2) scanInt(lastSlash + 1, end, &corner->normalNumber);
+    return backslash;
+}

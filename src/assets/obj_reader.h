@@ -2,7 +2,55 @@
 // loadObjModel(&model, "2.OBJ"): 0 on success, 2 when the file cannot be opened.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
+#include "assets/asset_file.h"
 #include "assets/obj_model.h"
 
-// Stores a new model in *model; on failure *model is left as it was.
+// Characters per piece, line feed counted: "v", "vt" and "vn" lines are read in pieces of
+// VERTEX_PIECE, face and "usemtl " lines (continuation lines too) in pieces of FACE_PIECE.
+constexpr size_t VERTEX_PIECE = 99;
+constexpr size_t FACE_PIECE = 499;
+
+// Results of loadObjModel and parseObjModel.
+constexpr int OBJ_LOADED = 0;
+constexpr int OBJ_CANNOT_OPEN = 2;     // the model file cannot be opened or read
+constexpr int OBJ_OUT_OF_MEMORY = 3;   // nothing is kept
+
+// Where the reader gets the text of the material library a model names: open fills *file and
+// returns true, or returns false when the library cannot be read; close releases what open gave.
+// context is handed to both unchanged.
+struct ObjLibrarySource {
+    bool (*open)(void* context, const char* name, AssetFile* file);
+    void (*close)(void* context, AssetFile* file);
+    void* context;
+};
+
+// Libraries are files, their names taken relative to the working directory (not to the model).
+extern const ObjLibrarySource objLibraryFiles;
+
+// Stores a new model in *model; on failure *model is left as it was. The model and its arrays
+// are never freed.
 int loadObjModel(ObjModel** model, const char* path);
+
+// The reader proper, over the text of a model file (length bytes, no NUL needed). libraries may
+// be null: the model then has no materials.
+int parseObjModel(ObjModel** model, const char* text, size_t length,
+                  const ObjLibrarySource* libraries);
+
+// Index of the first material whose name equals `name` exactly, or -1.
+int32_t findMaterial(const ObjModel* model, const char* name);
+
+// The numbers of one corner token ("v", "v/t", "v/t/n" or "v//n"), as written: 1-based, negative
+// to count back from the last record read before the face, 0 where absent.
+struct ObjCorner {
+    int32_t vertexNumber;
+    int32_t normalNumber;
+    int32_t texCoordNumber;
+    bool hasVertexNumber;  // false for a token such as a lone backslash: it is no corner
+};
+
+// Reads a corner token of `length` characters; true when it holds a backslash anywhere, which
+// continues the polygon on the next piece.
+bool parseFaceCorner(const char* token, size_t length, ObjCorner* corner);

@@ -1,0 +1,223 @@
+#include "assets/text_scan.h"
+
+#include <charconv>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+
+namespace {
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool isHexDigit(char c) {
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+inline char toLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+inline bool isLetter(char c) { return toLower(c) >= 'a' && toLower(c) <= 'z'; }
+
+// The C library's conversions in the "C" locale, whatever locale the process runs in; created on
+// first use and kept for the life of the process.
+locale_t cLocale() {
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return locale;
+}
+
+// Longest numbers handed to the C library's own conversion; the readers' pieces are shorter.
+constexpr size_t LONGEST_NUMBER = 511;
+
+size_t copyNumberText(const char* first, const char* last, char (&buffer)[LONGEST_NUMBER + 1]) {
+    size_t n = static_cast<size_t>(last - first);
+    if (n > LONGEST_NUMBER) n = LONGEST_NUMBER;
+    std::memcpy(buffer, first, n);
+    buffer[n] = '\0';
+    return n;
+}
+
+const double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of an OBJ file: digits, a point, digits, no exponent. When the digits fit in
+// 53 bits and the fraction has at most 22 of them, mantissa / 10^k is a single correctly rounded
+// division of two exact doubles, which is exactly what strtod returns. nullptr otherwise.
+const char* scanShortDecimal(const char* p, const char* last, double* value) {
+    if (last - p >= 2 && p[0] == '0' && toLower(p[1]) == 'x') return nullptr;
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    const char* q = p;
+    for (; q < last && isDigit(*q); ++q, ++digits) mantissa = mantissa * 10 + (*q - '0');
+    if (q < last && *q == '.') {
+        for (++q; q < last && isDigit(*q); ++q, ++digits, ++fractionDigits)
+            mantissa = mantissa * 10 + (*q - '0');
+    }
+    if (digits == 0 || digits > 19 || fractionDigits > 22 || mantissa > (uint64_t{1} << 53))
+        return nullptr;
+    if (q < last && toLower(*q) == 'e') return nullptr;
+    *value = static_cast<double>(mantissa) / POWERS_OF_TEN[fractionDigits];
+    return q;
+}
+
+// strtod in the C locale for what from_chars does not take: hexadecimal, inf, nan, and results
+// out of range (strtod gives infinity or the nearest denormal). p follows the sign.
+const char* scanWithStrtod(const char* p, const char* last, double* value) {
+    if (p == last || !(isDigit(*p) || *p == '.' || isLetter(*p))) return nullptr;
+    char buffer[LONGEST_NUMBER + 1];
+    copyNumberText(p, last, buffer);
+    char* stop = nullptr;
+    *value = strtod_l(buffer, &stop, cLocale());
+    return stop == buffer ? nullptr : p + (stop - buffer);
+}
+
+// Magnitude after the sign; nullptr when there is no number.
+const char* scanMagnitude(const char* p, const char* last, double* value) {
+    if (const char* q = scanShortDecimal(p, last, value)) return q;
+    const bool hex = last - p >= 2 && p[0] == '0' && toLower(p[1]) == 'x';
+    if (p < last && (isDigit(*p) || *p == '.') && !hex) {
+        const std::from_chars_result r = std::from_chars(p, last, *value, std::chars_format::general);
+        if (r.ec == std::errc()) return r.ptr;
+        if (r.ec == std::errc::invalid_argument) return nullptr;
+    }
+    return scanWithStrtod(p, last, value);
+}
+
+}  // namespace
+
+bool nextTextLine(TextLine* line, const char* p, const char* end) {
+    if (p >= end) return false;
+    line->start = p;
+    const char* lineFeed = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    if (!lineFeed) {
+        line->contentLength = static_cast<size_t>(end - p);
+        line->length = line->contentLength;
+        line->next = end;
+        return true;
+    }
+    size_t content = static_cast<size_t>(lineFeed - p);
+    if (content > 0 && lineFeed[-1] == '\r') --content;
+    line->contentLength = content;
+    line->length = content + 1;
+    line->next = lineFeed + 1;
+    return true;
+}
+
+void textPiece(const TextLine& line, size_t offset, size_t limit, const char** first,
+               const char** last) {
+    size_t stop = offset + limit;
+    if (stop > line.contentLength) stop = line.contentLength;
+    if (stop < offset) stop = offset;
+    *first = line.start + offset;
+    *last = line.start + stop;
+    if (const void* nul = std::memchr(*first, '\0', stop - offset)) *last = static_cast<const char*>(nul);
+}
+
+const char* scanAtof(const char* first, const char* last, double* value) {
+    const char* p = first;
+    while (p < last && isCSpace(*p)) ++p;
+    const bool negative = p < last && *p == '-';
+    if (p < last && (*p == '-' || *p == '+')) ++p;
+    const char* stop = scanMagnitude(p, last, value);
+    if (!stop) {
+        *value = 0.0;
+        return first;
+    }
+    if (negative) *value = -*value;
+    return stop;
+}
+
+const char* scanInt(const char* first, const char* last, int32_t* value) {
+    const char* p = first;
+    while (p < last && isCSpace(*p)) ++p;
+    const bool negative = p < last && *p == '-';
+    if (p < last && (*p == '-' || *p == '+')) ++p;
+    if (p == last || !isDigit(*p)) return nullptr;
+    // strtol saturates at the range of long; scanf then stores the low 32 bits into the int.
+    const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+    uint64_t magnitude = 0;
+    for (; p < last && isDigit(*p); ++p) {
+        const uint64_t digit = static_cast<uint64_t>(*p - '0');
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+    }
+    const uint64_t bits = negative ? ~magnitude + 1 : magnitude;
+    *value = static_cast<int32_t>(static_cast<uint32_t>(bits));
+    return p;
+}
+
+const char* scanFloat(const char* first, const char* last, float* value) {
+    const char* p = first;
+    while (p < last && isCSpace(*p)) ++p;
+    if (p == last) return nullptr;
+    char buffer[LONGEST_NUMBER + 1];
+    size_t n = 0;
+    auto take = [&](char c) {
+        if (n < LONGEST_NUMBER) buffer[n++] = c;
+        ++p;
+    };
+    // Each fixed word must be read whole once begun, or the conversion fails.
+    auto takeWord = [&](const char* word) {
+        for (; *word; ++word) {
+            if (p == last || toLower(*p) != *word) return false;
+            take(*p);
+        }
+        return true;
+    };
+    const bool sign = *p == '-' || *p == '+';
+    if (sign) {
+        take(*p);
+        if (p == last) return nullptr;
+    }
+    if (toLower(*p) == 'n') {
+        if (!takeWord("nan")) return nullptr;
+    } else if (toLower(*p) == 'i') {
+        if (!takeWord("inf")) return nullptr;
+        if (p < last && toLower(*p) == 'i' && !takeWord("inity")) return nullptr;
+    } else {
+        bool hex = false, gotDigit = false, gotDot = false, gotExponent = false;
+        char exponent = 'e';
+        if (*p == '0') {
+            take(*p);
+            if (p < last && toLower(*p) == 'x') {
+                take(*p);
+                hex = true;
+                exponent = 'p';
+            } else {
+                gotDigit = true;
+            }
+        }
+        for (; p < last;) {
+            const char c = *p;
+            if (isDigit(c) || (hex && !gotExponent && isHexDigit(c))) {
+                take(c);
+                gotDigit = true;
+            } else if (gotExponent && buffer[n - 1] == exponent && (c == '-' || c == '+')) {
+                take(c);
+            } else if (gotDigit && !gotExponent && toLower(c) == exponent) {
+                take(exponent);
+                gotExponent = gotDot = true;
+            } else if (!gotDot && c == '.') {
+                take(c);
+                gotDot = true;
+            } else {
+                break;
+            }
+        }
+        if (n == static_cast<size_t>(sign) + (hex ? 2 : 0)) return nullptr;
+    }
+    buffer[n] = '\0';
+    char* stop = nullptr;
+    const float converted = strtof_l(buffer, &stop, cLocale());
+    if (stop == buffer) return nullptr;
+    *value = converted;
+    return p;
+}
+
+const char* scanWord(const char* first, const char* last, char* word, size_t capacity) {
+    const char* p = first;
+    while (p < last && isCSpace(*p)) ++p;
+    if (p == last) return nullptr;
+    size_t n = 0;
+    for (; p < last && !isCSpace(*p); ++p)
+        if (n + 1 < capacity) word[n++] = *p;
+    word[n] = '\0';
+    return p;
+}

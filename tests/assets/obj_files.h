@@ -1,0 +1,56 @@
+// Helpers for the reader tests: a fixture that works in tests/data/obj (libraries are named
+// relative to the working directory) and checks of face records.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <climits>
+#include <string>
+
+#include "assets/obj_reader.h"
+
+#define OBJ_FIXTURES DEMO_TEST_DATA "/obj"
+
+class ObjFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(getcwd(savedDirectory, sizeof savedDirectory), nullptr);
+        ASSERT_EQ(chdir(OBJ_FIXTURES), 0);
+    }
+    void TearDown() override { ASSERT_EQ(chdir(savedDirectory), 0); }
+
+    // Loads a fixture that must load.
+    static ObjModel* load(const char* name) {
+        ObjModel* model = nullptr;
+        EXPECT_EQ(loadObjModel(&model, name), OBJ_LOADED) << name;
+        return model;
+    }
+
+private:
+    char savedDirectory[PATH_MAX];
+};
+
+using Corners = std::array<int32_t, 3>;
+
+inline void expectFace(const ObjFace& face, Corners vertex, Corners normal, Corners texCoord,
+                       int32_t material, int32_t hasNormals, int32_t hasTexCoords) {
+    EXPECT_EQ(face.cornerCount, 3);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(face.vertexIndex[k], vertex[k]) << "vertex index of corner " << k;
+        EXPECT_EQ(face.normalIndex[k], normal[k]) << "normal index of corner " << k;
+        EXPECT_EQ(face.texCoordIndex[k], texCoord[k]) << "texture index of corner " << k;
+    }
+    EXPECT_EQ(face.materialIndex, material);
+    EXPECT_EQ(face.hasNormals, hasNormals);
+    EXPECT_EQ(face.hasTexCoords, hasTexCoords);
+}
+
+inline void expectFloats(const float* values, std::initializer_list<float> expected) {
+    int i = 0;
+    for (float e : expected) {
+        EXPECT_FLOAT_EQ(values[i], e) << "value " << i;
+        ++i;
+    }
+}
