@@ -465,27 +465,34 @@ inline const char* readCorner(const char* p, const char* end, int32_t* vertex, i
     return readFastNumber(&p, end, normal) ? p : nullptr;
 }
 
-// The same for unsigned numbers of at most eight digits, from one wide load: the separators are
-// found together rather than one after another. nullptr for any other corner.
+// An unsigned number of one to eight digits at p, 16 bytes at p readable: its digit count, 0
+// for anything else. Its end is found from one wide load rather than digit by digit.
+inline int readWideNumber(const char* p, int32_t* value) {
+    const int digits = lowestBit(separatorMask(p));
+    if (digits == 0 || digits > 8) return 0;
+    *value = static_cast<int32_t>(digitValue(p, digits));
+    return digits;
+}
+
+// Corner bytes readable for readWideCorner: three numbers of up to eight digits, two slashes,
+// and the 16-byte load of the last number.
+constexpr ptrdiff_t WIDE_CORNER = 48;
+
+// readCorner for unsigned numbers of at most eight digits; nullptr for any other corner.
 inline const char* readWideCorner(const char* p, int32_t* vertex, int32_t* texCoord, int32_t* normal) {
     *texCoord = *normal = 0;
-    uint32_t separators = separatorMask(p);
-    const int vertexEnd = lowestBit(separators);
-    if (vertexEnd == 0 || vertexEnd > 8) return nullptr;
-    *vertex = static_cast<int32_t>(digitValue(p, vertexEnd));
-    if (p[vertexEnd] != '/') return p + vertexEnd;
-    separators &= separators - 1;
-    const int texCoordEnd = lowestBit(separators);
-    const int texCoordDigits = texCoordEnd - vertexEnd - 1;
-    if (texCoordDigits > 8 || texCoordEnd >= 16) return nullptr;
-    if (texCoordDigits) *texCoord = static_cast<int32_t>(digitValue(p + vertexEnd + 1, texCoordDigits));
-    if (p[texCoordEnd] != '/') return p + texCoordEnd;
-    separators &= separators - 1;
-    const int normalEnd = lowestBit(separators);
-    const int normalDigits = normalEnd - texCoordEnd - 1;
-    if (normalDigits == 0 || normalDigits > 8 || normalEnd >= 16) return nullptr;
-    *normal = static_cast<int32_t>(digitValue(p + texCoordEnd + 1, normalDigits));
-    return p + normalEnd;
+    int digits = readWideNumber(p, vertex);
+    if (digits == 0) return nullptr;
+    p += digits;
+    if (*p != '/') return p;
+    if (*++p != '/') {
+        if ((digits = readWideNumber(p, texCoord)) == 0) return nullptr;
+        p += digits;
+        if (*p != '/') return p;
+    }
+    ++p;
+    digits = readWideNumber(p, normal);
+    return digits == 0 ? nullptr : p + digits;
 }
 
 // Longer polygons take the general path.
@@ -504,7 +511,7 @@ const char* readFastFaceLine(ObjParse* parse, const char* start) {
         while (p < end && *p == ' ') ++p;
         if ((lineEnd = lineEndAfter(p, end, false))) break;
         int32_t vertex, texCoord, normal;
-        const char* stop = end - p >= WIDE ? readWideCorner(p, &vertex, &texCoord, &normal) : nullptr;
+        const char* stop = end - p >= WIDE_CORNER ? readWideCorner(p, &vertex, &texCoord, &normal) : nullptr;
         if (!stop) stop = readCorner(p, end, &vertex, &texCoord, &normal);
         if (!stop || count == FAST_CORNERS) return nullptr;
         p = stop;
