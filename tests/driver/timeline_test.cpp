@@ -4,6 +4,7 @@
 
 #include "driver/demo_clock.h"
 #include "driver/timeline.h"
+#include "support/gl_context.h"
 #include "support/virtual_platform.h"
 
 namespace {
@@ -63,6 +64,7 @@ TEST(Timeline, StallAcrossABoundaryKeepsTheCountOfThePreviousScene) {
 }
 
 TEST(Timeline, StepMeasuresFromTheOriginAndAdvancesTheSharedCounter) {
+    ASSERT_TRUE(requireGlContext());  // the step draws the scene of the moment
     installVirtualPlatform();
     demoClock.origin = 2.5f;
     virtualPlatform.clock = 14.5;
