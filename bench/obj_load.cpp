@@ -2,7 +2,7 @@
 // Writes a ~150 MB model (a terrain grid of 780 000 positions with v, vt and vn on every corner,
 // 1.56 million triangles as triangles and quads, usemtl switches) to a temporary directory, then
 // loads it in a fresh child process per iteration and reports MB/s and the child's peak memory.
-//   build/bench/bench_obj_load [--benchmark_repetitions=N]
+//   build/bench/bench_obj_load
 #include <benchmark/benchmark.h>
 #include <tiny_obj_loader.h>
 
@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -22,8 +23,8 @@
 
 namespace {
 
-constexpr int GRID_WIDTH = 1000;   // positions per row
-constexpr int GRID_HEIGHT = 780;   // rows
+constexpr int GRID_WIDTH = 1000;  // positions per row
+constexpr int GRID_HEIGHT = 780;  // rows
 constexpr int ROWS_PER_MATERIAL = 50;
 constexpr const char* MODEL_NAME = "bench.obj";
 constexpr const char* LIBRARY_NAME = "bench.mtl";
@@ -31,15 +32,16 @@ constexpr const char* LIBRARY_NAME = "bench.mtl";
 struct BenchFile {
     std::string directory;
     std::string path;
-    double megabytes;  // file size, MB of 2^20 bytes
+    std::string warmUpPath;  // a small model of the same kinds of line
+    double megabytes;        // file size, MB of 2^20 bytes
 };
 BenchFile benchFile;  // written once by main before the benchmarks run
 
 // What a child reports about one load.
 struct LoadReport {
     double seconds;
-    double peakMegabytes;    // growth of the child's peak resident set during the load
-    double arrayMegabytes;   // our model's own arrays (0 for tinyobjloader)
+    double peakMegabytes;   // growth of the child's peak resident set during the load
+    double arrayMegabytes;  // our model's own arrays (0 for tinyobjloader)
     long triangles;
 };
 
@@ -54,7 +56,8 @@ struct Lcg {
 
 void appendFixed(std::string* out, double value) {
     char buffer[32];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
     out->append(buffer, r.ptr);
 }
 
@@ -89,12 +92,15 @@ bool writeModel(const std::string& path) {
             for (int i = 0; i < GRID_WIDTH; ++i) {
                 out += kinds[kind];
                 if (kind == 0) {
-                    appendFixed(&out, i * 0.01), out += ' ', appendFixed(&out, random.next() * 2 - 1);
+                    appendFixed(&out, i * 0.01), out += ' ',
+                        appendFixed(&out, random.next() * 2 - 1);
                     out += ' ', appendFixed(&out, j * 0.01);
                 } else if (kind == 1) {
-                    appendFixed(&out, double(i) / GRID_WIDTH), out += ' ', appendFixed(&out, double(j) / GRID_HEIGHT);
+                    appendFixed(&out, double(i) / GRID_WIDTH), out += ' ',
+                        appendFixed(&out, double(j) / GRID_HEIGHT);
                 } else {
-                    appendFixed(&out, random.next() * 2 - 1), out += ' ', appendFixed(&out, random.next());
+                    appendFixed(&out, random.next() * 2 - 1), out += ' ',
+                        appendFixed(&out, random.next());
                     out += ' ', appendFixed(&out, random.next() * 2 - 1);
                 }
                 out += '\n';
@@ -103,9 +109,11 @@ bool writeModel(const std::string& path) {
         }
     }
     for (int j = 0; j + 1 < GRID_HEIGHT; ++j) {
-        if (j % ROWS_PER_MATERIAL == 0) out += "usemtl m" + std::to_string(j / ROWS_PER_MATERIAL % 4) + "\n";
+        if (j % ROWS_PER_MATERIAL == 0)
+            out += "usemtl m" + std::to_string(j / ROWS_PER_MATERIAL % 4) + "\n";
         for (int i = 0; i + 1 < GRID_WIDTH; ++i) {
-            const long a = long(j) * GRID_WIDTH + i + 1, b = a + 1, c = a + GRID_WIDTH + 1, d = a + GRID_WIDTH;
+            const long a = long(j) * GRID_WIDTH + i + 1, b = a + 1, c = a + GRID_WIDTH + 1,
+                       d = a + GRID_WIDTH;
             const long quad[] = {a, b, c, d}, first[] = {a, b, c}, second[] = {a, c, d};
             if ((i + j) % 3 == 0) {
                 out += 'f';
@@ -125,10 +133,20 @@ bool writeModel(const std::string& path) {
     return fclose(file) == 0 && written;
 }
 
+bool writeWarmUpModel(const std::string& path) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) return false;
+    fprintf(file, "mtllib %s\nv 0.5 -0.25 1.0\nv 1 0 0\nv 0 1 0\nvt 0.5 0.5\nvn 0 0 1\n",
+            LIBRARY_NAME);
+    fprintf(file, "usemtl m1\nf 1/1/1 2/1/1 3/1/1\nf 1/1/1 2/1/1 3/1/1 1/1/1\n");
+    return fclose(file) == 0;
+}
+
 bool writeLibrary(const std::string& path) {
     FILE* file = fopen(path.c_str(), "wb");
     if (!file) return false;
-    for (int m = 0; m < 4; ++m) fprintf(file, "newmtl m%d\nKa 0.1 0.1 0.1\nKd 0.%d 0.5 0.5\nNs 32\nd 1\n", m, m + 2);
+    for (int m = 0; m < 4; ++m)
+        fprintf(file, "newmtl m%d\nKa 0.1 0.1 0.1\nKd 0.%d 0.5 0.5\nNs 32\nd 1\n", m, m + 2);
     return fclose(file) == 0;
 }
 
@@ -148,40 +166,45 @@ double peakMegabytes() {
     return usage.ru_maxrss / 1024.0;
 }
 
-LoadReport loadWithOurs() {
+LoadReport loadWithOurs(const char* path) {
     ObjModel* model = nullptr;
-    if (loadObjModel(&model, benchFile.path.c_str()) != 0) return {};
+    if (loadObjModel(&model, path) != 0) return {};
     const double arrays = (model->faceCount * sizeof(ObjFace) + model->vertexCount * 12.0 +
-                           model->texCoordCount * 8.0 + model->normalCount * 12.0) / (1 << 20);
+                           model->texCoordCount * 8.0 + model->normalCount * 12.0) /
+                          (1 << 20);
     return {0, 0, arrays, model->faceCount};
 }
 
-LoadReport loadWithTinyObjLoader() {
+LoadReport loadWithTinyObjLoader(const char* path) {
     // Left to the child's exit: freeing would count toward neither time nor peak.
     auto* attrib = new tinyobj::attrib_t;
     auto* shapes = new std::vector<tinyobj::shape_t>;
     auto* materials = new std::vector<tinyobj::material_t>;
     std::string warning, error;
-    if (!tinyobj::LoadObj(attrib, shapes, materials, &warning, &error, benchFile.path.c_str(),
+    if (!tinyobj::LoadObj(attrib, shapes, materials, &warning, &error, path,
                           benchFile.directory.c_str(), true))
         return {};
     long triangles = 0;
-    for (const tinyobj::shape_t& shape : *shapes) triangles += static_cast<long>(shape.mesh.num_face_vertices.size());
+    for (const tinyobj::shape_t& shape : *shapes)
+        triangles += static_cast<long>(shape.mesh.num_face_vertices.size());
     return {0, 0, 0, triangles};
 }
 
 // Runs one load in a fresh child, so each starts from the same memory and none keeps the
-// previous one's model; the child times itself.
-LoadReport loadInChild(LoadReport (*load)()) {
+// previous one's model; the child times itself. A small load first brings in the code pages
+// (a forked child faults them in again), so that the peak counts the load's own memory only.
+LoadReport loadInChild(LoadReport (*load)(const char* path)) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return {};
     const pid_t child = fork();
     if (child == 0) {
         close(pipeEnds[0]);
+        load(benchFile.warmUpPath.c_str());
         const double before = residentMegabytes();
         const auto start = std::chrono::steady_clock::now();
-        LoadReport report = load();
-        report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        LoadReport report = load(benchFile.path.c_str());
+        report.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         report.peakMegabytes = peakMegabytes() - before;
         const bool sent = write(pipeEnds[1], &report, sizeof report) == sizeof report;
         _exit(sent ? 0 : 1);
@@ -194,7 +217,7 @@ LoadReport loadInChild(LoadReport (*load)()) {
     return report;
 }
 
-void runLoads(benchmark::State& state, LoadReport (*load)()) {
+void runLoads(benchmark::State& state, LoadReport (*load)(const char* path)) {
     double peak = 0, arrays = 0;
     long triangles = 0;
     for (auto _ : state) {
@@ -208,7 +231,8 @@ void runLoads(benchmark::State& state, LoadReport (*load)()) {
         arrays = report.arrayMegabytes;
         triangles = report.triangles;
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * benchFile.megabytes * (1 << 20)));
+    state.SetBytesProcessed(
+        static_cast<int64_t>(state.iterations() * benchFile.megabytes * (1 << 20)));
     state.counters["file_MB"] = benchFile.megabytes;
     state.counters["peak_MB"] = peak;
     if (arrays > 0) state.counters["arrays_MB"] = arrays;
@@ -218,20 +242,40 @@ void runLoads(benchmark::State& state, LoadReport (*load)()) {
 void ourReader(benchmark::State& state) { runLoads(state, loadWithOurs); }
 void tinyObjLoader(benchmark::State& state) { runLoads(state, loadWithTinyObjLoader); }
 
-// Interleaved, so that neither reader always follows the other's freed memory.
-BENCHMARK(ourReader)->Name("LoadObj/ours")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
-BENCHMARK(tinyObjLoader)->Name("LoadObj/tinyobjloader")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+// Medians of single loads; main interleaves the repetitions of the two at random, so that both
+// meet the machine in the same states (fresh memory costs far more than memory just freed).
+BENCHMARK(ourReader)
+    ->Name("LoadObj/ours")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(tinyObjLoader)
+    ->Name("LoadObj/tinyobjloader")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    std::vector<char*> arguments(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    arguments.insert(arguments.begin() + 1, interleave);  // a later argument may still turn it off
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
     char directory[] = "/tmp/obj_load_bench.XXXXXX";
     if (!mkdtemp(directory)) return 1;
     benchFile.directory = std::string(directory) + "/";
     benchFile.path = benchFile.directory + MODEL_NAME;
-    // Our reader looks for the library in the working directory, as the demo runs beside its assets.
-    if (!writeModel(benchFile.path) || !writeLibrary(benchFile.directory + LIBRARY_NAME) || chdir(directory) != 0) {
+    benchFile.warmUpPath = benchFile.directory + "warm_up.obj";
+    // Our reader looks for the library in the working directory, as the demo runs beside its
+    // assets.
+    if (!writeModel(benchFile.path) || !writeWarmUpModel(benchFile.warmUpPath) ||
+        !writeLibrary(benchFile.directory + LIBRARY_NAME) || chdir(directory) != 0) {
         fprintf(stderr, "cannot write the benchmark model under %s\n", directory);
         return 1;
     }
@@ -243,6 +287,7 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     std::remove((benchFile.directory + LIBRARY_NAME).c_str());
     std::remove(benchFile.path.c_str());
+    std::remove(benchFile.warmUpPath.c_str());
     rmdir(directory);
     return 0;
 }

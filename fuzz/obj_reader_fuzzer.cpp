@@ -49,14 +49,17 @@ void compareConversions(const std::string& input) {
     float expected[3] = {-7, -7, -7}, floats[3] = {-7, -7, -7};
     const int converted = std::sscanf(text, "%f%f%f", &expected[0], &expected[1], &expected[2]);
     int count = 0;
-    for (const char* p = text; count < 3 && (p = scanFloat(p, end, &floats[count])); ++count) {}
-    if (count != (converted < 0 ? 0 : converted) || std::memcmp(floats, expected, sizeof floats) != 0)
+    for (const char* p = text; count < 3 && (p = scanFloat(p, end, &floats[count])); ++count) {
+    }
+    if (count != (converted < 0 ? 0 : converted) ||
+        std::memcmp(floats, expected, sizeof floats) != 0)
         fail("%f%f%f of " + line);
 
     int expectedInt = -7;
     int32_t integer = -7;
     const bool intConverted = std::sscanf(text, "%d", &expectedInt) == 1;
-    if ((scanInt(text, end, &integer) != nullptr) != intConverted || integer != expectedInt) fail("%d of " + line);
+    if ((scanInt(text, end, &integer) != nullptr) != intConverted || integer != expectedInt)
+        fail("%d of " + line);
 }
 
 void freeModel(ObjModel* model) {
@@ -79,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t objLength = mark == std::string::npos ? size : mark;
     char* obj = static_cast<char*>(std::malloc(objLength ? objLength : 1));
     std::memcpy(obj, data, objLength);
-    Library library{mark == std::string::npos ? std::string() : input.substr(mark + std::strlen(LIBRARY_MARK))};
+    Library library{mark == std::string::npos ? std::string()
+                                              : input.substr(mark + std::strlen(LIBRARY_MARK))};
     const ObjLibrarySource source = {openLibrary, closeLibrary, &library};
 
     ObjModel* model = nullptr;

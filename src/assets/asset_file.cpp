@@ -53,14 +53,18 @@ bool openAssetFile(const char* path, AssetFile* file) {
     if (fd < 0) return false;
     struct stat status;
     bool ok = fstat(fd, &status) == 0;
-    if (ok && S_ISREG(status.st_mode)) ok = mapRegularFile(fd, static_cast<size_t>(status.st_size), file);
-    else if (ok) ok = readStream(fd, file);
+    if (ok && S_ISREG(status.st_mode))
+        ok = mapRegularFile(fd, static_cast<size_t>(status.st_size), file);
+    else if (ok)
+        ok = readStream(fd, file);
     close(fd);
     return ok;
 }
 
 void closeAssetFile(AssetFile* file) {
-    if (file->mapped) munmap(file->owned, file->length);
-    else std::free(file->owned);
+    if (file->mapped)
+        munmap(file->owned, file->length);
+    else
+        std::free(file->owned);
     *file = {"", 0, nullptr, false};
 }

@@ -18,7 +18,8 @@ void faceNormal(const float* a, const float* b, const float* c, float normal[3])
     normal[0] = u[1] * v[2] - u[2] * v[1];
     normal[1] = u[2] * v[0] - u[0] * v[2];
     normal[2] = u[0] * v[1] - u[1] * v[0];
-    const float length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+    const float length =
+        std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
     const float scale = length > 0.0f ? 1.0f / length : 0.0f;
     for (int i = 0; i < 3; ++i) normal[i] *= scale;
 }
@@ -36,8 +37,12 @@ void emitTriangle(const ObjModel* model, const ObjFace& face) {
     for (int k = 0; k < 3; ++k) {
         const int32_t n = face.normalIndex[k];
         const int32_t t = face.texCoordIndex[k];
-        const float* normal = inside(n, model->normalCount, model->normals) ? model->normals + 3 * static_cast<size_t>(n) : ownNormal;
-        const float* texCoord = inside(t, model->texCoordCount, model->texCoords) ? model->texCoords + 2 * static_cast<size_t>(t) : NO_TEXTURE;
+        const float* normal = inside(n, model->normalCount, model->normals)
+                                  ? model->normals + 3 * static_cast<size_t>(n)
+                                  : ownNormal;
+        const float* texCoord = inside(t, model->texCoordCount, model->texCoords)
+                                    ? model->texCoords + 2 * static_cast<size_t>(t)
+                                    : NO_TEXTURE;
         glNormal3f(normal[0], normal[1], normal[2]);
         glTexCoord2f(texCoord[0], texCoord[1]);
         glVertex3f(position[k][0], position[k][1], position[k][2]);

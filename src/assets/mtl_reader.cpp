@@ -30,11 +30,16 @@ void readColour(const char* first, const char* last, float colour[4]) {
 }
 
 void readMaterialLine(ObjMaterial* material, const char* first, const char* last) {
-    if (startsWith(first, last, "Ka ", 3)) readColour(first + 2, last, material->ambient);
-    else if (startsWith(first, last, "Kd ", 3)) readColour(first + 2, last, material->diffuse);
-    else if (startsWith(first, last, "Ks ", 3)) readColour(first + 2, last, material->specular);
-    else if (startsWith(first, last, "Ns ", 3)) scanFloat(first + 2, last, &material->shininess);
-    else if (startsWith(first, last, "d ", 2)) scanFloat(first + 1, last, &material->dissolve);
+    if (startsWith(first, last, "Ka ", 3))
+        readColour(first + 2, last, material->ambient);
+    else if (startsWith(first, last, "Kd ", 3))
+        readColour(first + 2, last, material->diffuse);
+    else if (startsWith(first, last, "Ks ", 3))
+        readColour(first + 2, last, material->specular);
+    else if (startsWith(first, last, "Ns ", 3))
+        scanFloat(first + 2, last, &material->shininess);
+    else if (startsWith(first, last, "d ", 2))
+        scanFloat(first + 1, last, &material->dissolve);
 }
 
 }  // namespace

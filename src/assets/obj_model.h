@@ -36,9 +36,9 @@ struct ObjModel {
     int32_t texCoordCount;  // coordinates in texCoords
     int32_t normalCount;    // normals in normals
     ObjFace* faces;
-    float* vertices;   // x, y, z per position
-    float* texCoords;  // u, v per coordinate
-    float* normals;    // x, y, z per normal
+    float* vertices;            // x, y, z per position
+    float* texCoords;           // u, v per coordinate
+    float* normals;             // x, y, z per normal
     char materialLibrary[256];  // name from the first "mtllib " line, NUL-terminated; else empty
     ObjMaterial* materials;     // materialCount records, or null
     int32_t materialCount;

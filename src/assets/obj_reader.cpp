@@ -35,8 +35,8 @@ struct Polygon {
     int32_t previous[3];  // the latest corner
     int32_t hasNormals;   // set from the latest corner, so at the end from the last one
     int32_t hasTexCoords;
-    int32_t firstFace;     // its first triangle record
-    int32_t vertexBase;    // records read before the face, from which negative numbers count back
+    int32_t firstFace;   // its first triangle record
+    int32_t vertexBase;  // records read before the face, from which negative numbers count back
     int32_t normalBase;
     int32_t texCoordBase;
 };
@@ -51,6 +51,7 @@ struct ObjParse {
     Records texCoords;
     Records normals;
     int32_t faceCapacity;
+    int32_t firstCapacity;  // records each array starts with
     int32_t currentMaterial;
     bool continuing;      // the latest face piece ended with a backslash
     bool librarySettled;  // the first "mtllib " piece has been read, or there is none
@@ -61,12 +62,14 @@ struct ObjParse {
 inline bool isFaceSeparator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Grows a heap array to hold `needed` elements, doubling; false when memory runs out. Large
-// blocks grow by remapping, so pages beyond the count are never touched.
-bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed) {
+// Grows a heap array to hold `needed` elements, doubling from `first`; false when memory runs
+// out. Large blocks are mappings that grow by remapping: nothing is copied, and pages beyond the
+// count are never touched, so they cost no memory.
+bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed, int32_t first) {
     if (needed <= *capacity) return true;
     if (needed > INT32_MAX) return false;
-    const int64_t grown = std::min<int64_t>(INT32_MAX, std::max<int64_t>(needed, std::max<int64_t>(1024, int64_t{*capacity} * 2)));
+    const int64_t grown = std::min<int64_t>(
+        INT32_MAX, std::max<int64_t>(needed, std::max<int64_t>(first, int64_t{*capacity} * 2)));
     void* block = std::realloc(*data, static_cast<size_t>(grown) * elementSize);
     if (!block) return false;
     *data = block;
@@ -77,12 +80,14 @@ bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed)
 float* appendRecord(ObjParse* parse, Records* records) {
     void* data = *records->data;
     const size_t size = sizeof(float) * static_cast<size_t>(records->width);
-    if (!reserve(&data, &records->capacity, size, int64_t{*records->count} + 1)) {
+    if (!reserve(&data, &records->capacity, size, int64_t{*records->count} + 1,
+                 parse->firstCapacity)) {
         parse->outOfMemory = true;
         return nullptr;
     }
     *records->data = static_cast<float*>(data);
-    return *records->data + static_cast<size_t>((*records->count)++) * static_cast<size_t>(records->width);
+    return *records->data +
+           static_cast<size_t>((*records->count)++) * static_cast<size_t>(records->width);
 }
 
 // Gives an array exactly its count of records, none when it is empty.
@@ -125,9 +130,11 @@ void settleLibrary(ObjParse* parse) {
     parse->librarySettled = true;
     const char* from = parse->lineStart;
     for (const char* p = from; p < parse->end;) {
-        const char* hit = static_cast<const char*>(memmem(p, static_cast<size_t>(parse->end - p), "mtllib ", 7));
+        const char* hit =
+            static_cast<const char*>(memmem(p, static_cast<size_t>(parse->end - p), "mtllib ", 7));
         if (!hit) return;
-        const char* lineFeed = static_cast<const char*>(memrchr(from, '\n', static_cast<size_t>(hit - from)));
+        const char* lineFeed =
+            static_cast<const char*>(memrchr(from, '\n', static_cast<size_t>(hit - from)));
         TextLine line;
         nextTextLine(&line, lineFeed ? lineFeed + 1 : from, parse->end);
         const size_t offset = static_cast<size_t>(hit - line.start);
@@ -171,7 +178,8 @@ void startPolygon(ObjParse* parse) {
 ObjFace* appendFaces(ObjParse* parse, int64_t count) {
     ObjModel* model = parse->model;
     void* faces = model->faces;
-    if (!reserve(&faces, &parse->faceCapacity, sizeof(ObjFace), model->faceCount + count)) {
+    if (!reserve(&faces, &parse->faceCapacity, sizeof(ObjFace), model->faceCount + count,
+                 parse->firstCapacity)) {
         parse->outOfMemory = true;
         return nullptr;
     }
@@ -183,17 +191,21 @@ ObjFace* appendFaces(ObjParse* parse, int64_t count) {
 
 inline void writeTriangle(ObjFace* face, const int32_t (&a)[3], const int32_t (&b)[3],
                           const int32_t (&c)[3], int32_t material, const int32_t (&last)[3]) {
-    *face = ObjFace{3,
-                    {a[0], b[0], c[0]},
-                    {a[1], b[1], c[1]},
-                    {a[2], b[2], c[2]},
-                    material,
-                    last[1] >= 0,
-                    last[2] >= 0};
+    const int32_t* corners[3] = {a, b, c};
+    face->cornerCount = 3;
+    for (int k = 0; k < 3; ++k) {
+        face->vertexIndex[k] = corners[k][0];
+        face->normalIndex[k] = corners[k][1];
+        face->texCoordIndex[k] = corners[k][2];
+    }
+    face->materialIndex = material;
+    face->hasNormals = last[1] >= 0;
+    face->hasTexCoords = last[2] >= 0;
 }
 
 // Corner k >= 2 closes the fan triangle (0, k - 1, k).
-void addCorner(ObjParse* parse, int32_t vertexNumber, int32_t normalNumber, int32_t texCoordNumber) {
+void addCorner(ObjParse* parse, int32_t vertexNumber, int32_t normalNumber,
+               int32_t texCoordNumber) {
     Polygon& polygon = parse->polygon;
     const int32_t corner[3] = {resolveIndex(vertexNumber, polygon.vertexBase),
                                resolveIndex(normalNumber, polygon.normalBase),
@@ -204,7 +216,8 @@ void addCorner(ObjParse* parse, int32_t vertexNumber, int32_t normalNumber, int3
         std::memcpy(polygon.first, corner, sizeof corner);
     } else if (polygon.cornerCount >= 2) {
         if (ObjFace* face = appendFaces(parse, 1))
-            writeTriangle(face, polygon.first, polygon.previous, corner, parse->currentMaterial, corner);
+            writeTriangle(face, polygon.first, polygon.previous, corner, parse->currentMaterial,
+                          corner);
     }
     std::memcpy(polygon.previous, corner, sizeof corner);
     ++polygon.cornerCount;
@@ -273,9 +286,12 @@ void readFloatPiece(ObjParse* parse, Records* records, const char* first, const 
 
 void readVertexPiece(ObjParse* parse, const char* first, const char* last) {
     if (last - first < 2 || first[0] != 'v') return;
-    if (first[1] == ' ') readFloatPiece(parse, &parse->vertices, first, last);
-    else if (first[1] == 't') readFloatPiece(parse, &parse->texCoords, first, last);
-    else if (first[1] == 'n') readFloatPiece(parse, &parse->normals, first, last);
+    if (first[1] == ' ')
+        readFloatPiece(parse, &parse->vertices, first, last);
+    else if (first[1] == 't')
+        readFloatPiece(parse, &parse->texCoords, first, last);
+    else if (first[1] == 'n')
+        readFloatPiece(parse, &parse->normals, first, last);
 }
 
 // ---- the general path ----------------------------------------------------------------------
@@ -327,7 +343,9 @@ size_t countedLength(const char* start, const char* lineEnd, const char* end) {
     return static_cast<size_t>(lineEnd - start) - carriageReturn + 1;
 }
 
-inline const char* nextLine(const char* lineEnd, const char* end) { return lineEnd == end ? end : lineEnd + 1; }
+inline const char* nextLine(const char* lineEnd, const char* end) {
+    return lineEnd == end ? end : lineEnd + 1;
+}
 
 // Numbers are read from wide loads when this many bytes at their start lie inside the text.
 constexpr ptrdiff_t WIDE = 32;
@@ -356,7 +374,8 @@ inline uint32_t digitValue(const char* p, int count) {
     uint64_t v = (chunk ^ 0x3030303030303030u) << (8 * (8 - count));
     v = v * 10 + (v >> 8);
     v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
-         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >> 32;
+         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
+        32;
     return static_cast<uint32_t>(v);
 }
 
@@ -383,7 +402,11 @@ inline const char* readFastDecimal(const char* p, const char* end, double* value
         uint32_t separators = separatorMask(p);
         wholeDigits = lowestBit(separators);
         if (wholeDigits > 8) return nullptr;
-        if (wholeDigits) whole = digitValue(p, wholeDigits);
+        // Most coordinates have one digit before the point: no need for the wide conversion.
+        if (wholeDigits == 1)
+            whole = static_cast<uint64_t>(*p - '0');
+        else if (wholeDigits)
+            whole = digitValue(p, wholeDigits);
         stop = p + wholeDigits;
         if (*stop == '.') {
             separators &= separators - 1;
@@ -405,11 +428,7 @@ inline const char* readFastDecimal(const char* p, const char* end, double* value
     if (count == 0 || count > 15 || (stop < end && (*stop == 'e' || *stop == 'E'))) return nullptr;
     static const double POWERS_OF_TEN[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    static const uint64_t SCALE[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
-                                     100000000, 1000000000, 10000000000, 100000000000,
-                                     1000000000000, 10000000000000, 100000000000000,
-                                     1000000000000000};
-    const uint64_t digits = whole * SCALE[fractionDigits] + fraction;
+    const uint64_t digits = whole * static_cast<uint64_t>(POWERS_OF_TEN[fractionDigits]) + fraction;
     const double magnitude = static_cast<double>(digits) / POWERS_OF_TEN[fractionDigits];
     *value = negative ? -magnitude : magnitude;
     return stop;
@@ -479,7 +498,8 @@ inline int readWideNumber(const char* p, int32_t* value) {
 constexpr ptrdiff_t WIDE_CORNER = 48;
 
 // readCorner for unsigned numbers of at most eight digits; nullptr for any other corner.
-inline const char* readWideCorner(const char* p, int32_t* vertex, int32_t* texCoord, int32_t* normal) {
+inline const char* readWideCorner(const char* p, int32_t* vertex, int32_t* texCoord,
+                                  int32_t* normal) {
     *texCoord = *normal = 0;
     int digits = readWideNumber(p, vertex);
     if (digits == 0) return nullptr;
@@ -511,7 +531,8 @@ const char* readFastFaceLine(ObjParse* parse, const char* start) {
         while (p < end && *p == ' ') ++p;
         if ((lineEnd = lineEndAfter(p, end, false))) break;
         int32_t vertex, texCoord, normal;
-        const char* stop = end - p >= WIDE_CORNER ? readWideCorner(p, &vertex, &texCoord, &normal) : nullptr;
+        const char* stop =
+            end - p >= WIDE_CORNER ? readWideCorner(p, &vertex, &texCoord, &normal) : nullptr;
         if (!stop) stop = readCorner(p, end, &vertex, &texCoord, &normal);
         if (!stop || count == FAST_CORNERS) return nullptr;
         p = stop;
@@ -525,7 +546,8 @@ const char* readFastFaceLine(ObjParse* parse, const char* start) {
     if (count >= 3) {
         ObjFace* face = appendFaces(parse, count - 2);
         for (int k = 2; face && k < count; ++k, ++face)
-            writeTriangle(face, corners[0], corners[k - 1], corners[k], parse->currentMaterial, corners[count - 1]);
+            writeTriangle(face, corners[0], corners[k - 1], corners[k], parse->currentMaterial,
+                          corners[count - 1]);
     }
     return nextLine(lineEnd, end);
 }
@@ -560,6 +582,9 @@ int parseObjModel(ObjModel** result, const char* text, size_t length,
     parse.texCoords = {&model->texCoords, &model->texCoordCount, 0, 2};
     parse.normals = {&model->normals, &model->normalCount, 0, 3};
     parse.currentMaterial = -1;
+    // A large file starts its arrays large enough to be mappings, which grow without copies.
+    parse.firstCapacity =
+        static_cast<int32_t>(std::min<size_t>(INT32_MAX, std::max<size_t>(1024, length / 128)));
 
     for (const char* p = text; p < parse.end && !parse.outOfMemory;) {
         parse.lineStart = p;

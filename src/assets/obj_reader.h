@@ -15,8 +15,8 @@ constexpr size_t FACE_PIECE = 499;
 
 // Results of loadObjModel and parseObjModel.
 constexpr int OBJ_LOADED = 0;
-constexpr int OBJ_CANNOT_OPEN = 2;     // the model file cannot be opened or read
-constexpr int OBJ_OUT_OF_MEMORY = 3;   // nothing is kept
+constexpr int OBJ_CANNOT_OPEN = 2;    // the model file cannot be opened or read
+constexpr int OBJ_OUT_OF_MEMORY = 3;  // nothing is kept
 
 // Where the reader gets the text of the material library a model names: open fills *file and
 // returns true, or returns false when the library cannot be read; close releases what open gave.

@@ -74,7 +74,8 @@ const char* scanMagnitude(const char* p, const char* last, double* value) {
     if (const char* q = scanShortDecimal(p, last, value)) return q;
     const bool hex = last - p >= 2 && p[0] == '0' && toLower(p[1]) == 'x';
     if (p < last && (isDigit(*p) || *p == '.') && !hex) {
-        const std::from_chars_result r = std::from_chars(p, last, *value, std::chars_format::general);
+        const std::from_chars_result r =
+            std::from_chars(p, last, *value, std::chars_format::general);
         if (r.ec == std::errc()) return r.ptr;
         if (r.ec == std::errc::invalid_argument) return nullptr;
     }
@@ -86,7 +87,8 @@ const char* scanMagnitude(const char* p, const char* last, double* value) {
 bool nextTextLine(TextLine* line, const char* p, const char* end) {
     if (p >= end) return false;
     line->start = p;
-    const char* lineFeed = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* lineFeed =
+        static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
     if (!lineFeed) {
         line->contentLength = static_cast<size_t>(end - p);
         line->length = line->contentLength;
@@ -108,7 +110,8 @@ void textPiece(const TextLine& line, size_t offset, size_t limit, const char** f
     if (stop < offset) stop = offset;
     *first = line.start + offset;
     *last = line.start + stop;
-    if (const void* nul = std::memchr(*first, '\0', stop - offset)) *last = static_cast<const char*>(nul);
+    if (const void* nul = std::memchr(*first, '\0', stop - offset))
+        *last = static_cast<const char*>(nul);
 }
 
 const char* scanAtof(const char* first, const char* last, double* value) {

@@ -52,7 +52,8 @@ std::vector<CapturedVertex> capture(GLuint list) {
     GLuint buffer, query;
     glGenBuffers(1, &buffer);
     glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, buffer);
-    glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, MOST * sizeof(CapturedVertex), nullptr, GL_STATIC_READ);
+    glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, MOST * sizeof(CapturedVertex), nullptr,
+                 GL_STATIC_READ);
     glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, buffer);
     glGenQueries(1, &query);
     glUseProgram(captureProgram());
@@ -67,7 +68,8 @@ std::vector<CapturedVertex> capture(GLuint list) {
     GLuint triangles = 0;
     glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles);
     std::vector<CapturedVertex> vertices(triangles * 3);
-    glGetBufferSubData(GL_TRANSFORM_FEEDBACK_BUFFER, 0, vertices.size() * sizeof(CapturedVertex), vertices.data());
+    glGetBufferSubData(GL_TRANSFORM_FEEDBACK_BUFFER, 0, vertices.size() * sizeof(CapturedVertex),
+                       vertices.data());
     glDeleteQueries(1, &query);
     glDeleteBuffers(1, &buffer);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
@@ -91,7 +93,8 @@ TEST_F(DisplayList, QuadDrawsTwoTrianglesWithTheStoredCorners) {
     EXPECT_TRUE(glIsList(list));
     const std::vector<CapturedVertex> v = capture(list);
     ASSERT_EQ(v.size(), 6u);
-    const int corner[] = {0, 1, 2, 0, 2, 3};  // corners 0 1 2 of the first record, then of the second
+    const int corner[] = {0, 1, 2,
+                          0, 2, 3};  // corners 0 1 2 of the first record, then of the second
     for (int i = 0; i < 6; ++i) {
         const float* p = quad->vertices + 3 * corner[i];
         const float* t = quad->texCoords + 2 * corner[i];

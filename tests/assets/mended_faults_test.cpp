@@ -68,7 +68,8 @@ TEST_F(MendedFaults, ReadOnlyModelAndLibraryLoad) {
     {
         ReadOnlyCopy model(here + "/materials.obj", std::string(directory) + "/model.obj");
         ReadOnlyCopy library(here + "/materials.mtl", std::string(directory) + "/materials.mtl");
-        if (model.writable() || library.writable()) GTEST_SKIP() << "cannot make a file read-only here";
+        if (model.writable() || library.writable())
+            GTEST_SKIP() << "cannot make a file read-only here";
         ASSERT_EQ(chdir(directory), 0);
         ObjModel* m = nullptr;
         EXPECT_EQ(loadObjModel(&m, "model.obj"), OBJ_LOADED);
@@ -95,8 +96,8 @@ TEST_F(MendedFaults, FacesOfFewerThanThreeCornersGiveNoRecord) {
 TEST_F(MendedFaults, ZeroNegativeAndFarIndicesAreStoredForTheCompilerToTest) {
     const ObjModel* m = load("indices.obj");
     ASSERT_EQ(m->faceCount, 6);
-    expectFace(m->faces[0], {-1, 0, 1}, NONE, NONE, -1, 0, 0);             // 0 names nothing
-    expectFace(m->faces[1], {0, 1, 2}, {0, 8, -1}, {0, 8, -1}, -1, 0, 0);  // past the end; 0
+    expectFace(m->faces[0], {-1, 0, 1}, NONE, NONE, -1, 0, 0);               // 0 names nothing
+    expectFace(m->faces[1], {0, 1, 2}, {0, 8, -1}, {0, 8, -1}, -1, 0, 0);    // past the end; 0
     expectFace(m->faces[2], {0, 1, 2}, {0, -1, -1}, {0, -1, -1}, -1, 0, 0);  // -4 of 4 is the first
     expectFace(m->faces[3], {0, 1, 98}, NONE, NONE, -1, 0, 0);
     expectFace(m->faces[4], {-5, 0, 1}, NONE, NONE, -1, 0, 0);  // before the first record
@@ -144,13 +145,15 @@ TEST(MendedFaultsMemory, RunningOutOfMemoryKeepsNothing) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::string text;
-        for (int i = 0; i < 400000; ++i) text += "f 1 2 3 4 5 6 7 8 9 10 11 12\n";  // 4 M triangles, 208 MB
+        for (int i = 0; i < 400000; ++i)
+            text += "f 1 2 3 4 5 6 7 8 9 10 11 12\n";  // 4 M triangles, 208 MB
         unsigned long pages = 0;
         if (FILE* statm = fopen("/proc/self/statm", "r")) {
             if (fscanf(statm, "%lu", &pages) != 1) pages = 0;
             fclose(statm);
         }
-        const rlim_t bytes = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+        const rlim_t bytes =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
         const struct rlimit limit = {bytes + (96u << 20), bytes + (96u << 20)};
         setrlimit(RLIMIT_AS, &limit);
         ObjModel sentinel = {};

@@ -32,7 +32,8 @@ TEST_F(MtlReader, ReadsNamesAndColours) {
 }
 
 TEST(MtlReaderText, OtherAndIndentedKeywordsChangeNothing) {
-    const ObjModel m = readLibrary("newmtl A\nillum 2\nNi 1.5\nKe 1 1 1\nTr 0.5\nmap_Kd a.png\n Kd 1 1 1\n\tNs 5\n");
+    const ObjModel m = readLibrary(
+        "newmtl A\nillum 2\nNi 1.5\nKe 1 1 1\nTr 0.5\nmap_Kd a.png\n Kd 1 1 1\n\tNs 5\n");
     ASSERT_EQ(m.materialCount, 1);
     ObjMaterial zero = {};
     std::strcpy(zero.name, "A");
@@ -57,7 +58,8 @@ TEST(MtlReaderText, LibraryWithoutMaterialsGivesNone) {
 
 TEST(MtlReaderText, LinesAreReadInPiecesOf255) {
     // The name's line is 300 characters: its second piece starts with "Kd " at offset 255.
-    const std::string line = "newmtl " + std::string(248, 'n') + "Kd 0.5 0.5 0.5" + std::string(31, ' ') + "\n";
+    const std::string line =
+        "newmtl " + std::string(248, 'n') + "Kd 0.5 0.5 0.5" + std::string(31, ' ') + "\n";
     const ObjModel m = readLibrary(line + "newmtl " + std::string(300, 'x') + "\r\n");
     ASSERT_EQ(m.materialCount, 2);
     EXPECT_EQ(std::strlen(m.materials[0].name), 248u);

@@ -33,7 +33,8 @@ std::vector<std::string> filesEndingIn(const std::string& directory, const std::
     if (DIR* dir = opendir(directory.c_str())) {
         while (const dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;
-            if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            if (name.size() > suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
                 names.push_back(name);
         }
         closedir(dir);
@@ -54,35 +55,45 @@ bool openFromMap(void* context, const char* name, AssetFile* file) {
 
 void closeFromMap(void*, AssetFile*) {}
 
-void expectSameAsReference(const std::string& text, const Libraries& libraries, const std::string& what) {
+void expectSameAsReference(const std::string& text, const Libraries& libraries,
+                           const std::string& what) {
     const ObjLibrarySource source = {openFromMap, closeFromMap, const_cast<Libraries*>(&libraries)};
     ObjModel* model = nullptr;
     ASSERT_EQ(parseObjModel(&model, text.data(), text.size(), &source), OBJ_LOADED) << what;
     std::string difference;
-    EXPECT_TRUE(sameAsReference(*model, readReferenceModel(text, libraries), &difference)) << what << ": " << difference;
+    EXPECT_TRUE(sameAsReference(*model, readReferenceModel(text, libraries), &difference))
+        << what << ": " << difference;
 }
 
 TEST(ObjReaderDifferential, EveryFixtureReadsAsTheLiteralReading) {
     Libraries libraries;
-    for (const std::string& name : filesEndingIn(OBJ_FIXTURES, ".mtl")) libraries[name] = readFile(OBJ_FIXTURES "/" + name);
+    for (const std::string& name : filesEndingIn(OBJ_FIXTURES, ".mtl"))
+        libraries[name] = readFile(OBJ_FIXTURES "/" + name);
     const std::vector<std::string> models = filesEndingIn(OBJ_FIXTURES, ".obj");
     ASSERT_GE(models.size(), 20u);
-    for (const std::string& name : models) expectSameAsReference(readFile(OBJ_FIXTURES "/" + name), libraries, name);
+    for (const std::string& name : models)
+        expectSameAsReference(readFile(OBJ_FIXTURES "/" + name), libraries, name);
 }
 
 // Texts made of the pieces the dialect and its edge cases are made of, with lines that run past
 // the 99-, 255- and 499-character limits.
 std::string generatedText(std::mt19937* random) {
-    static const char* starts[] = {"v ", "vt ", "vn ", "f ", "usemtl ", "mtllib ", "# ", "g ", "o ",
-                                   "s ", "  v ", "v\t", "vt", "vn", "f", "f\t", "newmtl ", "\\", ""};
-    static const char* numbers[] = {"1", "-2", "0.5", "1e3", "+.5", "-0", "0x1p2", "inf", "nan", "12.",
-                                    "123456789012", "0.1234567890123456789", "1e400", "3.1+e2", "-.e1"};
-    static const char* corners[] = {"1", "2/1", "3/1/1", "1//2", "-1/-1/-1", "2\\", "\\", "4294967297",
-                                    "0", "x", "1/2/3/4", "-9", "12345678/1/1", "123456789/1"};
+    static const char* starts[] = {"v ", "vt ", "vn ",     "f ",   "usemtl ", "mtllib ", "# ",
+                                   "g ", "o ",  "s ",      "  v ", "v\t",     "vt",      "vn",
+                                   "f",  "f\t", "newmtl ", "\\",   ""};
+    static const char* numbers[] = {"1",     "-2",     "0.5",          "1e3",
+                                    "+.5",   "-0",     "0x1p2",        "inf",
+                                    "nan",   "12.",    "123456789012", "0.1234567890123456789",
+                                    "1e400", "3.1+e2", "-.e1"};
+    static const char* corners[] = {"1",       "2/1", "3/1/1",        "1//2",       "-1/-1/-1",
+                                    "2\\",     "\\",  "4294967297",   "0",          "x",
+                                    "1/2/3/4", "-9",  "12345678/1/1", "123456789/1"};
     static const char* names[] = {"a", "b", "Wood", "lib.mtl", "", "a b"};
     static const char* blanks[] = {" ", "  ", "\t", " \t "};
     static const char* ends[] = {"\n", "\n", "\n", "\r\n", "\r\r\n", "\\\n", " \\\n"};
-    auto pick = [&](const auto& list) { return std::string(list[(*random)() % (sizeof list / sizeof list[0])]); };
+    auto pick = [&](const auto& list) {
+        return std::string(list[(*random)() % (sizeof list / sizeof list[0])]);
+    };
     std::string text;
     const int lines = 1 + static_cast<int>((*random)() % 40);
     for (int i = 0; i < lines; ++i) {
@@ -93,7 +104,8 @@ std::string generatedText(std::mt19937* random) {
             line += kind == 0 ? pick(numbers) : kind == 1 ? pick(corners) : pick(names);
             line += pick(blanks);
         }
-        if ((*random)() % 8 == 0) line.insert(line.size() / 2, std::string(90 + (*random)() % 420, ' '));
+        if ((*random)() % 8 == 0)
+            line.insert(line.size() / 2, std::string(90 + (*random)() % 420, ' '));
         text += line + (i + 1 < lines || (*random)() % 2 ? pick(ends) : "");
     }
     return text;
@@ -101,7 +113,8 @@ std::string generatedText(std::mt19937* random) {
 
 TEST(ObjReaderDifferential, GeneratedTextsReadAsTheLiteralReading) {
     std::mt19937 random(20261206);
-    const Libraries libraries = {{"a", "newmtl a\nKd 1 2 3\nnewmtl Wood\nd 0.5\n"}, {"lib.mtl", "newmtl b\nnewmtl a\n"}};
+    const Libraries libraries = {{"a", "newmtl a\nKd 1 2 3\nnewmtl Wood\nd 0.5\n"},
+                                 {"lib.mtl", "newmtl b\nnewmtl a\n"}};
     for (int i = 0; i < 3000; ++i) {
         const std::string text = generatedText(&random);
         expectSameAsReference(text, libraries, "text " + std::to_string(i) + ":\n" + text);
@@ -114,25 +127,41 @@ TEST(ObjReaderDifferential, GeneratedTextsReadAsTheLiteralReading) {
 // read in pieces), box_mat_with_spaces (a material name with blanks, which we end at the first).
 const char* ASSIMP_DIRECTORY = "/usr/share/assimp/models/OBJ";
 const char* ASSIMP_MODELS[] = {
-    "WusonOBJ.obj", "box.obj", "box_without_lineending.obj", "cube_mtllib_after_g.obj",
-    "cube_usemtl.obj", "cube_with_vertexcolors.obj", "cube_with_vertexcolors_uni.obj",
-    "empty_mat.obj", "multiple_spaces.obj", "number_formats.obj", "point_cloud.obj",
-    "regr01.obj", "regr_3429812.obj", "spider.obj", "testline.obj", "testmixed.obj",
+    "WusonOBJ.obj",
+    "box.obj",
+    "box_without_lineending.obj",
+    "cube_mtllib_after_g.obj",
+    "cube_usemtl.obj",
+    "cube_with_vertexcolors.obj",
+    "cube_with_vertexcolors_uni.obj",
+    "empty_mat.obj",
+    "multiple_spaces.obj",
+    "number_formats.obj",
+    "point_cloud.obj",
+    "regr01.obj",
+    "regr_3429812.obj",
+    "spider.obj",
+    "testline.obj",
+    "testmixed.obj",
     "testpoints.obj",
 };
 
-void expectSameFloats(const float* ours, int32_t count, int width, const std::vector<tinyobj::real_t>& theirs,
-                      const char* what, const char* model) {
+void expectSameFloats(const float* ours, int32_t count, int width,
+                      const std::vector<tinyobj::real_t>& theirs, const char* what,
+                      const char* model) {
     ASSERT_EQ(static_cast<size_t>(count) * width, theirs.size()) << what << " of " << model;
-    for (size_t i = 0; i < theirs.size(); ++i) ASSERT_FLOAT_EQ(ours[i], theirs[i]) << what << " " << i << " of " << model;
+    for (size_t i = 0; i < theirs.size(); ++i)
+        ASSERT_FLOAT_EQ(ours[i], theirs[i]) << what << " " << i << " of " << model;
 }
 
 class TinyObjLoaderComparison : public ObjFiles {
 protected:
     void SetUp() override {
         ObjFiles::SetUp();
-        if (access(ASSIMP_DIRECTORY, R_OK) != 0) GTEST_SKIP() << "assimp-testmodels is not installed";
-        ASSERT_EQ(chdir(ASSIMP_DIRECTORY), 0);  // our reader finds libraries in the working directory
+        if (access(ASSIMP_DIRECTORY, R_OK) != 0)
+            GTEST_SKIP() << "assimp-testmodels is not installed";
+        ASSERT_EQ(chdir(ASSIMP_DIRECTORY),
+                  0);  // our reader finds libraries in the working directory
     }
 };
 
@@ -144,10 +173,13 @@ TEST_F(TinyObjLoaderComparison, AssimpModelsGiveTheSameArraysAndTheFansOfItsPoly
         std::vector<tinyobj::shape_t> shapes;
         std::vector<tinyobj::material_t> materials;
         std::string warning, error;
-        ASSERT_TRUE(tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, name, "./", false)) << name << error;
+        ASSERT_TRUE(
+            tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, name, "./", false))
+            << name << error;
 
         expectSameFloats(ours->vertices, ours->vertexCount, 3, attrib.vertices, "positions", name);
-        expectSameFloats(ours->texCoords, ours->texCoordCount, 2, attrib.texcoords, "texture coordinates", name);
+        expectSameFloats(ours->texCoords, ours->texCoordCount, 2, attrib.texcoords,
+                         "texture coordinates", name);
         expectSameFloats(ours->normals, ours->normalCount, 3, attrib.normals, "normals", name);
 
         int32_t next = 0;  // our next triangle
@@ -163,12 +195,17 @@ TEST_F(TinyObjLoaderComparison, AssimpModelsGiveTheSameArraysAndTheFansOfItsPoly
                     const ObjFace& face = ours->faces[next];
                     const tinyobj::index_t fan[3] = {corner[0], corner[k - 1], corner[k]};
                     for (int c = 0; c < 3; ++c) {
-                        EXPECT_EQ(face.vertexIndex[c], fan[c].vertex_index) << name << " triangle " << next;
-                        EXPECT_EQ(face.normalIndex[c], fan[c].normal_index) << name << " triangle " << next;
-                        EXPECT_EQ(face.texCoordIndex[c], fan[c].texcoord_index) << name << " triangle " << next;
+                        EXPECT_EQ(face.vertexIndex[c], fan[c].vertex_index)
+                            << name << " triangle " << next;
+                        EXPECT_EQ(face.normalIndex[c], fan[c].normal_index)
+                            << name << " triangle " << next;
+                        EXPECT_EQ(face.texCoordIndex[c], fan[c].texcoord_index)
+                            << name << " triangle " << next;
                     }
-                    const std::string ourMaterial = face.materialIndex >= 0 ? ours->materials[face.materialIndex].name : "";
-                    const std::string theirMaterial = material >= 0 ? materials[static_cast<size_t>(material)].name : "";
+                    const std::string ourMaterial =
+                        face.materialIndex >= 0 ? ours->materials[face.materialIndex].name : "";
+                    const std::string theirMaterial =
+                        material >= 0 ? materials[static_cast<size_t>(material)].name : "";
                     EXPECT_EQ(ourMaterial, theirMaterial) << name << " triangle " << next;
                 }
             }

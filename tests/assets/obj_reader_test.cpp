@@ -53,7 +53,8 @@ TEST_F(ObjReader, FlagsFollowTheLastCorner) {
 
 TEST_F(ObjReader, BackslashContinuesThePolygonOnTheNextLine) {
     const ObjModel* m = load("continuation.obj");
-    ASSERT_EQ(m->faceCount, 4);  // five corners (the 9 9 after the backslash dropped), then a triangle
+    // Five corners (the 9 9 after the backslash dropped), then a triangle.
+    ASSERT_EQ(m->faceCount, 4);
     expectFace(m->faces[0], {0, 1, 2}, NONE, NONE, -1, 0, 0);
     expectFace(m->faces[1], {0, 2, 3}, NONE, NONE, -1, 0, 0);
     expectFace(m->faces[2], {0, 3, 4}, NONE, NONE, -1, 0, 0);
@@ -65,15 +66,15 @@ TEST_F(ObjReader, UsemtlResolvesByExactNameFirstMatchWins) {
     ASSERT_EQ(m->materialCount, 5);
     EXPECT_STREQ(m->materialLibrary, "materials.mtl");
     const int32_t expected[] = {
-        -1,  // before any usemtl
-        1,   // Stone
-        1,   // "usemtl<tab>Wood" is not a usemtl line
-        -1,  // "Wo" is only a prefix of Wood
-        2,   // Twin: the first of two
-        0,   // Wood
-        3,   // Glass
-        1, 1,  // Stone, a quad: both triangles
-        1,   // an indented usemtl is not one
+        -1,     // before any usemtl
+        1,      // Stone
+        1,      // "usemtl<tab>Wood" is not a usemtl line
+        -1,     // "Wo" is only a prefix of Wood
+        2,      // Twin: the first of two
+        0,      // Wood
+        3,      // Glass
+        1,  1,  // Stone, a quad: both triangles
+        1,      // an indented usemtl is not one
     };
     ASSERT_EQ(m->faceCount, 10);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(m->faces[i].materialIndex, expected[i]) << "face " << i;
@@ -180,7 +181,7 @@ TEST_F(ObjReader, LongLinesAreReadInPieces) {
     ASSERT_EQ(m->vertexCount, 3);
     // The third number is cut at the 99th character; the 7 after it lies in another piece.
     expectFloats(m->vertices, {1.5f, 2.5f, 1.0f / 3.0f, 0.25f, 0.5f, 0.75f, 7, 8, 9});
-    // 242 corners; 1 + 1 (an "f" at offset 499 is a face of its own); 249 corners in 499 characters.
+    // 242 corners; 1 + 1 (an "f" at offset 499 is a face of its own); 249 corners within 499.
     ASSERT_EQ(m->faceCount, 240 + 2 + 247);
     expectFace(m->faces[239], {0, 1, 2}, NONE, NONE, -1, 0, 0);
     expectFace(m->faces[240], {0, 1, 2}, NONE, NONE, -1, 0, 0);
@@ -193,12 +194,12 @@ TEST(ParseFaceCorner, ReadsEveryForm) {
         int32_t vertex, normal, texCoord;
         bool hasVertex, continues;
     } cases[] = {
-        {"7", 7, 0, 0, true, false},          {"7/8", 7, 0, 8, true, false},
-        {"7/8/9", 7, 9, 8, true, false},      {"7//9", 7, 9, 0, true, false},
-        {"3/3/3\\", 3, 3, 3, true, true},     {"\\", 0, 0, 0, false, true},
+        {"7", 7, 0, 0, true, false},           {"7/8", 7, 0, 8, true, false},
+        {"7/8/9", 7, 9, 8, true, false},       {"7//9", 7, 9, 0, true, false},
+        {"3/3/3\\", 3, 3, 3, true, true},      {"\\", 0, 0, 0, false, true},
         {"-2/-3/-4", -2, -4, -3, true, false}, {"+5/x/", 5, 0, 0, true, false},
-        {"1/2/3/4", 1, 4, 2, true, false},    {"4294967297", 1, 0, 0, true, false},
-        {"x/1/1", 0, 1, 1, false, false},     {"1\\/2", 1, 0, 2, true, true},
+        {"1/2/3/4", 1, 4, 2, true, false},     {"4294967297", 1, 0, 0, true, false},
+        {"x/1/1", 0, 1, 1, false, false},      {"1\\/2", 1, 0, 2, true, true},
     };
     for (const Case& c : cases) {
         ObjCorner corner;

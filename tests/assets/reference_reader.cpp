@@ -27,7 +27,8 @@ struct PieceStream {
         size_t end = position;
         while (end < text.size() && end - position < limit)
             if (text[end++] == '\n') break;
-        piece->assign(text.begin() + static_cast<long>(position), text.begin() + static_cast<long>(end));
+        piece->assign(text.begin() + static_cast<long>(position),
+                      text.begin() + static_cast<long>(end));
         piece->push_back('\0');
         *start = position;
         position = end;
@@ -63,8 +64,10 @@ Corner readCorner(const char* token) {
     corner.backslash = text.find('\\') != std::string::npos;
     std::vector<std::string> parts(1);
     for (char c : text) {
-        if (c == '/') parts.emplace_back();
-        else parts.back() += c;
+        if (c == '/')
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
     corner.hasVertex = std::sscanf(parts[0].c_str(), "%d", &corner.vertex) == 1;
     if (parts.size() >= 2) std::sscanf(parts[1].c_str(), "%d", &corner.texCoord);
@@ -104,7 +107,8 @@ void readFaces(const std::string& text, const Starts& starts, ReferenceModel* mo
         if (piece[0] != 'f') continue;
         const size_t faceStart = start;
         std::vector<std::array<int, 3>> corners;
-        char* token = std::strlen(piece.data()) >= 2 ? std::strtok(piece.data() + 2, " \t\n") : nullptr;
+        char* token =
+            std::strlen(piece.data()) >= 2 ? std::strtok(piece.data() + 2, " \t\n") : nullptr;
         while (token) {
             const Corner corner = readCorner(token);
             if (corner.hasVertex)
@@ -114,7 +118,8 @@ void readFaces(const std::string& text, const Starts& starts, ReferenceModel* mo
             if (!corner.backslash) {
                 token = std::strtok(nullptr, " \t\n");
             } else {
-                token = stream.read(499, &piece, &start) ? std::strtok(piece.data(), " \t\n") : nullptr;
+                token =
+                    stream.read(499, &piece, &start) ? std::strtok(piece.data(), " \t\n") : nullptr;
             }
         }
         for (size_t k = 2; k < corners.size(); ++k) {
@@ -138,7 +143,8 @@ std::vector<ObjMaterial> readLibrary(const std::string& raw) {
     size_t start;
     PieceStream counting{text};
     size_t count = 0;
-    while (counting.read(255, &piece, &start)) count += std::strncmp(piece.data(), "newmtl ", 7) == 0;
+    while (counting.read(255, &piece, &start))
+        count += std::strncmp(piece.data(), "newmtl ", 7) == 0;
     std::vector<ObjMaterial> materials(count);
     PieceStream filling{text};
     ObjMaterial* m = nullptr;
@@ -172,7 +178,8 @@ template <typename T>
 bool sameBytes(const T* ours, size_t count, const std::vector<T>& expected, const char* what,
                std::string* difference) {
     if (count != expected.size()) {
-        *difference = std::string(what) + ": " + std::to_string(count) + " instead of " + std::to_string(expected.size());
+        *difference = std::string(what) + ": " + std::to_string(count) + " instead of " +
+                      std::to_string(expected.size());
         return false;
     }
     for (size_t i = 0; i < count; ++i) {
@@ -186,7 +193,8 @@ bool sameBytes(const T* ours, size_t count, const std::vector<T>& expected, cons
 
 }  // namespace
 
-ReferenceModel readReferenceModel(const std::string& raw, const std::map<std::string, std::string>& libraries) {
+ReferenceModel readReferenceModel(const std::string& raw,
+                                  const std::map<std::string, std::string>& libraries) {
     const std::string text = textMode(raw);
     ReferenceModel model;
     PieceStream stream{text};
@@ -209,14 +217,21 @@ ReferenceModel readReferenceModel(const std::string& raw, const std::map<std::st
     return model;
 }
 
-bool sameAsReference(const ObjModel& model, const ReferenceModel& reference, std::string* difference) {
+bool sameAsReference(const ObjModel& model, const ReferenceModel& reference,
+                     std::string* difference) {
     if (model.materialLibrary != reference.materialLibrary) {
-        *difference = "library name \"" + std::string(model.materialLibrary) + "\" instead of \"" + reference.materialLibrary + "\"";
+        *difference = "library name \"" + std::string(model.materialLibrary) + "\" instead of \"" +
+                      reference.materialLibrary + "\"";
         return false;
     }
-    return sameBytes(model.vertices, static_cast<size_t>(model.vertexCount) * 3, reference.vertices, "positions", difference) &&
-           sameBytes(model.texCoords, static_cast<size_t>(model.texCoordCount) * 2, reference.texCoords, "texture coordinates", difference) &&
-           sameBytes(model.normals, static_cast<size_t>(model.normalCount) * 3, reference.normals, "normals", difference) &&
-           sameBytes(model.materials, static_cast<size_t>(model.materialCount), reference.materials, "materials", difference) &&
-           sameBytes(model.faces, static_cast<size_t>(model.faceCount), reference.faces, "faces", difference);
+    return sameBytes(model.vertices, static_cast<size_t>(model.vertexCount) * 3, reference.vertices,
+                     "positions", difference) &&
+           sameBytes(model.texCoords, static_cast<size_t>(model.texCoordCount) * 2,
+                     reference.texCoords, "texture coordinates", difference) &&
+           sameBytes(model.normals, static_cast<size_t>(model.normalCount) * 3, reference.normals,
+                     "normals", difference) &&
+           sameBytes(model.materials, static_cast<size_t>(model.materialCount), reference.materials,
+                     "materials", difference) &&
+           sameBytes(model.faces, static_cast<size_t>(model.faceCount), reference.faces, "faces",
+                     difference);
 }

@@ -23,4 +23,5 @@ ReferenceModel readReferenceModel(const std::string& text,
                                   const std::map<std::string, std::string>& libraries);
 
 // Field by field, floats bit for bit; false with the first difference described.
-bool sameAsReference(const ObjModel& model, const ReferenceModel& reference, std::string* difference);
+bool sameAsReference(const ObjModel& model, const ReferenceModel& reference,
+                     std::string* difference);

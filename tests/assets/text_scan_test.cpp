@@ -11,17 +11,65 @@
 namespace {
 
 const char* NUMBER_TEXTS[] = {
-    "0", "-0", "+1.5", " \t\v\f\r\n2.25", "3.", ".5", "-.5e1", "1e", "1e+", "1e-2x", "1.2.3",
-    "0.1", "0.333333333333333333333333", "123456789012345678901234567890", "1e400", "-1e400",
-    "1e-400", "4.9e-324", "2.4703282292062328e-324", "3.4028235e38", "3.4028236e38", "1e-46",
-    "0x1p3", "0X1.8P1", "0x", "0xg", "0x.8", "inf", "-INFINITY", "infinx", "infi", "nan", "-nan(12)",
-    "na", "NaN", "-", "+", "+-1", "- 1", "e5", ".", "", "12abc", "9007199254740993", "0.000001",
-    "-0.123456", "7.0e-1", "1,5", "\xa0" "1", "00000000000000000000001.5", "1e0000000000000000000001",
+    "0",
+    "-0",
+    "+1.5",
+    " \t\v\f\r\n2.25",
+    "3.",
+    ".5",
+    "-.5e1",
+    "1e",
+    "1e+",
+    "1e-2x",
+    "1.2.3",
+    "0.1",
+    "0.333333333333333333333333",
+    "123456789012345678901234567890",
+    "1e400",
+    "-1e400",
+    "1e-400",
+    "4.9e-324",
+    "2.4703282292062328e-324",
+    "3.4028235e38",
+    "3.4028236e38",
+    "1e-46",
+    "0x1p3",
+    "0X1.8P1",
+    "0x",
+    "0xg",
+    "0x.8",
+    "inf",
+    "-INFINITY",
+    "infinx",
+    "infi",
+    "nan",
+    "-nan(12)",
+    "na",
+    "NaN",
+    "-",
+    "+",
+    "+-1",
+    "- 1",
+    "e5",
+    ".",
+    "",
+    "12abc",
+    "9007199254740993",
+    "0.000001",
+    "-0.123456",
+    "7.0e-1",
+    "1,5",
+    "\xa0"
+    "1",
+    "00000000000000000000001.5",
+    "1e0000000000000000000001",
 };
 
 std::string printable(const char* text) {
     std::string out;
-    for (const char* p = text; *p; ++p) out += (*p >= ' ' && *p < 127) ? std::string(1, *p) : "\\x" + std::to_string(static_cast<unsigned char>(*p));
+    for (const char* p = text; *p; ++p)
+        out += (*p >= ' ' && *p < 127) ? std::string(1, *p)
+                                       : "\\x" + std::to_string(static_cast<unsigned char>(*p));
     return out;
 }
 
@@ -55,7 +103,8 @@ TEST(TextScan, ScanFloatIsSscanfPercentF) {
         float value[3] = {-7, -7, -7};
         const char* p = text;
         int count = 0;
-        for (; count < 3 && (p = scanFloat(p, text + std::strlen(text), &value[count])); ++count) {}
+        for (; count < 3 && (p = scanFloat(p, text + std::strlen(text), &value[count])); ++count) {
+        }
         EXPECT_EQ(count, converted < 0 ? 0 : converted) << printable(text);
         EXPECT_EQ(std::memcmp(value, expected, sizeof value), 0) << printable(text);
     }
@@ -70,16 +119,31 @@ TEST(TextScan, ScanFloatReadsAsFarAsScanfDoes) {
         float value[3] = {-7, -7, -7};
         const char* p = text;
         int count = 0;
-        for (; count < 3 && (p = scanFloat(p, text + std::strlen(text), &value[count])); ++count) {}
+        for (; count < 3 && (p = scanFloat(p, text + std::strlen(text), &value[count])); ++count) {
+        }
         EXPECT_EQ(count, converted < 0 ? 0 : converted) << text;
         EXPECT_EQ(std::memcmp(value, expected, sizeof value), 0) << text;
     }
 }
 
 TEST(TextScan, ScanIntIsSscanfPercentD) {
-    const char* texts[] = {"0", "-0", "+17", " \r42x", "2147483647", "2147483648", "-2147483649",
-                           "4294967297", "99999999999999999999", "-99999999999999999999", "-", "+",
-                           "x1", "", "007", "1/2", "\\3"};
+    const char* texts[] = {"0",
+                           "-0",
+                           "+17",
+                           " \r42x",
+                           "2147483647",
+                           "2147483648",
+                           "-2147483649",
+                           "4294967297",
+                           "99999999999999999999",
+                           "-99999999999999999999",
+                           "-",
+                           "+",
+                           "x1",
+                           "",
+                           "007",
+                           "1/2",
+                           "\\3"};
     for (const char* text : texts) {
         int expected = -7;
         const int converted = std::sscanf(text, "%d", &expected);
