@@ -7,7 +7,7 @@
 
 namespace {
 
-const int32_t OVERLAY_WIDTH = 2048;
+const int32_t OVERLAY_WIDTH = 1024;
 const int32_t OVERLAY_HEIGHT = 1024;
 
 // Everything sits inside the visible part of the quad, with a margin for screens a little off
@@ -20,6 +20,7 @@ const double BRACKET_LINE = 0.75;
 const double BRACKET_LENGTH = 14.0;
 const double TICK_LINE = 0.22;
 const double TICK_SPACING = 10.0;
+const double TICK_SPAN = 50.0;  // ticks run from -span to +span, clear of the lettering
 const double TICK_LENGTH = 1.8;
 const double INK_ALPHA = 0.85;
 const double INK[3] = {0.04, 0.08, 0.16};
@@ -120,9 +121,8 @@ double strokeCoverage(double d, double halfLine, double pixel) {
 }
 
 double tickDistance(double x, double y) {
-    // Short ticks standing out of the long edges, between the brackets.
-    double edgeX = FRAME_HALF_WIDTH - BRACKET_LENGTH - 2.0;
-    if (std::fabs(x) > edgeX) return 1e9;
+    // Short ticks standing out of the middle of the long edges.
+    if (std::fabs(x) > TICK_SPAN + TICK_LINE) return 1e9;
     double along = std::fabs(std::remainder(x, TICK_SPACING));
     double out = std::fabs(y) - FRAME_HALF_HEIGHT;
     if (out < 0.0) return 1e9;
