@@ -293,11 +293,11 @@ void master(StereoBuffer* sound) {
     }
 }
 
-}  // namespace
-
 void composeSoundtrack(std::vector<Note>* notes) {
     for (const Section& section : SECTIONS) section.compose(section, notes);
 }
+
+}  // namespace
 
 void synthesiseSoundtrack(StereoBuffer* out) {
     const size_t frames = static_cast<size_t>(SOUNDTRACK_SECONDS * SAMPLE_RATE);

@@ -9,8 +9,6 @@
 
 constexpr double SOUNDTRACK_SECONDS = 80.0;
 
-void composeSoundtrack(std::vector<Note>* notes);
-
 // The whole piece, mastered: peaks below full scale, silent by the last fifth of a second.
 void synthesiseSoundtrack(StereoBuffer* out);
 
