@@ -35,7 +35,8 @@ bool readPng(const fs::path& path, Image* image) {
     spng_set_png_buffer(context, data.data(), data.size());
     spng_ihdr header = {};
     size_t size = 0;
-    bool good = spng_get_ihdr(context, &header) == 0 && spng_decoded_image_size(context, SPNG_FMT_RGB8, &size) == 0;
+    bool good = spng_get_ihdr(context, &header) == 0 &&
+                spng_decoded_image_size(context, SPNG_FMT_RGB8, &size) == 0;
     if (good) {
         image->width = static_cast<int>(header.width);
         image->height = static_cast<int>(header.height);
@@ -78,9 +79,9 @@ protected:
 
     // Exit status of `capture arguments`; its standard error is kept in `errors`.
     int capture(const std::string& arguments, const std::string& environment = "") {
-        const std::string command = "cd '" + ASSETS + "' && " + environment + " '" CAPTURE_EXECUTABLE "' " +
-                                    arguments + " >'" + (work / "out.txt").string() + "' 2>'" +
-                                    (work / "err.txt").string() + "'";
+        const std::string command =
+            "cd '" + ASSETS + "' && " + environment + " '" CAPTURE_EXECUTABLE "' " + arguments +
+            " >'" + (work / "out.txt").string() + "' 2>'" + (work / "err.txt").string() + "'";
         const int status = std::system(command.c_str());
         errors = readText(work / "err.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -119,7 +120,8 @@ struct StreamExtent {
 // Per stream ("v" or "a"), from the packets themselves, the same way for every container.
 StreamExtent extentOf(const fs::path& video, const char* stream) {
     const std::string command = std::string("ffprobe -v error -select_streams ") + stream +
-                                " -show_entries packet=pts_time,duration_time -of csv=p=0 '" + video.string() + "'";
+                                " -show_entries packet=pts_time,duration_time -of csv=p=0 '" +
+                                video.string() + "'";
     StreamExtent extent;
     FILE* pipe = popen(command.c_str(), "r");
     char line[128];
@@ -135,8 +137,9 @@ StreamExtent extentOf(const fs::path& video, const char* stream) {
 }
 
 std::string frameRateOf(const fs::path& video) {
-    const std::string command = "ffprobe -v error -select_streams v -show_entries stream=r_frame_rate -of csv=p=0 '" +
-                                video.string() + "'";
+    const std::string command =
+        "ffprobe -v error -select_streams v -show_entries stream=r_frame_rate -of csv=p=0 '" +
+        video.string() + "'";
     FILE* pipe = popen(command.c_str(), "r");
     char line[64] = "";
     if (pipe && !std::fgets(line, sizeof line, pipe)) line[0] = '\0';
@@ -154,7 +157,8 @@ TEST_F(CaptureRun, VideoHoldsEveryFrameAtItsRateWithTheSoundtrackToTheSameEnd) {
     const Case cases[] = {{"--to 0.5", "a.mp4", 30}, {"--from 5.6 --to 6.2", "b.mkv", 36}};
     for (const Case& c : cases) {
         const fs::path video = work / c.file;
-        ASSERT_EQ(capture(std::string(c.arguments) + " --size 160x90 --video " + video.string()), 0) << errors;
+        ASSERT_EQ(capture(std::string(c.arguments) + " --size 160x90 --video " + video.string()), 0)
+            << errors;
         const StreamExtent pictures = extentOf(video, "v");
         const StreamExtent sound = extentOf(video, "a");
         EXPECT_EQ(pictures.packets, c.frames) << c.file;
@@ -212,7 +216,9 @@ class GoldenFrames : public CaptureRun, public ::testing::WithParamInterface<Gol
 TEST_P(GoldenFrames, MatchTheReferenceWithinASmallTolerance) {
     const GoldenFrame& golden = GetParam();
     const fs::path out = work / "frames";
-    ASSERT_EQ(capture("--from " + golden.from + " --to " + golden.to + " --size 320x180 --png " + out.string()), 0)
+    ASSERT_EQ(capture("--from " + golden.from + " --to " + golden.to + " --size 320x180 --png " +
+                      out.string()),
+              0)
         << errors;
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06d.png", golden.frame);
@@ -233,11 +239,13 @@ TEST_P(GoldenFrames, MatchTheReferenceWithinASmallTolerance) {
             worstAt = i;
         }
     }
-    EXPECT_LE(worst, GOLDEN_TOLERANCE) << "at x " << worstAt / 3 % frame.width << ", y "
-                                       << worstAt / 3 / frame.width;
+    EXPECT_LE(worst, GOLDEN_TOLERANCE)
+        << "at x " << worstAt / 3 % frame.width << ", y " << worstAt / 3 / frame.width;
 }
 
 INSTANTIATE_TEST_SUITE_P(Capture, GoldenFrames, ::testing::ValuesIn(goldenFrames()),
-                         [](const ::testing::TestParamInfo<GoldenFrame>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<GoldenFrame>& info) {
+                             return info.param.name;
+                         });
 
 }  // namespace

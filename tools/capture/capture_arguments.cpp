@@ -8,9 +8,11 @@ namespace {
 
 constexpr int64_t MICROS_PER_SECOND = 1000000;
 constexpr int MAX_FRACTION_DIGITS = 6;
+constexpr int64_t TIMELINE_END_MICROS = static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND;
 
 const char* const USAGE =
-    "usage: capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] (--png DIR | --video FILE)\n"
+    "usage: capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] (--png DIR | --video "
+    "FILE)\n"
     "\n"
     "Renders the presentation offline, frame by frame, from the asset files in the working\n"
     "directory, on a clock that moves exactly 1/N seconds a frame, so any machine renders the\n"
@@ -27,8 +29,9 @@ const char* const USAGE =
 
 const char* const VIDEO_EXTENSIONS[] = {".mp4", ".mkv", ".mov"};
 
-struct PendingRange {
-    const char* fromText;  // as given, for messages
+// What the line gave for the checks that need all of it; the texts as given, for messages.
+struct GivenValues {
+    const char* fromText;
     const char* toText;
     const char* sizeText;
     int64_t fromMicros;
@@ -45,7 +48,7 @@ int reject(const char* option, const char* value, const char* problem) {
     return 2;
 }
 
-// A whole number of 1 to `limit` digits' worth, with nothing after it but `end`.
+// A whole number from 0 to `limit` written in digits alone, followed by `end`.
 bool parseBoundedInt(const char* text, char end, int limit, int* value, const char** rest) {
     int64_t n = 0;
     const char* p = text;
@@ -97,8 +100,10 @@ bool hasVideoExtension(const char* path) {
     return false;
 }
 
-int setOutput(CaptureArguments* arguments, CaptureOutput output, const char* option, const char* value) {
-    if (arguments->output != OUTPUT_NONE) return reject(option, value, "give only one of --png and --video");
+int setOutput(CaptureArguments* arguments, CaptureOutput output, const char* option,
+              const char* value) {
+    if (arguments->output != OUTPUT_NONE)
+        return reject(option, value, "give only one of --png and --video");
     if (value[0] == '\0') return reject(option, nullptr, "the path is empty");
     arguments->output = output;
     arguments->path = value;
@@ -107,15 +112,17 @@ int setOutput(CaptureArguments* arguments, CaptureOutput output, const char* opt
 
 int takeSize(CaptureArguments* arguments, const char* value) {
     const char* rest = nullptr;
-    const bool good = parseBoundedInt(value, 'x', MAX_CAPTURE_SIDE, &arguments->width, &rest) &&
-                      parseBoundedInt(rest + 1, '\0', MAX_CAPTURE_SIDE, &arguments->height, nullptr) &&
-                      arguments->width >= 1 && arguments->height >= 1;
+    const bool good =
+        parseBoundedInt(value, 'x', MAX_CAPTURE_SIDE, &arguments->width, &rest) &&
+        parseBoundedInt(rest + 1, '\0', MAX_CAPTURE_SIDE, &arguments->height, nullptr) &&
+        arguments->width >= 1 && arguments->height >= 1;
     if (!good) return reject("--size", value, "not a size like 1280x720, each side 1 to 8192");
     return 0;
 }
 
 // One option and its value; `value` is null when the line ends after the option.
-int takeOption(CaptureArguments* arguments, PendingRange* range, const char* option, const char* value) {
+int takeOption(CaptureArguments* arguments, GivenValues* given, const char* option,
+               const char* value) {
     const char* const names[] = {"--from", "--to", "--fps", "--size", "--png", "--video"};
     bool known = false;
     for (const char* name : names) known = known || std::strcmp(option, name) == 0;
@@ -123,40 +130,44 @@ int takeOption(CaptureArguments* arguments, PendingRange* range, const char* opt
     if (!value) return reject(option, nullptr, "needs a value");
 
     if (std::strcmp(option, "--from") == 0 || std::strcmp(option, "--to") == 0) {
-        const bool from = option[2] == 'f';
-        if (!parseMicros(value, from ? &range->fromMicros : &range->toMicros))
+        const bool from = std::strcmp(option, "--from") == 0;
+        if (!parseMicros(value, from ? &given->fromMicros : &given->toMicros))
             return reject(option, value, "not a number of seconds like 12 or 9.99");
-        (from ? range->fromText : range->toText) = value;
+        (from ? given->fromText : given->toText) = value;
         return 0;
     }
     if (std::strcmp(option, "--fps") == 0) {
-        if (!parseBoundedInt(value, '\0', MAX_CAPTURE_FPS, &arguments->fps, nullptr) || arguments->fps < 1)
+        if (!parseBoundedInt(value, '\0', MAX_CAPTURE_FPS, &arguments->fps, nullptr) ||
+            arguments->fps < 1)
             return reject(option, value, "not a whole number of frames a second from 1 to 1000");
         return 0;
     }
     if (std::strcmp(option, "--size") == 0) {
-        range->sizeText = value;
+        given->sizeText = value;
         return takeSize(arguments, value);
     }
-    return setOutput(arguments, std::strcmp(option, "--png") == 0 ? OUTPUT_PNG : OUTPUT_VIDEO, option, value);
+    return setOutput(arguments, std::strcmp(option, "--png") == 0 ? OUTPUT_PNG : OUTPUT_VIDEO,
+                     option, value);
 }
 
 // The checks that need the whole line.
-int checkWholeLine(CaptureArguments* arguments, const PendingRange& range) {
+int checkWholeLine(CaptureArguments* arguments, const GivenValues& given) {
     if (arguments->output == OUTPUT_NONE)
         return reject(nullptr, nullptr, "give --png DIR or --video FILE (try --help)");
-    if (range.toMicros > static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND)
-        return reject("--to", range.toText, "past the end of the timeline, 80 seconds");
-    if (range.fromMicros >= range.toMicros) return reject("--from", range.fromText, "not before --to");
-    arguments->firstFrame = framesUpTo(range.fromMicros, arguments->fps);
-    arguments->endFrame = framesUpTo(range.toMicros, arguments->fps);
+    if (given.toMicros > TIMELINE_END_MICROS)
+        return reject("--to", given.toText, "past the end of the timeline, 80 seconds");
+    if (given.fromMicros >= given.toMicros)
+        return reject("--from", given.fromText, "not before --to");
+    arguments->firstFrame = framesUpTo(given.fromMicros, arguments->fps);
+    arguments->endFrame = framesUpTo(given.toMicros, arguments->fps);
     if (arguments->firstFrame == arguments->endFrame)
-        return reject("--from", range.fromText, "no frame falls between --from and --to at this rate");
+        return reject("--from", given.fromText,
+                      "no frame falls between --from and --to at this rate");
     if (arguments->output != OUTPUT_VIDEO) return 0;
     if (!hasVideoExtension(arguments->path))
         return reject("--video", arguments->path, "the name must end in .mp4, .mkv or .mov");
     if (arguments->width % 2 != 0 || arguments->height % 2 != 0)
-        return reject("--size", range.sizeText, "a video needs an even width and height");
+        return reject("--size", given.sizeText, "a video needs an even width and height");
     return 0;
 }
 
@@ -164,16 +175,17 @@ int checkWholeLine(CaptureArguments* arguments, const PendingRange& range) {
 
 int parseCaptureArguments(int argc, char** argv, CaptureArguments* arguments) {
     *arguments = CaptureArguments{0, 0, 60, 1280, 720, OUTPUT_NONE, nullptr, false};
-    PendingRange range = {"0", "80", "1280x720", 0, static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND};
+    GivenValues given = {"0", "80", "1280x720", 0, TIMELINE_END_MICROS};
     for (int i = 1; i < argc; i += 2) {
         if (std::strcmp(argv[i], "--help") == 0) {
             arguments->help = true;
             return 0;
         }
-        const int result = takeOption(arguments, &range, argv[i], i + 1 < argc ? argv[i + 1] : nullptr);
+        const int result =
+            takeOption(arguments, &given, argv[i], i + 1 < argc ? argv[i + 1] : nullptr);
         if (result != 0) return result;
     }
-    return checkWholeLine(arguments, range);
+    return checkWholeLine(arguments, given);
 }
 
 int64_t capturedFrameCount(const CaptureArguments& arguments) {

@@ -13,31 +13,35 @@ namespace {
 int64_t currentFrame() { return frameClock.passes - 1; }
 
 bool keptFrame(int64_t frame) {
-    return frame >= captureSession.arguments.firstFrame && frame < captureSession.arguments.endFrame;
+    return frame >= captureSession.arguments.firstFrame &&
+           frame < captureSession.arguments.endFrame;
 }
 
 // Where the pacer would sleep out its budget: the next pass begins one frame later, at once.
 void captureWait(double) {
     advanceFrameClock();
-    if (currentFrame() == captureSession.arguments.firstFrame) startFrames(&captureSession.progress);
+    if (currentFrame() == captureSession.arguments.firstFrame)
+        startFrames(&captureSession.progress);
 }
 
 int storeFrame(int64_t frame) {
     CaptureSession& session = captureSession;
     readOffscreenFrame(session.target, session.frame.data());
     if (session.arguments.output == OUTPUT_PNG)
-        return writePngFrame(session.arguments.path, frame, session.frame.data(), session.target.width,
-                             session.target.height);
+        return writePngFrame(session.arguments.path, frame, session.frame.data(),
+                             session.target.width, session.target.height);
     return writeVideoFrame(&session.video, session.frame.data(), session.frame.size());
 }
 
-// Runs where the frame loop presents: the frame is complete in the back buffer and the pass's
+// Runs where the frame loop presents: the frame is complete in the offscreen target and the pass's
 // clock reading is still its own.
 void captureSwapAndPoll() {
     CaptureSession& session = captureSession;
     const int64_t frame = currentFrame();
     if (frame == session.lastPresentedFrame) {
-        std::fprintf(stderr, "capture: the frame loop presented twice without waiting, so the clock cannot move on\n");
+        std::fprintf(stderr,
+                     "capture: the frame loop presented twice without waiting, so the clock cannot "
+                     "move on\n");
         session.failed = true;
     } else if (keptFrame(frame)) {
         if (storeFrame(frame) == 0) {
@@ -57,7 +61,8 @@ void captureSwapAndPoll() {
 // The loop ends after the last frame of the range, or at the first failure.
 bool captureWindowOpen() {
     const CaptureSession& session = captureSession;
-    return !session.failed && currentFrame() + 1 < session.arguments.endFrame && session.windowPlatform.windowOpen();
+    return !session.failed && currentFrame() + 1 < session.arguments.endFrame &&
+           session.windowPlatform.windowOpen();
 }
 
 void captureFrameSize(int* width, int* height) {
@@ -68,7 +73,8 @@ void captureFrameSize(int* width, int* height) {
 }  // namespace
 
 int openCaptureOutput() {
-    if (captureSession.arguments.output == OUTPUT_PNG) return preparePngDirectory(captureSession.arguments.path);
+    if (captureSession.arguments.output == OUTPUT_PNG)
+        return preparePngDirectory(captureSession.arguments.path);
     return openVideoPipe(captureSession.arguments, &captureSession.video);
 }
 
@@ -76,7 +82,8 @@ int adaptPlatformForCapture() {
     CaptureSession& session = captureSession;
     const CaptureArguments& arguments = session.arguments;
     if (createOffscreenTarget(arguments.width, arguments.height, &session.target) != 0) return 1;
-    session.frame.assign(static_cast<size_t>(arguments.width) * static_cast<size_t>(arguments.height) * 3, 0);
+    session.frame.assign(
+        static_cast<size_t>(arguments.width) * static_cast<size_t>(arguments.height) * 3, 0);
     session.windowPlatform = platform;
     session.lastPresentedFrame = -1;
     session.framesWritten = 0;
@@ -100,10 +107,12 @@ int finishCapture(int runStatus) {
     bool complete = runStatus == 0 && !session.failed;
     if (complete && session.framesWritten != expected) {
         std::fprintf(stderr, "capture: the window was closed after %lld of %lld frames\n",
-                     static_cast<long long>(session.framesWritten), static_cast<long long>(expected));
+                     static_cast<long long>(session.framesWritten),
+                     static_cast<long long>(expected));
         complete = false;
     }
-    if (session.arguments.output == OUTPUT_VIDEO && closeVideoPipe(&session.video, complete) != 0) complete = false;
+    if (session.arguments.output == OUTPUT_VIDEO && closeVideoPipe(&session.video, complete) != 0)
+        complete = false;
     if (!complete) return 1;
     showSummary(&session.progress, session.framesWritten);
     return 0;

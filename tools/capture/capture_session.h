@@ -1,5 +1,5 @@
-// One capture run: the demo's own start-up and frame loop, driven frame by frame through the
-// platform record. Fill `arguments`, openCaptureOutput(), runDemoIn(..., adaptPlatformForCapture), finishCapture().
+// One capture run: the demo's own start-up and frame loop, driven frame by frame by the platform.
+// Set `arguments`, openCaptureOutput(), runDemoIn(window, adaptPlatformForCapture), finish.
 #pragma once
 
 #include <cstdint>
@@ -13,14 +13,14 @@
 
 struct CaptureSession {
     CaptureArguments arguments;
-    VideoPipe video;              // when the output is a video
-    OffscreenTarget target;       // every pass draws here
-    std::vector<uint8_t> frame;   // the frame read back: RGB, top row first
+    VideoPipe video;             // when the output is a video
+    OffscreenTarget target;      // every pass draws here
+    std::vector<uint8_t> frame;  // the frame read back: RGB, top row first
     ProgressLine progress;
-    Platform windowPlatform;      // the window system's own services, for the swap and window state
-    int64_t lastPresentedFrame;   // frame index of the last pass presented, -1 before the first
+    Platform windowPlatform;     // the window system's own services, for the swap and window state
+    int64_t lastPresentedFrame;  // frame index of the last pass presented, -1 before the first
     int64_t framesWritten;
-    bool failed;                  // a frame could not be written: the loop is ended, the run fails
+    bool failed;  // a frame could not be written: the loop is ended, the run fails
 };
 
 // Written by main (the arguments) and by the capture's platform services during the run.

@@ -38,16 +38,21 @@ int createOffscreenTarget(int width, int height, OffscreenTarget* target) {
 
     glGenFramebuffers(1, &target->resolveFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, target->resolveFramebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target->resolvedColour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              target->resolvedColour);
     const bool resolveReady = complete(target->resolveFramebuffer);
 
     glGenFramebuffers(1, &target->drawFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, target->drawFramebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target->sampledColour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target->sampledDepth);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              target->sampledColour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                              target->sampledDepth);
     if (!resolveReady || !complete(target->drawFramebuffer)) {
-        std::fprintf(stderr, "capture: --size %dx%d: the OpenGL driver cannot make a framebuffer this size\n",
-                     width, height);
+        std::fprintf(
+            stderr,
+            "capture: --size %dx%d: the OpenGL driver cannot make a framebuffer this size\n", width,
+            height);
         return 1;
     }
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -55,7 +55,8 @@ int preparePngDirectory(const char* directory) {
         return 1;
     }
     if (access(directory, W_OK) != 0) {
-        std::fprintf(stderr, "capture: --png %s: cannot write into it: %s\n", directory, std::strerror(errno));
+        std::fprintf(stderr, "capture: --png %s: cannot write into it: %s\n", directory,
+                     std::strerror(errno));
         return 1;
     }
     return 0;

@@ -27,7 +27,8 @@ void draw(ProgressLine* progress, const char* text) {
 
 bool due(ProgressLine* progress) {
     const double now = wallSeconds();
-    if (now - progress->shownSeconds < (progress->terminal ? TERMINAL_INTERVAL : LOG_INTERVAL)) return false;
+    if (now - progress->shownSeconds < (progress->terminal ? TERMINAL_INTERVAL : LOG_INTERVAL))
+        return false;
     progress->shownSeconds = now;
     return true;
 }
@@ -45,17 +46,20 @@ void formatDuration(double seconds, char* out, size_t size) {
 }  // namespace
 
 double wallSeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void startProgress(ProgressLine* progress, int64_t total) {
-    *progress = ProgressLine{total, wallSeconds(), wallSeconds(), isatty(STDERR_FILENO) == 1, false};
+    *progress =
+        ProgressLine{total, wallSeconds(), wallSeconds(), isatty(STDERR_FILENO) == 1, false};
 }
 
 void showCatchUp(ProgressLine* progress, int64_t pass, int64_t firstFrame) {
     if (!due(progress)) return;
     char text[128];
-    std::snprintf(text, sizeof text, "capture: running the timeline up to frame %" PRId64 ": pass %" PRId64,
+    std::snprintf(text, sizeof text,
+                  "capture: running the timeline up to frame %" PRId64 ": pass %" PRId64,
                   firstFrame, pass);
     draw(progress, text);
 }
@@ -69,9 +73,11 @@ void showFrames(ProgressLine* progress, int64_t done) {
     const double spent = wallSeconds() - progress->startSeconds;
     const double rate = spent > 0.0 ? static_cast<double>(done) / spent : 0.0;
     char left[32] = "?";
-    if (rate > 0.0) formatDuration(static_cast<double>(progress->total - done) / rate, left, sizeof left);
+    if (rate > 0.0)
+        formatDuration(static_cast<double>(progress->total - done) / rate, left, sizeof left);
     char text[160];
-    std::snprintf(text, sizeof text, "capture: frame %" PRId64 " of %" PRId64 ", %.2f frames/s, %s left", done,
+    std::snprintf(text, sizeof text,
+                  "capture: frame %" PRId64 " of %" PRId64 ", %.2f frames/s, %s left", done,
                   progress->total, rate, left);
     draw(progress, text);
 }

@@ -38,35 +38,38 @@ std::string audioFilter(const CaptureArguments& arguments) {
 }
 
 std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool withSoundtrack) {
-    std::vector<std::string> line = {
-        "ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
-        "-f", "rawvideo", "-pix_fmt", "rgb24",
-        "-video_size", text(arguments.width) + "x" + text(arguments.height),
-        "-framerate", text(arguments.fps), "-i", "pipe:0"};
+    const std::string size = text(arguments.width) + "x" + text(arguments.height);
+    std::vector<std::string> line = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y"};
+    line.insert(line.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size});
+    line.insert(line.end(), {"-framerate", text(arguments.fps), "-i", "pipe:0"});
     if (withSoundtrack) line.insert(line.end(), {"-i", SOUNDTRACK, "-map", "0:v", "-map", "1:a"});
-    line.insert(line.end(), {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
+    line.insert(line.end(),
+                {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
     const bool quickTime = endsWith(arguments.path, ".mp4") || endsWith(arguments.path, ".mov");
     // AAC comes in blocks of 21 ms, longer than a frame: MP4 trims the last block by its edit
     // list, Matroska cannot, so there the soundtrack goes in losslessly as FLAC, which ends on
     // the exact sample.
     if (withSoundtrack)
-        line.insert(line.end(), {"-af", audioFilter(arguments), "-c:a", quickTime ? "aac" : "flac"});
+        line.insert(line.end(),
+                    {"-af", audioFilter(arguments), "-c:a", quickTime ? "aac" : "flac"});
     if (withSoundtrack && quickTime) line.insert(line.end(), {"-b:a", "192k"});
     if (quickTime) line.insert(line.end(), {"-movflags", "+faststart"});
     line.push_back(arguments.path);
     return line;
 }
 
-// The last line ffmpeg wrote on its standard error, or a stand-in when it wrote none.
-std::string lastLogLine(FILE* log) {
-    std::string last = "no message";
+// Why ffmpeg failed: the last line it wrote on its standard error, or else how it ended.
+std::string failureOf(FILE* log, int status) {
+    std::string last;
     char line[512];
     std::rewind(log);
     while (std::fgets(line, sizeof line, log)) {
         line[std::strcspn(line, "\r\n")] = '\0';
         if (line[0] != '\0') last = line;
     }
-    return last;
+    if (!last.empty()) return last;
+    if (WIFSIGNALED(status)) return "ended by signal " + text(WTERMSIG(status));
+    return "exit status " + text(WEXITSTATUS(status));
 }
 
 int spawnFfmpeg(const std::vector<std::string>& line, int input, int log, int* pid) {
@@ -89,25 +92,26 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
     *video = VideoPipe{-1, -1, nullptr, arguments.path, false};
     const int probe = open(arguments.path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (probe < 0) {
-        std::fprintf(stderr, "capture: --video %s: cannot write: %s\n", arguments.path, std::strerror(errno));
+        std::fprintf(stderr, "capture: --video %s: cannot write: %s\n", arguments.path,
+                     std::strerror(errno));
         return 1;
     }
     close(probe);
 
     const bool withSoundtrack = access(SOUNDTRACK, R_OK) == 0;
     if (!withSoundtrack)
-        std::fprintf(stderr, "capture: %s: cannot be read (%s); the video has no soundtrack\n", SOUNDTRACK,
-                     std::strerror(errno));
+        std::fprintf(stderr, "capture: %s: cannot be read (%s); the video has no soundtrack\n",
+                     SOUNDTRACK, std::strerror(errno));
 
     int ends[2];
     video->log = std::tmpfile();
     if (!video->log || pipe2(ends, O_CLOEXEC) != 0) {
-        std::fprintf(stderr, "capture: --video %s: cannot set up the pipe to ffmpeg: %s\n", arguments.path,
-                     std::strerror(errno));
+        std::fprintf(stderr, "capture: --video %s: cannot set up the pipe to ffmpeg: %s\n",
+                     arguments.path, std::strerror(errno));
         return 1;
     }
-    const int spawned = spawnFfmpeg(ffmpegArguments(arguments, withSoundtrack), ends[0], fileno(video->log),
-                                    &video->pid);
+    const int spawned = spawnFfmpeg(ffmpegArguments(arguments, withSoundtrack), ends[0],
+                                    fileno(video->log), &video->pid);
     close(ends[0]);
     if (spawned != 0) {
         close(ends[1]);
@@ -116,7 +120,8 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
         if (spawned == ENOENT)
             std::fprintf(stderr, "capture: ffmpeg: not found; install the Debian package ffmpeg\n");
         else
-            std::fprintf(stderr, "capture: ffmpeg: cannot be started: %s\n", std::strerror(spawned));
+            std::fprintf(stderr, "capture: ffmpeg: cannot be started: %s\n",
+                         std::strerror(spawned));
         return 1;
     }
     video->frameFd = ends[1];
@@ -147,7 +152,8 @@ int closeVideoPipe(VideoPipe* video, bool keep) {
     video->pid = -1;
     const bool encoded = waited && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!encoded && ownFailure && video->log)
-        std::fprintf(stderr, "capture: %s: ffmpeg failed: %s\n", video->path, lastLogLine(video->log).c_str());
+        std::fprintf(stderr, "capture: %s: ffmpeg failed: %s\n", video->path,
+                     failureOf(video->log, status).c_str());
     if (video->log) std::fclose(video->log);
     video->log = nullptr;
     if (encoded && keep) return 0;
