@@ -77,15 +77,21 @@ bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed,
     return true;
 }
 
-float* appendRecord(ObjParse* parse, Records* records) {
+// Out of line: taken once per doubling.
+__attribute__((noinline)) bool growRecords(ObjParse* parse, Records* records) {
     void* data = *records->data;
     const size_t size = sizeof(float) * static_cast<size_t>(records->width);
     if (!reserve(&data, &records->capacity, size, int64_t{*records->count} + 1,
                  parse->firstCapacity)) {
         parse->outOfMemory = true;
-        return nullptr;
+        return false;
     }
     *records->data = static_cast<float*>(data);
+    return true;
+}
+
+inline float* appendRecord(ObjParse* parse, Records* records) {
+    if (*records->count == records->capacity && !growRecords(parse, records)) return nullptr;
     return *records->data +
            static_cast<size_t>((*records->count)++) * static_cast<size_t>(records->width);
 }
@@ -174,16 +180,23 @@ void startPolygon(ObjParse* parse) {
     parse->polygon.texCoordBase = model->texCoordCount;
 }
 
-// Room for `count` more triangle records; null when memory runs out.
-ObjFace* appendFaces(ObjParse* parse, int64_t count) {
+// Out of line: taken once per doubling.
+__attribute__((noinline)) bool growFaces(ObjParse* parse, int64_t count) {
     ObjModel* model = parse->model;
     void* faces = model->faces;
     if (!reserve(&faces, &parse->faceCapacity, sizeof(ObjFace), model->faceCount + count,
                  parse->firstCapacity)) {
         parse->outOfMemory = true;
-        return nullptr;
+        return false;
     }
     model->faces = static_cast<ObjFace*>(faces);
+    return true;
+}
+
+// Room for `count` more triangle records; null when memory runs out.
+inline ObjFace* appendFaces(ObjParse* parse, int64_t count) {
+    ObjModel* model = parse->model;
+    if (model->faceCount + count > parse->faceCapacity && !growFaces(parse, count)) return nullptr;
     ObjFace* first = model->faces + model->faceCount;
     model->faceCount += static_cast<int32_t>(count);
     return first;
@@ -366,17 +379,31 @@ inline uint32_t separatorMask(const char* p) {
 
 inline int lowestBit(uint32_t mask) { return __builtin_ctz(mask); }
 
-// The value of `count` (1 to 8) digits at p, eight bytes at p readable: all at once, the first
-// character in the lowest byte, the bytes after the digits shifted out.
-inline uint32_t digitValue(const char* p, int count) {
-    uint64_t chunk;
-    std::memcpy(&chunk, p, sizeof chunk);
+// The value of `count` (1 to 8) digit characters in the low bytes of `chunk`, the first in the
+// lowest: all at once, the bytes after the digits shifted out.
+inline uint32_t digitWordValue(uint64_t chunk, int count) {
     uint64_t v = (chunk ^ 0x3030303030303030u) << (8 * (8 - count));
     v = v * 10 + (v >> 8);
     v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
          (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
         32;
     return static_cast<uint32_t>(v);
+}
+
+// The value of `count` (1 to 8) digits at p, eight bytes at p readable.
+inline uint32_t digitValue(const char* p, int count) {
+    uint64_t chunk;
+    std::memcpy(&chunk, p, sizeof chunk);
+    return digitWordValue(chunk, count);
+}
+
+// The value of `count` (1 to 7) digits at p with a point after the first `whole` of them, as
+// one number: the point's byte is taken out of the word.
+inline uint32_t pointedDigitValue(const char* p, int whole, int count) {
+    uint64_t chunk;
+    std::memcpy(&chunk, p, sizeof chunk);
+    const uint64_t before = (uint64_t{1} << (8 * whole)) - 1;
+    return digitWordValue((chunk & before) | ((chunk >> 8) & ~before), count);
 }
 
 // Digits at p one at a time, at most `most`: their count and value.
@@ -389,46 +416,53 @@ inline int readDigits(const char* p, const char* end, uint64_t* number, int most
     return count;
 }
 
+const double POWERS_OF_TEN[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 // A number of digits with an optional point, 15 digits at most and no exponent: then
 // digits / 10^k is one correctly rounded division of exact doubles, what strtod gives. nullptr
 // for any other number, which scanAtof reads.
 inline const char* readFastDecimal(const char* p, const char* end, double* value) {
     const bool negative = *p == '-';
     p += negative;
-    uint64_t whole = 0, fraction = 0;
+    uint64_t digits = 0;  // all of them, the point left out
     int wholeDigits, fractionDigits = 0;
     const char* stop;
     if (end - p >= WIDE) {
         uint32_t separators = separatorMask(p);
         wholeDigits = lowestBit(separators);
         if (wholeDigits > 8) return nullptr;
-        // Most coordinates have one digit before the point: no need for the wide conversion.
-        if (wholeDigits == 1)
-            whole = static_cast<uint64_t>(*p - '0');
-        else if (wholeDigits)
-            whole = digitValue(p, wholeDigits);
         stop = p + wholeDigits;
-        if (*stop == '.') {
+        if (*stop != '.') {
+            if (wholeDigits) digits = digitValue(p, wholeDigits);
+        } else {
             separators &= separators - 1;
             const int fractionEnd = lowestBit(separators);
             fractionDigits = fractionEnd - wholeDigits - 1;
             if (fractionDigits > 8 || fractionEnd >= 16) return nullptr;
-            if (fractionDigits) fraction = digitValue(stop + 1, fractionDigits);
+            const int count = wholeDigits + fractionDigits;
+            if (count >= 1 && count <= 7) {
+                digits = pointedDigitValue(p, wholeDigits, count);
+            } else if (count > 7) {
+                const uint64_t whole = wholeDigits ? digitValue(p, wholeDigits) : 0;
+                const uint64_t fraction = fractionDigits ? digitValue(stop + 1, fractionDigits) : 0;
+                digits = whole * static_cast<uint64_t>(POWERS_OF_TEN[fractionDigits]) + fraction;
+            }
             stop = p + fractionEnd;
         }
     } else {
-        wholeDigits = readDigits(p, end, &whole, 16);
+        uint64_t fraction = 0;
+        wholeDigits = readDigits(p, end, &digits, 16);
         stop = p + wholeDigits;
         if (stop < end && *stop == '.') {
             fractionDigits = readDigits(stop + 1, end, &fraction, 16);
             stop += 1 + fractionDigits;
         }
+        if (wholeDigits + fractionDigits <= 15)
+            digits = digits * static_cast<uint64_t>(POWERS_OF_TEN[fractionDigits]) + fraction;
     }
     const int count = wholeDigits + fractionDigits;
     if (count == 0 || count > 15 || (stop < end && (*stop == 'e' || *stop == 'E'))) return nullptr;
-    static const double POWERS_OF_TEN[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const uint64_t digits = whole * static_cast<uint64_t>(POWERS_OF_TEN[fractionDigits]) + fraction;
     const double magnitude = static_cast<double>(digits) / POWERS_OF_TEN[fractionDigits];
     *value = negative ? -magnitude : magnitude;
     return stop;

@@ -122,6 +122,30 @@ TEST(ObjReaderDifferential, GeneratedTextsReadAsTheLiteralReading) {
     }
 }
 
+// Vertex lines of decimal numbers of every length on either side of the point, the shapes the
+// fast path reads, with an exponent now and then, which it leaves to the general path.
+TEST(ObjReaderDifferential, NumbersOfEveryLengthReadAsAtof) {
+    std::mt19937 random(7);
+    auto digits = [&](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) text += static_cast<char>('0' + random() % 10);
+        return text;
+    };
+    std::string text;
+    for (int line = 0; line < 20000; ++line) {
+        text += line % 3 == 0 ? "v" : line % 3 == 1 ? "vt" : "vn";
+        for (int k = 0; k < 3; ++k) {
+            const unsigned shape = random() % 4;
+            std::string number = (random() % 2 ? "-" : "") + digits(static_cast<int>(random() % 10));
+            if (shape != 0) number += "." + digits(static_cast<int>(random() % 12));
+            if (shape == 3) number += "e" + std::to_string(static_cast<int>(random() % 80) - 40);
+            text += " " + number;
+        }
+        text += "\n";
+    }
+    expectSameAsReference(text, {}, "numbers");
+}
+
 // The assimp test models that stay within our dialect. Left out: box_UTF16BE (UTF-16),
 // box_longline, concave_polygon and space_in_material_name (lines past 99 characters, which we
 // read in pieces), box_mat_with_spaces (a material name with blanks, which we end at the first).
