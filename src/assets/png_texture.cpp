@@ -5,6 +5,7 @@
 #include <spng.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -64,25 +65,92 @@ void flipRows(uint8_t* pixels, size_t rowBytes, uint32_t height) {
     }
 }
 
-int decodeWith(spng_ctx* ctx, const uint8_t* data, size_t size, PngImage* image) {
+// Reads the header and checks it against our limits; `length` gets the bytes of the decoded image.
+int readHeader(spng_ctx* ctx, const uint8_t* data, size_t size, spng_ihdr* ihdr, size_t* length) {
     int error = spng_set_png_buffer(ctx, data, size);
     if (!error) error = spng_set_image_limits(ctx, 1u << 16, 1u << 16);
+    if (!error) error = spng_get_ihdr(ctx, ihdr);
+    if (error) return error;
+    if (static_cast<uint64_t>(ihdr->width) * ihdr->height > PNG_MAX_PIXELS) return PNG_TOO_LARGE;
+    return spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, length);
+}
+
+int decodeFlipped(spng_ctx* ctx, const spng_ihdr& ihdr, uint8_t* pixels, size_t length) {
+    const int error = spng_decode_image(ctx, pixels, length, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS);
+    if (!error) flipRows(pixels, static_cast<size_t>(ihdr.width) * 4, ihdr.height);
+    return error;
+}
+
+// Fills the sizes of every level, down to 1x1, and returns the bytes of the whole chain.
+size_t layOutLevels(uint32_t width, uint32_t height, PngMipmaps* mipmaps) {
+    size_t bytes = 0;
+    int level = 0;
+    for (;; ++level) {
+        mipmaps->width[level] = width;
+        mipmaps->height[level] = height;
+        bytes += static_cast<size_t>(width) * height * 4;
+        if (width == 1 && height == 1) break;
+        width = width > 1 ? width / 2 : 1;
+        height = height > 1 ? height / 2 : 1;
+    }
+    mipmaps->levelCount = level + 1;
+    return bytes;
+}
+
+// Mean of two channel values, a half rounded up.
+inline unsigned pairMean(unsigned a, unsigned b) { return (a + b + 1) >> 1; }
+
+// One level from the one above by a 2x2 box filter, which narrows to 2x1 or 1x2 where the level
+// above is one texel high or wide. The block is averaged in pairs, along each row and then the two
+// row means, each rounding a half up: Mesa's llvmpipe makes its mipmaps so, and the levels of an
+// image whose sides halve evenly come out identical to what glGenerateMipmap gave.
+void halveLevel(const PngMipmaps& mipmaps, int level) {
+    const uint32_t fromWidth = mipmaps.width[level - 1];
+    const uint32_t fromHeight = mipmaps.height[level - 1];
+    const size_t fromRowBytes = static_cast<size_t>(fromWidth) * 4;
+    const uint8_t* from = mipmaps.pixels[level - 1];
+    uint8_t* to = mipmaps.pixels[level];
+    for (uint32_t y = 0; y < mipmaps.height[level]; ++y) {
+        const uint8_t* row0 = from + fromRowBytes * std::min(2 * y, fromHeight - 1);
+        const uint8_t* row1 = from + fromRowBytes * std::min(2 * y + 1, fromHeight - 1);
+        for (uint32_t x = 0; x < mipmaps.width[level]; ++x) {
+            const size_t x0 = static_cast<size_t>(std::min(2 * x, fromWidth - 1)) * 4;
+            const size_t x1 = static_cast<size_t>(std::min(2 * x + 1, fromWidth - 1)) * 4;
+            for (size_t c = 0; c < 4; ++c) {
+                const unsigned mean0 = pairMean(row0[x0 + c], row0[x1 + c]);
+                const unsigned mean1 = pairMean(row1[x0 + c], row1[x1 + c]);
+                *to++ = static_cast<uint8_t>(pairMean(mean0, mean1));
+            }
+        }
+    }
+}
+
+// Decodes level 0 straight into a block with room for the whole chain, then filters the rest.
+int decodeMipmaps(const uint8_t* data, size_t size, PngMipmaps* mipmaps) {
+    spng_ctx* ctx = spng_ctx_new(0);
+    if (!ctx) return SPNG_EMEM;
     spng_ihdr ihdr = {};
-    if (!error) error = spng_get_ihdr(ctx, &ihdr);
-    if (error) return error;
-    if (static_cast<uint64_t>(ihdr.width) * ihdr.height > PNG_MAX_PIXELS) return PNG_TOO_LARGE;
     size_t length = 0;
-    error = spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &length);
-    if (error) return error;
-    uint8_t* pixels = static_cast<uint8_t*>(std::malloc(length));
-    if (!pixels) return SPNG_EMEM;
-    error = spng_decode_image(ctx, pixels, length, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS);
+    PngMipmaps chain = {};
+    uint8_t* block = nullptr;
+    int error = readHeader(ctx, data, size, &ihdr, &length);
+    if (!error) {
+        block = static_cast<uint8_t*>(std::malloc(layOutLevels(ihdr.width, ihdr.height, &chain)));
+        if (!block) error = SPNG_EMEM;
+    }
+    if (!error) error = decodeFlipped(ctx, ihdr, block, length);
+    spng_ctx_free(ctx);
     if (error) {
-        std::free(pixels);
+        std::free(block);
         return error;
     }
-    flipRows(pixels, static_cast<size_t>(ihdr.width) * 4, ihdr.height);
-    *image = PngImage{ihdr.width, ihdr.height, pixels};
+    chain.pixels[0] = block;
+    for (int level = 1; level < chain.levelCount; ++level) {
+        chain.pixels[level] = chain.pixels[level - 1] +
+                              static_cast<size_t>(chain.width[level - 1]) * chain.height[level - 1] * 4;
+        halveLevel(chain, level);
+    }
+    *mipmaps = chain;
     return 0;
 }
 
@@ -91,14 +159,16 @@ const char* decodeErrorText(int error) {
     return spng_strerror(error);
 }
 
-uint32_t uploadTexture(const PngImage& image) {
+uint32_t uploadLevels(const PngMipmaps& mipmaps) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);  // RGBA8 rows are always whole words
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(image.width),
-                 static_cast<GLsizei>(image.height), 0, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    for (int level = 0; level < mipmaps.levelCount; ++level) {
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, static_cast<GLsizei>(mipmaps.width[level]),
+                     static_cast<GLsizei>(mipmaps.height[level]), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     mipmaps.pixels[level]);
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -106,41 +176,71 @@ uint32_t uploadTexture(const PngImage& image) {
     return texture;
 }
 
+uint32_t uploadOrWarn(const char* path, const PngMipmaps& mipmaps) {
+    if (mipmaps.readError) {
+        std::fprintf(stderr, "demo: %s: cannot read the texture (%s); drawing without it\n", path,
+                     std::strerror(mipmaps.readError));
+        return 0;
+    }
+    if (mipmaps.decodeError) {
+        std::fprintf(stderr, "demo: %s: not a usable PNG image (%s); drawing without it\n", path,
+                     decodeErrorText(mipmaps.decodeError));
+        return 0;
+    }
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (mipmaps.width[0] > static_cast<uint32_t>(maxSize) ||
+        mipmaps.height[0] > static_cast<uint32_t>(maxSize)) {
+        std::fprintf(stderr, "demo: %s: %ux%u is larger than OpenGL's %d; drawing without it\n",
+                     path, mipmaps.width[0], mipmaps.height[0], maxSize);
+        return 0;
+    }
+    return uploadLevels(mipmaps);
+}
+
 }  // namespace
 
 int decodePng(const uint8_t* data, size_t size, PngImage* image) {
     spng_ctx* ctx = spng_ctx_new(0);
     if (!ctx) return SPNG_EMEM;
-    const int error = decodeWith(ctx, data, size, image);
+    spng_ihdr ihdr = {};
+    size_t length = 0;
+    uint8_t* pixels = nullptr;
+    int error = readHeader(ctx, data, size, &ihdr, &length);
+    if (!error) {
+        pixels = static_cast<uint8_t*>(std::malloc(length));
+        if (!pixels) error = SPNG_EMEM;
+    }
+    if (!error) error = decodeFlipped(ctx, ihdr, pixels, length);
     spng_ctx_free(ctx);
-    return error;
+    if (error) {
+        std::free(pixels);
+        return error;
+    }
+    *image = PngImage{ihdr.width, ihdr.height, pixels};
+    return 0;
+}
+
+int readPngMipmaps(const char* path, PngMipmaps* mipmaps) {
+    *mipmaps = PngMipmaps{};
+    FileBytes bytes = {};
+    mipmaps->readError = readWholeFile(path, &bytes);
+    if (mipmaps->readError) return mipmaps->readError;
+    mipmaps->decodeError = decodeMipmaps(bytes.data, bytes.size, mipmaps);
+    std::free(bytes.data);
+    return mipmaps->decodeError;
+}
+
+uint32_t uploadPngMipmaps(const char* path, PngMipmaps* mipmaps) {
+    const uint32_t texture = uploadOrWarn(path, *mipmaps);
+    std::free(mipmaps->pixels[0]);
+    mipmaps->levelCount = 0;
+    for (uint8_t*& level : mipmaps->pixels) level = nullptr;
+    return texture;
 }
 
 uint32_t loadPngTexture(const char* path) {
-    FileBytes bytes = {};
-    const int readError = readWholeFile(path, &bytes);
-    if (readError) {
-        std::fprintf(stderr, "demo: %s: cannot read the texture (%s); drawing without it\n", path,
-                     std::strerror(readError));
-        return 0;
-    }
-    PngImage image = {};
-    const int decodeError = decodePng(bytes.data, bytes.size, &image);
-    std::free(bytes.data);
-    if (decodeError) {
-        std::fprintf(stderr, "demo: %s: not a usable PNG image (%s); drawing without it\n", path,
-                     decodeErrorText(decodeError));
-        return 0;
-    }
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    uint32_t texture = 0;
-    if (image.width <= static_cast<uint32_t>(maxSize) && image.height <= static_cast<uint32_t>(maxSize)) {
-        texture = uploadTexture(image);
-    } else {
-        std::fprintf(stderr, "demo: %s: %ux%u is larger than OpenGL's %d; drawing without it\n",
-                     path, image.width, image.height, maxSize);
-    }
-    std::free(image.pixels);
-    return texture;
+    PngMipmaps mipmaps = {};
+    readPngMipmaps(path, &mipmaps);
+    return uploadPngMipmaps(path, &mipmaps);
 }

@@ -1,5 +1,5 @@
 // PNG files into OpenGL textures: loadPngTexture("1.PNG") with a context current gives a mipmapped,
-// trilinear, repeating RGBA8 texture, upright on a quad whose t = 0 edge is at the bottom.
+// trilinear, repeating RGBA8 texture; readPngMipmaps on any thread, then uploadPngMipmaps, does it in two.
 #pragma once
 
 #include <cstddef>
@@ -14,10 +14,33 @@ struct PngImage {
 // Largest image accepted, in pixels (256 MiB decoded): a header cannot make us allocate more.
 constexpr uint64_t PNG_MAX_PIXELS = 64ull * 1024 * 1024;
 
+// Levels of the largest image decodePng accepts (65536 pixels a side) down to 1x1.
+constexpr int PNG_MAX_LEVELS = 17;
+
+// A texture file read and decoded without OpenGL: its whole mip chain, or why there is none.
+struct PngMipmaps {
+    int readError;    // errno of reading the file; 0 when it was read
+    int decodeError;  // why the bytes are not a usable PNG image; 0 when they are
+    int levelCount;   // 0 unless both errors are 0
+    uint32_t width[PNG_MAX_LEVELS];   // pixels; each level half the one before, rounded down, at least 1
+    uint32_t height[PNG_MAX_LEVELS];  // pixels
+    // RGBA8, bottom row first, level after level in one malloc'd block that pixels[0] owns.
+    uint8_t* pixels[PNG_MAX_LEVELS];
+};
+
 // Decodes any PNG colour type and depth to RGBA8, transparency chunks applied, rows flipped so the
 // image's top row comes last. 0 on success, otherwise libspng's error code (image untouched).
 int decodePng(const uint8_t* data, size_t size, PngImage* image);
 
-// The name of a new texture object made from the file, left bound to GL_TEXTURE_2D on the active
-// unit; 0 after one warning line on stderr naming the file and what is wrong.
+// Reads and decodes the file and box-filters each level from the one above (a 2x2 average, rounded
+// as Mesa's glGenerateMipmap rounds; an odd last row or column is left out). Touches no OpenGL state
+// and prints nothing, so it may run on any thread. 0 on success; else readError or decodeError says why.
+int readPngMipmaps(const char* path, PngMipmaps* mipmaps);
+
+// With a context current: a new texture object holding every level, left bound to GL_TEXTURE_2D on
+// the active unit; or 0 after one warning line on stderr naming `path` and what is wrong. Frees the
+// pixels either way.
+uint32_t uploadPngMipmaps(const char* path, PngMipmaps* mipmaps);
+
+// readPngMipmaps, then uploadPngMipmaps.
 uint32_t loadPngTexture(const char* path);

@@ -5,38 +5,24 @@
 #include <cstdio>
 
 #include "assets/display_list.h"
-#include "assets/obj_reader.h"
+#include "assets/obj_model.h"
 #include "assets/png_texture.h"
 #include "assets/shader_program.h"
+#include "driver/asset_prefetch.h"
 #include "driver/demo_clock.h"
 #include "platform/platform.h"
 #include "platform/soundtrack.h"
 
 SceneResources sceneResources = {};
 
-namespace {
-
-struct TextureFile {
-    const char* path;
-    uint32_t SceneResources::*texture;
-};
-
-// In load order.
-const TextureFile textureFiles[] = {
+const SceneTextureFile sceneTextureFiles[] = {
     {"1.PNG", &SceneResources::texture1},     {"1n.PNG", &SceneResources::texture1n},
     {"peitto.PNG", &SceneResources::texturePeitto}, {"or.PNG", &SceneResources::textureOr},
     {"hr.PNG", &SceneResources::textureHr},   {"n.PNG", &SceneResources::textureN},
 };
-static_assert(sizeof(textureFiles) / sizeof(textureFiles[0]) == 6);
+static_assert(sizeof(sceneTextureFiles) / sizeof(sceneTextureFiles[0]) == 6);
 
-struct ModelFile {
-    const char* path;
-    ObjModel* SceneResources::*model;
-    uint32_t SceneResources::*list;
-};
-
-// In load order; each model is compiled before the next is read.
-const ModelFile modelFiles[] = {
+const SceneModelFile sceneModelFiles[] = {
     {"2.OBJ", &SceneResources::model2, &SceneResources::list2},
     {"2b.OBJ", &SceneResources::model2b, &SceneResources::list2b},
     {"2c.OBJ", &SceneResources::model2c, &SceneResources::list2c},
@@ -46,7 +32,9 @@ const ModelFile modelFiles[] = {
     {"4b.OBJ", &SceneResources::model4b, &SceneResources::list4b},
     {"5.OBJ", &SceneResources::model5, &SceneResources::list5},
 };
-static_assert(sizeof(modelFiles) / sizeof(modelFiles[0]) == 8);
+static_assert(sizeof(sceneModelFiles) / sizeof(sceneModelFiles[0]) == 8);
+
+namespace {
 
 const GLfloat FOG_COLOR[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // white, to match the cleared frame
 constexpr GLfloat FOG_DENSITY = 0.0038f;  // replaced by the scenes' 0.003 from their first pass
@@ -71,7 +59,10 @@ void warnAboutLoadedModel(const char* path, const ObjModel& model) {
 }  // namespace
 
 void loadSceneTextures() {
-    for (const TextureFile& f : textureFiles) sceneResources.*f.texture = loadPngTexture(f.path);
+    for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
+        const SceneTextureFile& f = sceneTextureFiles[i];
+        sceneResources.*f.texture = uploadPngMipmaps(f.path, &assetPrefetch.textures[i]);
+    }
     // The overlay is drawn by the fixed-function pipeline, which textures only where texturing is
     // enabled; the scenes' GLSL program ignores this switch.
     glActiveTexture(GL_TEXTURE0);
@@ -81,10 +72,10 @@ void loadSceneTextures() {
 void buildSceneProgram() { sceneResources.shaderProgram = buildShaderProgram(); }
 
 void loadSceneModels() {
-    for (const ModelFile& f : modelFiles) {
-        ObjModel* model = nullptr;
-        // Only a file that cannot be opened leaves no model; the result code adds nothing.
-        loadObjModel(&model, f.path);
+    for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
+        const SceneModelFile& f = sceneModelFiles[i];
+        ObjModel* model = assetPrefetch.models[i];
+        assetPrefetch.models[i] = nullptr;
         if (!model) {
             std::fprintf(stderr, "demo: %s: cannot open the model; it is left out\n", f.path);
         } else {
@@ -123,6 +114,7 @@ void startTimelineAndSoundtrack() {
 }
 
 void createSceneResources() {
+    waitAssetPrefetch();
     loadSceneTextures();
     buildSceneProgram();
     loadSceneModels();

@@ -42,13 +42,30 @@ struct SceneResources {
 // Written only by createSceneResources during start-up; read by the scenes and the overlay.
 extern SceneResources sceneResources;
 
-// Needs the window's context current, with the render state set. Runs the steps below in order.
+// The asset files, in load order, and the fields that what each one gives goes into.
+struct SceneTextureFile {
+    const char* path;
+    uint32_t SceneResources::*texture;
+};
+struct SceneModelFile {
+    const char* path;
+    ObjModel* SceneResources::*model;
+    uint32_t SceneResources::*list;
+};
+constexpr int SCENE_TEXTURE_COUNT = 6;
+constexpr int SCENE_MODEL_COUNT = 8;
+extern const SceneTextureFile sceneTextureFiles[SCENE_TEXTURE_COUNT];
+extern const SceneModelFile sceneModelFiles[SCENE_MODEL_COUNT];
+
+// Needs the window's context current, with the render state set. Waits for the asset prefetch
+// (reading the files here when none was started), then runs the steps below in order.
 void createSceneResources();
 
-// The steps, apart so that start-up can be timed step by step.
-void loadSceneTextures();   // the six textures, then 2D texturing on unit 0 for the overlay
+// The steps, apart so that start-up can be timed step by step. The two that take assets use what
+// waitAssetPrefetch() left in assetPrefetch, each once per wait.
+void loadSceneTextures();   // the six textures uploaded, then 2D texturing on unit 0 for the overlay
 void buildSceneProgram();   // the GLSL program, left current
-void loadSceneModels();     // each model read and at once compiled, in order
+void loadSceneModels();     // each model compiled in table order
 void setSceneFog();
 void connectSamplers();     // "colorMap" to unit 0, "normalMap" to unit 1
 void startTimelineAndSoundtrack();  // the origin, then the play command of a prepared soundtrack

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "assets/png_texture.h"
@@ -24,13 +27,23 @@ Load load(const std::string& name) {
     return Load{texture, testing::internal::GetCapturedStderr()};
 }
 
-// Level 0 of the texture as RGBA bytes, bottom row first.
-std::vector<uint8_t> levelZero(GLuint texture, int width, int height) {
+// One level of the texture as RGBA bytes, bottom row first.
+std::vector<uint8_t> levelOf(GLuint texture, int level, int width, int height) {
     std::vector<uint8_t> texels(static_cast<size_t>(width) * height * 4);
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     return texels;
+}
+
+std::vector<uint8_t> levelZero(GLuint texture, int width, int height) {
+    return levelOf(texture, 0, width, height);
+}
+
+std::vector<uint8_t> cpuLevel(const PngMipmaps& mipmaps, int level) {
+    const uint8_t* first = mipmaps.pixels[level];
+    return std::vector<uint8_t>(first, first + static_cast<size_t>(mipmaps.width[level]) *
+                                                   mipmaps.height[level] * 4);
 }
 
 std::vector<uint8_t> rgba(std::initializer_list<int> values) {
@@ -103,6 +116,110 @@ TEST_F(PngTexture, EveryBadFileGivesZeroAndOneLineNamingIt) {
         glGenTextures(1, &after);
         EXPECT_EQ(after, before + 1) << name;
     }
+}
+
+TEST_F(PngTexture, EveryUploadedLevelHoldsTheBoxFilteredChain) {
+    PngMipmaps mipmaps = {};
+    ASSERT_EQ(readPngMipmaps((std::string(DEMO_TEST_DATA) + "/assets/peitto.PNG").c_str(), &mipmaps), 0);
+    std::vector<std::vector<uint8_t>> expected;
+    for (int level = 0; level < mipmaps.levelCount; ++level) expected.push_back(cpuLevel(mipmaps, level));
+    const PngMipmaps sizes = mipmaps;
+    testing::internal::CaptureStderr();
+    const GLuint texture = uploadPngMipmaps("peitto.PNG", &mipmaps);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_NE(texture, 0u);
+    EXPECT_EQ(mipmaps.pixels[0], nullptr) << "the upload frees the chain";
+    for (int level = 0; level < sizes.levelCount; ++level) {
+        const int width = static_cast<int>(sizes.width[level]);
+        const int height = static_cast<int>(sizes.height[level]);
+        EXPECT_EQ(levelOf(texture, level, width, height), expected[level]) << "level " << level;
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// What Mesa's glGenerateMipmap makes of level 0 itself, to the bit, for images whose sides halve
+// evenly down to one texel: the pictures drawn with the chain are those drawn before it.
+TEST_F(PngTexture, ChainIsWhatOpenGlGeneratesForEvenlyHalvingImages) {
+    for (const char* name : {"1.PNG", "1n.PNG", "peitto.PNG", "or.PNG", "hr.PNG", "n.PNG"}) {
+        PngMipmaps mipmaps = {};
+        ASSERT_EQ(readPngMipmaps((std::string(DEMO_TEST_DATA) + "/assets/" + name).c_str(), &mipmaps), 0);
+        GLuint generated = 0;
+        glGenTextures(1, &generated);
+        glBindTexture(GL_TEXTURE_2D, generated);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(mipmaps.width[0]),
+                     static_cast<GLsizei>(mipmaps.height[0]), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     mipmaps.pixels[0]);
+        glGenerateMipmap(GL_TEXTURE_2D);
+        int worst = 0;
+        for (int level = 1; level < mipmaps.levelCount; ++level) {
+            const std::vector<uint8_t> gl = levelOf(generated, level, static_cast<int>(mipmaps.width[level]),
+                                                    static_cast<int>(mipmaps.height[level]));
+            const std::vector<uint8_t> cpu = cpuLevel(mipmaps, level);
+            for (size_t i = 0; i < cpu.size(); ++i) worst = std::max(worst, std::abs(cpu[i] - gl[i]));
+        }
+        EXPECT_EQ(worst, 0) << name;
+        glDeleteTextures(1, &generated);
+        std::free(mipmaps.pixels[0]);
+    }
+}
+
+TEST(PngMipmaps, LevelsHalveRoundingDownToOneByOne) {
+    PngMipmaps mipmaps = {};
+    ASSERT_EQ(readPngMipmaps((std::string(DEMO_TEST_DATA) + "/assets/peitto.PNG").c_str(), &mipmaps), 0);
+    const uint32_t widths[] = {128, 64, 32, 16, 8, 4, 2, 1};
+    const uint32_t heights[] = {64, 32, 16, 8, 4, 2, 1, 1};
+    ASSERT_EQ(mipmaps.levelCount, 8);
+    for (int level = 0; level < 8; ++level) {
+        EXPECT_EQ(mipmaps.width[level], widths[level]) << level;
+        EXPECT_EQ(mipmaps.height[level], heights[level]) << level;
+        if (level > 0) {
+            EXPECT_EQ(mipmaps.pixels[level], mipmaps.pixels[level - 1] + widths[level - 1] * heights[level - 1] * 4)
+                << "one block, level after level";
+        }
+    }
+    std::free(mipmaps.pixels[0]);
+
+    ASSERT_EQ(readPngMipmaps((PNG + "grid_2x3.png").c_str(), &mipmaps), 0);
+    ASSERT_EQ(mipmaps.levelCount, 2);
+    EXPECT_EQ(mipmaps.width[1], 1u);
+    EXPECT_EQ(mipmaps.height[1], 1u);
+    // The two bottom rows, the odd top row left out; pairs first along the rows, halves rounded up:
+    // red (10 + 40) / 2 = 25 and (0 + 255) / 2 = 127.5 -> 128, then (25 + 128) / 2 = 76.5 -> 77.
+    EXPECT_EQ(cpuLevel(mipmaps, 1), rgba({77, 82, 87, 146}));
+    std::free(mipmaps.pixels[0]);
+}
+
+// The reading runs on a worker before any context exists; its warnings wait for the upload.
+TEST_F(PngTexture, ReadingOffTheContextThreadPrintsNothingAndTheUploadPrintsTheOneLine) {
+    for (const char* name : {"absent.png", "truncated.png", "not_a_png.png", "directory.png", "grid_2x3.png"}) {
+        const std::string path = PNG + name;
+        PngMipmaps mipmaps = {};
+        int result = -1;
+        testing::internal::CaptureStderr();
+        std::thread reader([&] { result = readPngMipmaps(path.c_str(), &mipmaps); });
+        reader.join();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << name;
+        EXPECT_EQ(result == 0, mipmaps.levelCount > 0) << name;
+        testing::internal::CaptureStderr();
+        const GLuint texture = uploadPngMipmaps(path.c_str(), &mipmaps);
+        const std::string uploaded = testing::internal::GetCapturedStderr();
+        const Load direct = load(name);
+        EXPECT_EQ(uploaded, direct.err) << name;
+        EXPECT_EQ(texture != 0, direct.texture != 0) << name;
+        if (std::string(name) == "absent.png") {
+            EXPECT_EQ(uploaded, "demo: " + path +
+                                    ": cannot read the texture (No such file or directory); drawing without it\n");
+        }
+    }
+    PngMipmaps absent = {};
+    EXPECT_EQ(readPngMipmaps((PNG + "absent.png").c_str(), &absent), ENOENT);
+    EXPECT_EQ(absent.readError, ENOENT);
+    EXPECT_EQ(absent.levelCount, 0);
+    PngMipmaps notPng = {};
+    EXPECT_NE(readPngMipmaps((PNG + "not_a_png.png").c_str(), &notPng), 0);
+    EXPECT_EQ(notPng.readError, 0);
+    EXPECT_NE(notPng.decodeError, 0);
+    EXPECT_EQ(notPng.pixels[0], nullptr);
 }
 
 TEST(PngDecode, FailureLeavesTheImageUntouched) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "child_output.h"
+#include "driver/asset_prefetch.h"
 #include "driver/demo_clock.h"
 #include "driver/render_state.h"
 #include "driver/scene_resources.h"
@@ -32,17 +33,17 @@ std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
-// A copy of the fixture asset set in a fresh directory, made the working directory, with one
-// file taken out or replaced; restores the working directory when it goes.
+// A copy of the fixture asset set in a fresh directory, made the working directory, with some
+// files taken out; restores the working directory when it goes.
 struct AssetCopy {
     fs::path dir;
     fs::path previous;
-    explicit AssetCopy(const char* removed = nullptr) {
+    explicit AssetCopy(std::initializer_list<const char*> removed = {}) {
         previous = fs::current_path();
         dir = fs::temp_directory_path() / ("assets_" + std::to_string(getpid()));
         fs::remove_all(dir);
         fs::copy(ASSETS, dir);
-        if (removed) fs::remove(dir / removed);
+        for (const char* name : removed) fs::remove(dir / name);
         fs::current_path(dir);
     }
     ~AssetCopy() {
@@ -114,7 +115,8 @@ TEST_F(SceneResourcesTest, FixtureSetFillsEveryFieldConnectsSamplersAndTakesTheO
 }
 
 TEST_F(SceneResourcesTest, MissingTextureIsNamedOnceAndTheOthersStillLoad) {
-    AssetCopy assets("or.PNG");
+    AssetCopy assets({"or.PNG"});
+    waitAssetPrefetch();
     testing::internal::CaptureStderr();
     loadSceneTextures();
     const std::vector<std::string> err = lines(testing::internal::GetCapturedStderr());
@@ -127,7 +129,7 @@ TEST_F(SceneResourcesTest, MissingTextureIsNamedOnceAndTheOthersStillLoad) {
 }
 
 TEST_F(SceneResourcesTest, WithoutAProgramTheSamplersAreNoneAndNoErrorIsRaised) {
-    AssetCopy assets("fragmentshader_offset.glsl");
+    AssetCopy assets({"fragmentshader_offset.glsl"});
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     buildSceneProgram();
@@ -140,6 +142,61 @@ TEST_F(SceneResourcesTest, WithoutAProgramTheSamplersAreNoneAndNoErrorIsRaised) 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     ASSERT_EQ(err.size(), 1u);
     EXPECT_NE(err[0].find("fragmentshader_offset.glsl"), std::string::npos);
+}
+
+// The texture and model steps of start-up, with the files read by a worker or in place; returns
+// what they printed on stderr.
+std::string texturesAndModels(bool worker) {
+    if (worker) startAssetPrefetch();
+    testing::internal::CaptureStderr();
+    waitAssetPrefetch();
+    loadSceneTextures();
+    loadSceneModels();
+    return testing::internal::GetCapturedStderr();
+}
+
+TEST_F(SceneResourcesTest, WorkerReadingPrintsTheWarningsInPlaceAndInOrder) {
+    AssetCopy assets({"or.PNG", "3c.OBJ"});
+    const std::string inPlace = texturesAndModels(false);
+    EXPECT_EQ(inPlace,
+              "demo: or.PNG: cannot read the texture (No such file or directory); drawing without it\n"
+              "demo: 3c.OBJ: cannot open the model; it is left out\n");
+    sceneResources = SceneResources{};
+    EXPECT_EQ(texturesAndModels(true), inPlace);
+    EXPECT_EQ(sceneResources.textureOr, 0u);
+    EXPECT_EQ(sceneResources.model3c, nullptr);
+    EXPECT_EQ(sceneResources.list3c, 0u);
+}
+
+TEST_F(SceneResourcesTest, WorkerResultsAreUploadedInTableOrderAndHandedOverOnce) {
+    AssetCopy assets;
+    EXPECT_EQ(texturesAndModels(true), "");
+    const SceneResources& r = sceneResources;
+    const uint32_t textures[] = {r.texture1, r.texture1n, r.texturePeitto, r.textureOr, r.textureHr, r.textureN};
+    for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
+        EXPECT_TRUE(glIsTexture(textures[i])) << i;
+        if (i > 0) {
+            EXPECT_EQ(textures[i], textures[i - 1] + 1) << "uploaded in table order";
+        }
+        EXPECT_EQ(assetPrefetch.textures[i].pixels[0], nullptr) << "the upload freed image " << i;
+    }
+    for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
+        const SceneModelFile& f = sceneModelFiles[i];
+        EXPECT_NE(r.*f.model, nullptr) << f.path;
+        EXPECT_TRUE(glIsList(r.*f.list)) << f.path;
+        if (i > 0) {
+            EXPECT_EQ(r.*f.list, r.*sceneModelFiles[i - 1].list + 1) << "compiled in table order";
+        }
+        EXPECT_EQ(assetPrefetch.models[i], nullptr) << "handed over: " << f.path;
+    }
+    EXPECT_GT(assetPrefetch.textureSeconds, 0.0);
+    EXPECT_GT(assetPrefetch.modelSeconds, 0.0);
+    // Upload levels from the 128x64 overlay down to 1x1, as the chain was built.
+    glBindTexture(GL_TEXTURE_2D, r.texturePeitto);
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 7, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(Soundtrack, MissingFileIsNamedOnceAndPlayingThenDoesNothing) {

@@ -1,0 +1,61 @@
+#include "driver/asset_prefetch.h"
+
+#include <pthread.h>
+
+#include <chrono>
+
+#include "assets/obj_reader.h"
+
+AssetPrefetch assetPrefetch = {};
+
+namespace {
+
+// Written only by startAssetPrefetch and waitAssetPrefetch, both on the main thread.
+struct PrefetchWorker {
+    pthread_t thread;
+    bool running;  // started and not yet joined
+};
+PrefetchWorker prefetchWorker = {};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Prints nothing: every warning waits for the main thread, which prints it where the file's
+// texture or model is used, so that the output keeps the order of a start-up without a worker.
+void readSceneAssets() {
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
+        readPngMipmaps(sceneTextureFiles[i].path, &assetPrefetch.textures[i]);
+    }
+    assetPrefetch.textureSeconds = secondsSince(start);
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
+        // Only a file that cannot be opened leaves no model; the result code adds nothing.
+        assetPrefetch.models[i] = nullptr;
+        loadObjModel(&assetPrefetch.models[i], sceneModelFiles[i].path);
+    }
+    assetPrefetch.modelSeconds = secondsSince(start);
+}
+
+void* runWorker(void*) {
+    readSceneAssets();
+    return nullptr;
+}
+
+}  // namespace
+
+void startAssetPrefetch() {
+    if (prefetchWorker.running) return;
+    // A thread that cannot be had leaves the work to the wait.
+    prefetchWorker.running = pthread_create(&prefetchWorker.thread, nullptr, runWorker, nullptr) == 0;
+}
+
+void waitAssetPrefetch() {
+    if (!prefetchWorker.running) {
+        readSceneAssets();
+        return;
+    }
+    pthread_join(prefetchWorker.thread, nullptr);
+    prefetchWorker.running = false;
+}
