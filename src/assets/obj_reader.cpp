@@ -475,11 +475,16 @@ const char* readFastFloatLine(ObjParse* parse, Records* records, const char* sta
     float values[WIDTH];
     for (int i = 0; i < WIDTH; ++i) {
         while (p < end && *p == ' ') ++p;
-        if (p == end || !(isDigit(*p) || *p == '-' || *p == '.' || *p == '+')) return nullptr;
+        if (p == end) return nullptr;
         double value;
         const char* stop = readFastDecimal(p, end, &value);
-        if (!stop) stop = scanAtof(p, end, &value);
-        if (stop == p) return nullptr;
+        if (!stop) {
+            // A '+', an exponent, many digits, inf, nan or hex. A token that starts otherwise
+            // (with a tab, say) is left to the general path: atof would skip the blank after it.
+            if (!(isDigit(*p) || *p == '-' || *p == '.' || *p == '+')) return nullptr;
+            stop = scanAtof(p, end, &value);
+            if (stop == p) return nullptr;
+        }
         values[i] = static_cast<float>(value);
         p = stop;
         if (i + 1 < WIDTH && (p == end || *p != ' ')) return nullptr;
