@@ -98,7 +98,7 @@ size_t layOutLevels(uint32_t width, uint32_t height, PngMipmaps* mipmaps) {
 }
 
 // Mean of two channel values, a half rounded up.
-inline unsigned pairMean(unsigned a, unsigned b) { return (a + b + 1) >> 1; }
+unsigned pairMean(unsigned a, unsigned b) { return (a + b + 1) >> 1; }
 
 // One level from the one above by a 2x2 box filter, which narrows to 2x1 or 1x2 where the level
 // above is one texel high or wide. The block is averaged in pairs, along each row and then the two
