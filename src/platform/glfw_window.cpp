@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "platform/platform.h"
@@ -51,6 +52,9 @@ void printGlfwError(const char* what) {
 }  // namespace
 
 int openDemoWindow(const WindowRequest& request) {
+    // GLFW opens an X input method, which parses the locale's whole Compose table, a few ms of
+    // start-up; the presentation reads no text, so an empty table does. A user's own setting stands.
+    setenv("XCOMPOSEFILE", "/dev/null", 0);
     if (!glfwInit()) {
         printGlfwError("cannot initialise the window system");
         glfwTerminate();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -60,6 +61,9 @@ int prepareSoundtrack(const char* path) {
     // SDL's audio brings in its event subsystem, which would otherwise catch SIGINT and SIGTERM
     // and queue them as events that nobody reads: Ctrl-C would no longer stop the presentation.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // SDL's init connects to the D-Bus session bus, which the audio does not use; where none runs
+    // (a bare X server), libdbus would fork the by now large process to autolaunch one: several ms.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
     const MutedStderr muted = muteStderr();
     const int device = openAudioDevice();
     restoreStderr(muted);
