@@ -146,8 +146,8 @@ int decodeMipmaps(const uint8_t* data, size_t size, PngMipmaps* mipmaps) {
     }
     chain.pixels[0] = block;
     for (int level = 1; level < chain.levelCount; ++level) {
-        chain.pixels[level] = chain.pixels[level - 1] +
-                              static_cast<size_t>(chain.width[level - 1]) * chain.height[level - 1] * 4;
+        const size_t above = static_cast<size_t>(chain.width[level - 1]) * chain.height[level - 1];
+        chain.pixels[level] = chain.pixels[level - 1] + above * 4;
         halveLevel(chain, level);
     }
     *mipmaps = chain;

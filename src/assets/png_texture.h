@@ -1,5 +1,5 @@
-// PNG files into OpenGL textures: loadPngTexture("1.PNG") with a context current gives a mipmapped,
-// trilinear, repeating RGBA8 texture; readPngMipmaps on any thread, then uploadPngMipmaps, does it in two.
+// PNG files into mipmapped, trilinear, repeating RGBA8 textures: loadPngTexture("1.PNG") with a
+// context current; or readPngMipmaps on any thread, then uploadPngMipmaps with the context.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +22,7 @@ struct PngMipmaps {
     int readError;    // errno of reading the file; 0 when it was read
     int decodeError;  // why the bytes are not a usable PNG image; 0 when they are
     int levelCount;   // 0 unless both errors are 0
-    uint32_t width[PNG_MAX_LEVELS];   // pixels; each level half the one before, rounded down, at least 1
+    uint32_t width[PNG_MAX_LEVELS];   // pixels; half the level before, rounded down, at least 1
     uint32_t height[PNG_MAX_LEVELS];  // pixels
     // RGBA8, bottom row first, level after level in one malloc'd block that pixels[0] owns.
     uint8_t* pixels[PNG_MAX_LEVELS];
@@ -32,9 +32,10 @@ struct PngMipmaps {
 // image's top row comes last. 0 on success, otherwise libspng's error code (image untouched).
 int decodePng(const uint8_t* data, size_t size, PngImage* image);
 
-// Reads and decodes the file and box-filters each level from the one above (a 2x2 average, rounded
-// as Mesa's glGenerateMipmap rounds; an odd last row or column is left out). Touches no OpenGL state
-// and prints nothing, so it may run on any thread. 0 on success; else readError or decodeError says why.
+// Reads and decodes the file and box-filters each level from the one above (a 2x2 average,
+// rounded as Mesa's glGenerateMipmap rounds; an odd last row or column is left out). Touches no
+// OpenGL state and prints nothing, so it may run on any thread. 0 on success; otherwise readError
+// or decodeError says why.
 int readPngMipmaps(const char* path, PngMipmaps* mipmaps);
 
 // With a context current: a new texture object holding every level, left bound to GL_TEXTURE_2D on

@@ -48,7 +48,8 @@ void* runWorker(void*) {
 void startAssetPrefetch() {
     if (prefetchWorker.running) return;
     // A thread that cannot be had leaves the work to the wait.
-    prefetchWorker.running = pthread_create(&prefetchWorker.thread, nullptr, runWorker, nullptr) == 0;
+    prefetchWorker.running =
+        pthread_create(&prefetchWorker.thread, nullptr, runWorker, nullptr) == 0;
 }
 
 void waitAssetPrefetch() {

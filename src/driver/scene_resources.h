@@ -42,7 +42,7 @@ struct SceneResources {
 // Written only by createSceneResources during start-up; read by the scenes and the overlay.
 extern SceneResources sceneResources;
 
-// The asset files, in load order, and the fields that what each one gives goes into.
+// The asset files in load order, each with the fields that its texture, model and list go into.
 struct SceneTextureFile {
     const char* path;
     uint32_t SceneResources::*texture;
@@ -63,7 +63,7 @@ void createSceneResources();
 
 // The steps, apart so that start-up can be timed step by step. The two that take assets use what
 // waitAssetPrefetch() left in assetPrefetch, each once per wait.
-void loadSceneTextures();   // the six textures uploaded, then 2D texturing on unit 0 for the overlay
+void loadSceneTextures();   // the six textures uploaded, then 2D texturing on unit 0 (overlay)
 void buildSceneProgram();   // the GLSL program, left current
 void loadSceneModels();     // each model compiled in table order
 void setSceneFog();

@@ -53,7 +53,7 @@ void printGlfwError(const char* what) {
 
 int openDemoWindow(const WindowRequest& request) {
     // GLFW opens an X input method, which parses the locale's whole Compose table, a few ms of
-    // start-up; the presentation reads no text, so an empty table does. A user's own setting stands.
+    // start-up; the presentation reads no text, so an empty table does. A user's setting stands.
     setenv("XCOMPOSEFILE", "/dev/null", 0);
     if (!glfwInit()) {
         printGlfwError("cannot initialise the window system");

@@ -15,6 +15,7 @@
 namespace {
 
 const std::string PNG = std::string(DEMO_TEST_DATA) + "/png/";
+const std::string ASSETS = std::string(DEMO_TEST_DATA) + "/assets/";
 
 struct Load {
     GLuint texture;
@@ -120,9 +121,11 @@ TEST_F(PngTexture, EveryBadFileGivesZeroAndOneLineNamingIt) {
 
 TEST_F(PngTexture, EveryUploadedLevelHoldsTheBoxFilteredChain) {
     PngMipmaps mipmaps = {};
-    ASSERT_EQ(readPngMipmaps((std::string(DEMO_TEST_DATA) + "/assets/peitto.PNG").c_str(), &mipmaps), 0);
+    ASSERT_EQ(readPngMipmaps((ASSETS + "peitto.PNG").c_str(), &mipmaps), 0);
     std::vector<std::vector<uint8_t>> expected;
-    for (int level = 0; level < mipmaps.levelCount; ++level) expected.push_back(cpuLevel(mipmaps, level));
+    for (int level = 0; level < mipmaps.levelCount; ++level) {
+        expected.push_back(cpuLevel(mipmaps, level));
+    }
     const PngMipmaps sizes = mipmaps;
     testing::internal::CaptureStderr();
     const GLuint texture = uploadPngMipmaps("peitto.PNG", &mipmaps);
@@ -142,7 +145,7 @@ TEST_F(PngTexture, EveryUploadedLevelHoldsTheBoxFilteredChain) {
 TEST_F(PngTexture, ChainIsWhatOpenGlGeneratesForEvenlyHalvingImages) {
     for (const char* name : {"1.PNG", "1n.PNG", "peitto.PNG", "or.PNG", "hr.PNG", "n.PNG"}) {
         PngMipmaps mipmaps = {};
-        ASSERT_EQ(readPngMipmaps((std::string(DEMO_TEST_DATA) + "/assets/" + name).c_str(), &mipmaps), 0);
+        ASSERT_EQ(readPngMipmaps((ASSETS + name).c_str(), &mipmaps), 0);
         GLuint generated = 0;
         glGenTextures(1, &generated);
         glBindTexture(GL_TEXTURE_2D, generated);
@@ -152,10 +155,13 @@ TEST_F(PngTexture, ChainIsWhatOpenGlGeneratesForEvenlyHalvingImages) {
         glGenerateMipmap(GL_TEXTURE_2D);
         int worst = 0;
         for (int level = 1; level < mipmaps.levelCount; ++level) {
-            const std::vector<uint8_t> gl = levelOf(generated, level, static_cast<int>(mipmaps.width[level]),
-                                                    static_cast<int>(mipmaps.height[level]));
+            const std::vector<uint8_t> gl =
+                levelOf(generated, level, static_cast<int>(mipmaps.width[level]),
+                        static_cast<int>(mipmaps.height[level]));
             const std::vector<uint8_t> cpu = cpuLevel(mipmaps, level);
-            for (size_t i = 0; i < cpu.size(); ++i) worst = std::max(worst, std::abs(cpu[i] - gl[i]));
+            for (size_t i = 0; i < cpu.size(); ++i) {
+                worst = std::max(worst, std::abs(cpu[i] - gl[i]));
+            }
         }
         EXPECT_EQ(worst, 0) << name;
         glDeleteTextures(1, &generated);
@@ -165,7 +171,7 @@ TEST_F(PngTexture, ChainIsWhatOpenGlGeneratesForEvenlyHalvingImages) {
 
 TEST(PngMipmaps, LevelsHalveRoundingDownToOneByOne) {
     PngMipmaps mipmaps = {};
-    ASSERT_EQ(readPngMipmaps((std::string(DEMO_TEST_DATA) + "/assets/peitto.PNG").c_str(), &mipmaps), 0);
+    ASSERT_EQ(readPngMipmaps((ASSETS + "peitto.PNG").c_str(), &mipmaps), 0);
     const uint32_t widths[] = {128, 64, 32, 16, 8, 4, 2, 1};
     const uint32_t heights[] = {64, 32, 16, 8, 4, 2, 1, 1};
     ASSERT_EQ(mipmaps.levelCount, 8);
@@ -173,7 +179,8 @@ TEST(PngMipmaps, LevelsHalveRoundingDownToOneByOne) {
         EXPECT_EQ(mipmaps.width[level], widths[level]) << level;
         EXPECT_EQ(mipmaps.height[level], heights[level]) << level;
         if (level > 0) {
-            EXPECT_EQ(mipmaps.pixels[level], mipmaps.pixels[level - 1] + widths[level - 1] * heights[level - 1] * 4)
+            const size_t above = widths[level - 1] * heights[level - 1];
+            EXPECT_EQ(mipmaps.pixels[level], mipmaps.pixels[level - 1] + above * 4)
                 << "one block, level after level";
         }
     }
@@ -191,7 +198,8 @@ TEST(PngMipmaps, LevelsHalveRoundingDownToOneByOne) {
 
 // The reading runs on a worker before any context exists; its warnings wait for the upload.
 TEST_F(PngTexture, ReadingOffTheContextThreadPrintsNothingAndTheUploadPrintsTheOneLine) {
-    for (const char* name : {"absent.png", "truncated.png", "not_a_png.png", "directory.png", "grid_2x3.png"}) {
+    for (const char* name :
+         {"absent.png", "truncated.png", "not_a_png.png", "directory.png", "grid_2x3.png"}) {
         const std::string path = PNG + name;
         PngMipmaps mipmaps = {};
         int result = -1;
@@ -207,8 +215,8 @@ TEST_F(PngTexture, ReadingOffTheContextThreadPrintsNothingAndTheUploadPrintsTheO
         EXPECT_EQ(uploaded, direct.err) << name;
         EXPECT_EQ(texture != 0, direct.texture != 0) << name;
         if (std::string(name) == "absent.png") {
-            EXPECT_EQ(uploaded, "demo: " + path +
-                                    ": cannot read the texture (No such file or directory); drawing without it\n");
+            EXPECT_EQ(uploaded, "demo: " + path + ": cannot read the texture (No such file or "
+                                                  "directory); drawing without it\n");
         }
     }
     PngMipmaps absent = {};

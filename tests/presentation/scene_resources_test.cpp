@@ -159,7 +159,8 @@ TEST_F(SceneResourcesTest, WorkerReadingPrintsTheWarningsInPlaceAndInOrder) {
     AssetCopy assets({"or.PNG", "3c.OBJ"});
     const std::string inPlace = texturesAndModels(false);
     EXPECT_EQ(inPlace,
-              "demo: or.PNG: cannot read the texture (No such file or directory); drawing without it\n"
+              "demo: or.PNG: cannot read the texture (No such file or directory); drawing without "
+              "it\n"
               "demo: 3c.OBJ: cannot open the model; it is left out\n");
     sceneResources = SceneResources{};
     EXPECT_EQ(texturesAndModels(true), inPlace);
@@ -172,7 +173,8 @@ TEST_F(SceneResourcesTest, WorkerResultsAreUploadedInTableOrderAndHandedOverOnce
     AssetCopy assets;
     EXPECT_EQ(texturesAndModels(true), "");
     const SceneResources& r = sceneResources;
-    const uint32_t textures[] = {r.texture1, r.texture1n, r.texturePeitto, r.textureOr, r.textureHr, r.textureN};
+    const uint32_t textures[] = {r.texture1,  r.texture1n, r.texturePeitto,
+                                 r.textureOr, r.textureHr, r.textureN};
     for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
         EXPECT_TRUE(glIsTexture(textures[i])) << i;
         if (i > 0) {
