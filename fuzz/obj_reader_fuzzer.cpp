@@ -62,15 +62,6 @@ void compareConversions(const std::string& input) {
         fail("%d of " + line);
 }
 
-void freeModel(ObjModel* model) {
-    std::free(model->faces);
-    std::free(model->vertices);
-    std::free(model->texCoords);
-    std::free(model->normals);
-    std::free(model->materials);
-    std::free(model);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -92,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         readReferenceModel(std::string(obj, objLength), {{model->materialLibrary, library.text}});
     std::string difference;
     if (!sameAsReference(*model, reference, &difference)) fail(difference);
-    freeModel(model);
+    freeObjModel(model);
     std::free(obj);
     return 0;
 }

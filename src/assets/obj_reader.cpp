@@ -107,15 +107,6 @@ void trimArray(T** data, size_t count) {
     }
 }
 
-void freeModel(ObjModel* model) {
-    std::free(model->faces);
-    std::free(model->vertices);
-    std::free(model->texCoords);
-    std::free(model->normals);
-    std::free(model->materials);
-    std::free(model);
-}
-
 // ---- the material library ------------------------------------------------------------------
 
 void readLibrary(ObjParse* parse, const char* first, const char* last) {
@@ -640,7 +631,7 @@ int parseObjModel(ObjModel** result, const char* text, size_t length,
     if (parse.continuing) finishPolygon(&parse);
 
     if (parse.outOfMemory) {
-        freeModel(model);
+        freeObjModel(model);
         return OBJ_OUT_OF_MEMORY;
     }
     trimArray(&model->faces, static_cast<size_t>(model->faceCount));
@@ -684,4 +675,14 @@ bool parseFaceCorner(const char* token, size_t length, ObjCorner* corner) {
     if (slashes >= 1) scanInt(slash[0] + 1, slash[1], &corner->texCoordNumber);
     if (slashes >= 2) scanInt(lastSlash + 1, end, &corner->normalNumber);
     return backslash;
+}
+
+void freeObjModel(ObjModel* model) {
+    if (!model) return;
+    std::free(model->faces);
+    std::free(model->vertices);
+    std::free(model->texCoords);
+    std::free(model->normals);
+    std::free(model->materials);
+    std::free(model);
 }

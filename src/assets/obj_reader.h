@@ -39,6 +39,10 @@ int loadObjModel(ObjModel** model, const char* path);
 int parseObjModel(ObjModel** model, const char* text, size_t length,
                   const ObjLibrarySource* libraries);
 
+// Releases a model and its arrays. The presentation keeps its models for the whole run; this is
+// for a reader that fails half-way and for tools that load many models.
+void freeObjModel(ObjModel* model);
+
 // Index of the first material whose name equals `name` exactly, or -1.
 int32_t findMaterial(const ObjModel* model, const char* name);
 
