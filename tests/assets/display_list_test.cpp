@@ -83,18 +83,22 @@ void expectVertex(const CapturedVertex& v, std::initializer_list<float> normal,
     expectFloats(v.position, position);
 }
 
-using DisplayList = ObjFiles;
+class DisplayList : public ObjFiles {
+protected:
+    void SetUp() override {
+        ObjFiles::SetUp();
+        ASSERT_TRUE(requireGlContext());
+    }
+};
 
 TEST_F(DisplayList, QuadDrawsTwoTrianglesWithTheStoredCorners) {
-    ASSERT_TRUE(requireGlContext());
     const ObjModel* quad = load("quad.obj");
     const GLuint list = compileModelList(quad);
     ASSERT_NE(list, 0u);
     EXPECT_TRUE(glIsList(list));
     const std::vector<CapturedVertex> v = capture(list);
     ASSERT_EQ(v.size(), 6u);
-    const int corner[] = {0, 1, 2,
-                          0, 2, 3};  // corners 0 1 2 of the first record, then of the second
+    const int corner[] = {0, 1, 2, 0, 2, 3};  // corners 0 1 2 of the first record, then the second
     for (int i = 0; i < 6; ++i) {
         const float* p = quad->vertices + 3 * corner[i];
         const float* t = quad->texCoords + 2 * corner[i];
@@ -104,18 +108,19 @@ TEST_F(DisplayList, QuadDrawsTwoTrianglesWithTheStoredCorners) {
     expectFloats(v[5].texCoord, {0, 1});
 }
 
-TEST_F(DisplayList, TwoModelsGetTwoLists) {
-    ASSERT_TRUE(requireGlContext());
+TEST_F(DisplayList, TwoModelsGetTwoListsAndAnEmptyOneDrawsNothing) {
     const GLuint first = compileModelList(load("quad.obj"));
     const GLuint second = compileModelList(load("pentagon.obj"));
     EXPECT_NE(first, 0u);
     EXPECT_NE(second, 0u);
     EXPECT_NE(first, second);
     EXPECT_EQ(capture(second).size(), 9u);
+    const GLuint empty = compileModelList(load("empty.obj"));
+    EXPECT_TRUE(glIsList(empty));
+    EXPECT_TRUE(capture(empty).empty());
 }
 
 TEST_F(DisplayList, IndicesOutsideTheArraysAreNeverRead) {
-    ASSERT_TRUE(requireGlContext());
     const std::vector<CapturedVertex> v = capture(compileModelList(load("indices.obj")));
     // Records 0, 3 and 4 name positions that do not exist and are left out.
     ASSERT_EQ(v.size(), 9u);
@@ -131,16 +136,7 @@ TEST_F(DisplayList, IndicesOutsideTheArraysAreNeverRead) {
     expectVertex(v[6], {0, 0, 1}, {0, 0}, {0, 0, 0});
 }
 
-TEST_F(DisplayList, EmptyModelGivesAListThatDrawsNothing) {
-    ASSERT_TRUE(requireGlContext());
-    const GLuint list = compileModelList(load("empty.obj"));
-    ASSERT_NE(list, 0u);
-    EXPECT_TRUE(glIsList(list));
-    EXPECT_TRUE(capture(list).empty());
-}
-
 TEST_F(DisplayList, MissingModelGivesZeroWithoutTouchingGl) {
-    ASSERT_TRUE(requireGlContext());
     const GLuint before = glGenLists(1);
     EXPECT_EQ(compileModelList(nullptr), 0u);
     const GLuint after = glGenLists(1);

@@ -1,44 +1,29 @@
 // The reader against two others on the same files: the literal reading of reference_reader (every
 // fixture, and generated texts that mix every kind of line the dialect knows), and tinyobjloader
 // on real-world files no one here wrote (Debian's assimp-testmodels).
-#include <dirent.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <tiny_obj_loader.h>
 
-#include <climits>
-#include <fstream>
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "assets/obj_reader.h"
 #include "obj_files.h"
 #include "reference_reader.h"
+#include "support/text.h"
 
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<std::string> filesEndingIn(const std::string& directory, const std::string& suffix) {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(directory.c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name.size() > suffix.size() &&
-                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-                names.push_back(name);
-        }
-        closedir(dir);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        if (entry.path().extension() == suffix) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -68,11 +53,11 @@ void expectSameAsReference(const std::string& text, const Libraries& libraries,
 TEST(ObjReaderDifferential, EveryFixtureReadsAsTheLiteralReading) {
     Libraries libraries;
     for (const std::string& name : filesEndingIn(OBJ_FIXTURES, ".mtl"))
-        libraries[name] = readFile(OBJ_FIXTURES "/" + name);
+        libraries[name] = fileBytes(OBJ_FIXTURES "/" + name);
     const std::vector<std::string> models = filesEndingIn(OBJ_FIXTURES, ".obj");
     ASSERT_GE(models.size(), 20u);
     for (const std::string& name : models)
-        expectSameAsReference(readFile(OBJ_FIXTURES "/" + name), libraries, name);
+        expectSameAsReference(fileBytes(OBJ_FIXTURES "/" + name), libraries, name);
 }
 
 // Texts made of the pieces the dialect and its edge cases are made of, with lines that run past
@@ -184,8 +169,8 @@ protected:
         ObjFiles::SetUp();
         if (access(ASSIMP_DIRECTORY, R_OK) != 0)
             GTEST_SKIP() << "assimp-testmodels is not installed";
-        ASSERT_EQ(chdir(ASSIMP_DIRECTORY),
-                  0);  // our reader finds libraries in the working directory
+        // Our reader finds libraries in the working directory.
+        ASSERT_EQ(chdir(ASSIMP_DIRECTORY), 0);
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <climits>
+#include <initializer_list>
 #include <string>
 
 #include "assets/obj_reader.h"
@@ -33,18 +34,31 @@ private:
 };
 
 using Corners = std::array<int32_t, 3>;
+constexpr Corners NONE = {-1, -1, -1};
 
-inline void expectFace(const ObjFace& face, Corners vertex, Corners normal, Corners texCoord,
-                       int32_t material, int32_t hasNormals, int32_t hasTexCoords) {
-    EXPECT_EQ(face.cornerCount, 3);
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(face.vertexIndex[k], vertex[k]) << "vertex index of corner " << k;
-        EXPECT_EQ(face.normalIndex[k], normal[k]) << "normal index of corner " << k;
-        EXPECT_EQ(face.texCoordIndex[k], texCoord[k]) << "texture index of corner " << k;
+struct Face {
+    Corners vertex, normal = NONE, texCoord = NONE;
+    int32_t material = -1, hasNormals = 0, hasTexCoords = 0;
+};
+
+// The model has exactly these triangles, in this order.
+inline void expectFaces(const ObjModel* m, std::initializer_list<Face> faces) {
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(m->faceCount, static_cast<int32_t>(faces.size()));
+    const ObjFace* face = m->faces;
+    for (const Face& f : faces) {
+        SCOPED_TRACE("face " + std::to_string(face - m->faces));
+        EXPECT_EQ(face->cornerCount, 3);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(face->vertexIndex[k], f.vertex[k]) << "vertex index of corner " << k;
+            EXPECT_EQ(face->normalIndex[k], f.normal[k]) << "normal index of corner " << k;
+            EXPECT_EQ(face->texCoordIndex[k], f.texCoord[k]) << "texture index of corner " << k;
+        }
+        EXPECT_EQ(face->materialIndex, f.material);
+        EXPECT_EQ(face->hasNormals, f.hasNormals);
+        EXPECT_EQ(face->hasTexCoords, f.hasTexCoords);
+        ++face;
     }
-    EXPECT_EQ(face.materialIndex, material);
-    EXPECT_EQ(face.hasNormals, hasNormals);
-    EXPECT_EQ(face.hasTexCoords, hasTexCoords);
 }
 
 inline void expectFloats(const float* values, std::initializer_list<float> expected) {

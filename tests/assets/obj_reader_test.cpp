@@ -1,64 +1,62 @@
+// The OBJ and MTL readers on the edge cases of the dialect, one fixture file each.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
+#include "assets/mtl_reader.h"
 #include "assets/obj_reader.h"
 #include "obj_files.h"
 
 namespace {
 
-const Corners NONE = {-1, -1, -1};
-
 using ObjReader = ObjFiles;
 
-TEST_F(ObjReader, FanTriangulatesQuads) {
+Face plain(int32_t a, int32_t b, int32_t c) { return Face{{a, b, c}}; }
+
+TEST_F(ObjReader, QuadsAndPentagonsAreFannedFromTheFirstCorner) {
     const ObjModel* m = load("quad.obj");
-    ASSERT_NE(m, nullptr);
-    ASSERT_EQ(m->faceCount, 2);
-    expectFace(m->faces[0], {0, 1, 2}, {0, 1, 2}, {0, 1, 2}, -1, 1, 1);
-    expectFace(m->faces[1], {0, 2, 3}, {0, 2, 3}, {0, 2, 3}, -1, 1, 1);
+    expectFaces(m, {{{0, 1, 2}, {0, 1, 2}, {0, 1, 2}, -1, 1, 1},
+                    {{0, 2, 3}, {0, 2, 3}, {0, 2, 3}, -1, 1, 1}});
     EXPECT_EQ(m->vertexCount, 4);
     EXPECT_EQ(m->texCoordCount, 4);
     EXPECT_EQ(m->normalCount, 4);
     expectFloats(m->vertices + 6, {1, 1, 0});
     expectFloats(m->texCoords + 6, {0, 1});
+    const ObjModel* pentagon = load("pentagon.obj");
+    expectFaces(pentagon, {plain(0, 1, 2), plain(0, 2, 3), plain(0, 3, 4)});
+    EXPECT_EQ(pentagon->normalCount, 0);
+    EXPECT_EQ(pentagon->normals, nullptr);
+    EXPECT_EQ(pentagon->texCoordCount, 0);
 }
 
-TEST_F(ObjReader, FanTriangulatesPentagons) {
-    const ObjModel* m = load("pentagon.obj");
-    ASSERT_EQ(m->faceCount, 3);
-    expectFace(m->faces[0], {0, 1, 2}, NONE, NONE, -1, 0, 0);
-    expectFace(m->faces[1], {0, 2, 3}, NONE, NONE, -1, 0, 0);
-    expectFace(m->faces[2], {0, 3, 4}, NONE, NONE, -1, 0, 0);
-    EXPECT_EQ(m->normalCount, 0);
-    EXPECT_EQ(m->normals, nullptr);
-    EXPECT_EQ(m->texCoordCount, 0);
-}
-
-TEST_F(ObjReader, CornersWithNormalsOnly) {
-    const ObjModel* m = load("normals_only.obj");
-    ASSERT_EQ(m->faceCount, 1);
-    expectFace(m->faces[0], {0, 1, 2}, {3, 4, 5}, NONE, -1, 1, 0);
-}
-
-TEST_F(ObjReader, FlagsFollowTheLastCorner) {
-    const ObjModel* m = load("last_corner_flags.obj");
-    ASSERT_EQ(m->faceCount, 4);
-    expectFace(m->faces[0], {0, 1, 2}, {0, -1, 2}, {0, 1, 2}, -1, 1, 1);
-    expectFace(m->faces[1], {0, 1, 2}, {0, 1, -1}, {0, 1, 2}, -1, 0, 1);
-    // A quad whose last corner has no normal: both its triangles say so.
-    expectFace(m->faces[2], {1, 2, 3}, {-1, 2, 0}, {1, 2, 0}, -1, 0, 1);
-    expectFace(m->faces[3], {1, 3, 0}, {-1, 0, -1}, {1, 0, 0}, -1, 0, 1);
-}
-
-TEST_F(ObjReader, BackslashContinuesThePolygonOnTheNextLine) {
-    const ObjModel* m = load("continuation.obj");
-    // Five corners (the 9 9 after the backslash dropped), then a triangle.
-    ASSERT_EQ(m->faceCount, 4);
-    expectFace(m->faces[0], {0, 1, 2}, NONE, NONE, -1, 0, 0);
-    expectFace(m->faces[1], {0, 2, 3}, NONE, NONE, -1, 0, 0);
-    expectFace(m->faces[2], {0, 3, 4}, NONE, NONE, -1, 0, 0);
-    expectFace(m->faces[3], {0, 1, 2}, NONE, NONE, -1, 0, 0);
+TEST_F(ObjReader, FixturesGiveTheirTriangles) {
+    const struct {
+        const char* name;
+        std::initializer_list<Face> faces;
+    } cases[] = {
+        {"normals_only.obj", {{{0, 1, 2}, {3, 4, 5}, NONE, -1, 1, 0}}},  // v//n
+        // The flags follow the last corner: a quad whose last corner has no normal says so in
+        // both its triangles.
+        {"last_corner_flags.obj",
+         {{{0, 1, 2}, {0, -1, 2}, {0, 1, 2}, -1, 1, 1},
+          {{0, 1, 2}, {0, 1, -1}, {0, 1, 2}, -1, 0, 1},
+          {{1, 2, 3}, {-1, 2, 0}, {1, 2, 0}, -1, 0, 1},
+          {{1, 3, 0}, {-1, 0, -1}, {1, 0, 0}, -1, 0, 1}}},
+        // A backslash continues the polygon: five corners (the 9 9 after it dropped), then one.
+        {"continuation.obj", {plain(0, 1, 2), plain(0, 2, 3), plain(0, 3, 4), plain(0, 1, 2)}},
+        {"no_final_newline.obj", {{{0, 1, 2}, {0, 0, 0}, NONE, -1, 1, 0}}},
+        // Every group and object in one model, the commented face not among them.
+        {"groups.obj", {{{0, 1, 2}, NONE, NONE, 0}, {{1, 3, 2}, NONE, NONE, 0},
+                        {{0, 1, 3}, NONE, NONE, 0}}},
+        // A usemtl before the library line still finds its material.
+        {"library_after_usemtl.obj", {{{0, 1, 2}, NONE, NONE, 1}, {{0, 1, 2}, NONE, NONE, 0}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        expectFaces(load(c.name), c.faces);
+    }
+    EXPECT_EQ(load("groups.obj")->vertexCount, 4);  // the "vp" line is not a position
 }
 
 TEST_F(ObjReader, UsemtlResolvesByExactNameFirstMatchWins) {
@@ -80,29 +78,38 @@ TEST_F(ObjReader, UsemtlResolvesByExactNameFirstMatchWins) {
     for (int i = 0; i < 10; ++i) EXPECT_EQ(m->faces[i].materialIndex, expected[i]) << "face " << i;
 }
 
-TEST_F(ObjReader, OnlyTheFirstLibraryIsRead) {
+TEST_F(ObjReader, LibraryGivesNamesAndColoursWithUnsetFieldsZero) {
+    const ObjModel* m = load("materials.obj");
+    ASSERT_EQ(m->materialCount, 5);
+    const char* names[] = {"Wood", "Stone", "Twin", "Glass", "Twin"};
+    for (int i = 0; i < 5; ++i) EXPECT_STREQ(m->materials[i].name, names[i]);
+    const ObjMaterial& wood = m->materials[0];
+    expectFloats(wood.diffuse, {0.8f, 0.6f, 0.4f, 1});  // the "Kd 9 9 9" before it went nowhere
+    expectFloats(wood.ambient, {0, 0, 0, 0});
+    EXPECT_EQ(wood.dissolve, 0.0f);
+    EXPECT_EQ(wood.shininess, 0.0f);
+    const ObjMaterial& stone = m->materials[1];
+    expectFloats(stone.ambient, {0.1f, 0.2f, 0.3f, 1});
+    expectFloats(stone.specular, {0.5f, 0.5f, 0.5f, 1});
+    EXPECT_FLOAT_EQ(stone.shininess, 96);
+    EXPECT_FLOAT_EQ(stone.dissolve, 0.5f);
+    EXPECT_FLOAT_EQ(m->materials[2].dissolve, 0.25f);
+    expectFloats(m->materials[3].specular, {0, 0, 0, 0});
+    EXPECT_FLOAT_EQ(m->materials[4].dissolve, 0.75f);  // the last line, without a line feed
+}
+
+TEST_F(ObjReader, OnlyTheFirstLibraryIsReadAndAMissingOneGivesNoMaterials) {
     const ObjModel* m = load("two_libraries.obj");
     EXPECT_STREQ(m->materialLibrary, "first.mtl");
     ASSERT_EQ(m->materialCount, 2);
     EXPECT_STREQ(m->materials[1].name, "Other");
-    ASSERT_EQ(m->faceCount, 1);
-    EXPECT_EQ(m->faces[0].materialIndex, 0);
-}
-
-TEST_F(ObjReader, MissingLibraryLeavesTheModelWithoutMaterials) {
-    const ObjModel* m = load("missing_library.obj");
-    EXPECT_STREQ(m->materialLibrary, "nothere.mtl");
-    EXPECT_EQ(m->materialCount, 0);
-    EXPECT_EQ(m->materials, nullptr);
-    ASSERT_EQ(m->faceCount, 1);
-    EXPECT_EQ(m->faces[0].materialIndex, -1);
-}
-
-TEST_F(ObjReader, UsemtlBeforeTheLibraryLineStillFindsItsMaterial) {
-    const ObjModel* m = load("library_after_usemtl.obj");
-    ASSERT_EQ(m->faceCount, 2);
-    EXPECT_EQ(m->faces[0].materialIndex, 1);
-    EXPECT_EQ(m->faces[1].materialIndex, 0);
+    expectFaces(m, {{{0, 0, 0}, NONE, NONE, 0}});
+    const ObjModel* missing = load("missing_library.obj");
+    EXPECT_STREQ(missing->materialLibrary, "nothere.mtl");
+    EXPECT_EQ(missing->materialCount, 0);
+    EXPECT_EQ(missing->materials, nullptr);
+    ASSERT_EQ(missing->faceCount, 1);
+    EXPECT_EQ(missing->faces[0].materialIndex, -1);
 }
 
 TEST_F(ObjReader, LibraryNameIsRelativeToTheWorkingDirectory) {
@@ -120,35 +127,19 @@ TEST_F(ObjReader, CrLfFileReadsAsItsLfTwin) {
     expectFloats(m->vertices, {1, 2, 3, 4, 5, 6, 7, 8, 9});
     ASSERT_EQ(m->texCoordCount, 1);
     expectFloats(m->texCoords, {0.5f, 0.25f});
-    ASSERT_EQ(m->faceCount, 1);
-    expectFace(m->faces[0], {0, 1, 2}, {0, 0, 0}, {0, 0, 0}, -1, 1, 1);
+    expectFaces(m, {{{0, 1, 2}, {0, 0, 0}, {0, 0, 0}, -1, 1, 1}});
 }
 
-TEST_F(ObjReader, LastLineWithoutLineFeedIsRead) {
-    const ObjModel* m = load("no_final_newline.obj");
-    ASSERT_EQ(m->faceCount, 1);
-    expectFace(m->faces[0], {0, 1, 2}, {0, 0, 0}, NONE, -1, 1, 0);
-}
-
-TEST_F(ObjReader, CommentsGroupsAndObjectsChangeNothing) {
-    const ObjModel* m = load("groups.obj");
-    EXPECT_EQ(m->vertexCount, 4);  // the "vp" line is not a position
-    ASSERT_EQ(m->faceCount, 3);    // every group in one model, the commented face not among them
-    expectFace(m->faces[0], {0, 1, 2}, NONE, NONE, 0, 0, 0);
-    expectFace(m->faces[1], {1, 3, 2}, NONE, NONE, 0, 0, 0);
-    expectFace(m->faces[2], {0, 1, 3}, NONE, NONE, 0, 0, 0);
-}
-
-TEST_F(ObjReader, EmptyFileLoadsAnEmptyModel) {
-    const ObjModel* m = load("empty.obj");
-    ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->faceCount, 0);
-    EXPECT_EQ(m->vertexCount, 0);
-    EXPECT_EQ(m->texCoordCount, 0);
-    EXPECT_EQ(m->normalCount, 0);
-    EXPECT_EQ(m->materialCount, 0);
-    EXPECT_EQ(m->materials, nullptr);
-    EXPECT_STREQ(m->materialLibrary, "");
+TEST_F(ObjReader, EmptyFileAndSizelessStreamLoadAnEmptyModel) {
+    for (const char* name : {"empty.obj", "/dev/null"}) {
+        const ObjModel* m = load(name);
+        ASSERT_NE(m, nullptr) << name;
+        const int32_t counts[] = {m->faceCount, m->vertexCount, m->texCoordCount,
+                                  m->normalCount, m->materialCount};
+        for (int32_t count : counts) EXPECT_EQ(count, 0) << name;
+        EXPECT_EQ(m->materials, nullptr);
+        EXPECT_STREQ(m->materialLibrary, "");
+    }
 }
 
 TEST_F(ObjReader, MissingFileGivesTwoAndLeavesThePlaceUntouched) {
@@ -158,12 +149,6 @@ TEST_F(ObjReader, MissingFileGivesTwoAndLeavesThePlaceUntouched) {
     EXPECT_EQ(model, &sentinel);
     EXPECT_EQ(loadObjModel(&model, "sub"), OBJ_CANNOT_OPEN);  // a directory cannot be read
     EXPECT_EQ(model, &sentinel);
-}
-
-TEST_F(ObjReader, StreamsWithoutASizeAreReadToTheirEnd) {
-    const ObjModel* m = load("/dev/null");
-    ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->faceCount, 0);
 }
 
 TEST_F(ObjReader, ShortExtraAndMisplacedValues) {
@@ -176,50 +161,48 @@ TEST_F(ObjReader, ShortExtraAndMisplacedValues) {
     expectFloats(m->normals, {0, 0, 0, 0, 0, 1, 0.001f, -250, 4});
 }
 
-TEST_F(ObjReader, LongLinesAreReadInPieces) {
+TEST_F(ObjReader, LongLinesAreReadInPiecesOf99And499) {
     const ObjModel* m = load("long_lines.obj");
     ASSERT_EQ(m->vertexCount, 3);
     // The third number is cut at the 99th character; the 7 after it lies in another piece.
     expectFloats(m->vertices, {1.5f, 2.5f, 1.0f / 3.0f, 0.25f, 0.5f, 0.75f, 7, 8, 9});
     // 242 corners; 1 + 1 (an "f" at offset 499 is a face of its own); 249 corners within 499.
     ASSERT_EQ(m->faceCount, 240 + 2 + 247);
-    expectFace(m->faces[239], {0, 1, 2}, NONE, NONE, -1, 0, 0);
-    expectFace(m->faces[240], {0, 1, 2}, NONE, NONE, -1, 0, 0);
-    expectFace(m->faces[241], {0, 1, 2}, NONE, NONE, -1, 0, 0);
+    const ObjFace first = {3, {0, 1, 2}, {-1, -1, -1}, {-1, -1, -1}, -1, 0, 0};
+    for (int i : {239, 240, 241}) EXPECT_EQ(std::memcmp(&m->faces[i], &first, sizeof first), 0);
 }
 
-TEST(ParseFaceCorner, ReadsEveryForm) {
-    struct Case {
-        const char* token;
-        int32_t vertex, normal, texCoord;
-        bool hasVertex, continues;
-    } cases[] = {
-        {"7", 7, 0, 0, true, false},           {"7/8", 7, 0, 8, true, false},
-        {"7/8/9", 7, 9, 8, true, false},       {"7//9", 7, 9, 0, true, false},
-        {"3/3/3\\", 3, 3, 3, true, true},      {"\\", 0, 0, 0, false, true},
-        {"-2/-3/-4", -2, -4, -3, true, false}, {"+5/x/", 5, 0, 0, true, false},
-        {"1/2/3/4", 1, 4, 2, true, false},     {"4294967297", 1, 0, 0, true, false},
-        {"x/1/1", 0, 1, 1, false, false},      {"1\\/2", 1, 0, 2, true, true},
-    };
-    for (const Case& c : cases) {
-        ObjCorner corner;
-        EXPECT_EQ(parseFaceCorner(c.token, std::strlen(c.token), &corner), c.continues) << c.token;
-        EXPECT_EQ(corner.vertexNumber, c.vertex) << c.token;
-        EXPECT_EQ(corner.normalNumber, c.normal) << c.token;
-        EXPECT_EQ(corner.texCoordNumber, c.texCoord) << c.token;
-        EXPECT_EQ(corner.hasVertexNumber, c.hasVertex) << c.token;
-    }
+ObjModel readLibrary(const std::string& text) {
+    ObjModel model = {};
+    EXPECT_TRUE(parseMaterialLibrary(&model, text.data(), text.size()));
+    return model;
 }
 
-TEST_F(ObjReader, FindMaterialComparesWholeNames) {
-    const ObjModel* m = load("materials.obj");
-    EXPECT_EQ(findMaterial(m, "Wood"), 0);
-    EXPECT_EQ(findMaterial(m, "Glass"), 3);
-    EXPECT_EQ(findMaterial(m, "Twin"), 2);
-    EXPECT_EQ(findMaterial(m, "wood"), -1);
-    EXPECT_EQ(findMaterial(m, "Woo"), -1);
-    const ObjModel* none = load("pentagon.obj");
-    EXPECT_EQ(findMaterial(none, ""), -1);
+TEST(MtlReaderText, OtherAndIndentedKeywordsChangeNothingAndUnreadComponentsStay) {
+    const ObjModel m = readLibrary(
+        "newmtl A\nillum 2\nNi 1.5\nKe 1 1 1\nTr 0.5\nmap_Kd a.png\n Kd 1 1 1\n\tNs 5\n");
+    ASSERT_EQ(m.materialCount, 1);
+    ObjMaterial zero = {};
+    std::strcpy(zero.name, "A");
+    EXPECT_EQ(std::memcmp(&m.materials[0], &zero, sizeof zero), 0);
+    const ObjModel c = readLibrary("newmtl A\nKd 0.5 0.25 0.125\nKd 1 x 3\nKa\nKs 2\n");
+    ASSERT_EQ(c.materialCount, 1);
+    expectFloats(c.materials[0].diffuse, {1, 0.25f, 0.125f, 1});  // stops at the x
+    expectFloats(c.materials[0].specular, {2, 0, 0, 1});
+    expectFloats(c.materials[0].ambient, {0, 0, 0, 0});  // "Ka" without its blank is no keyword
+    EXPECT_EQ(readLibrary("# nothing here\nKd 1 1 1\n").materials, nullptr);
+    EXPECT_EQ(readLibrary("").materialCount, 0);
+}
+
+TEST(MtlReaderText, LinesAreReadInPiecesOf255) {
+    // The name's line is 300 characters: its second piece starts with "Kd " at offset 255.
+    const std::string line =
+        "newmtl " + std::string(248, 'n') + "Kd 0.5 0.5 0.5" + std::string(31, ' ') + "\n";
+    const ObjModel m = readLibrary(line + "newmtl " + std::string(300, 'x') + "\r\n");
+    ASSERT_EQ(m.materialCount, 2);
+    EXPECT_EQ(std::strlen(m.materials[0].name), 248u);
+    expectFloats(m.materials[0].diffuse, {0.5f, 0.5f, 0.5f, 1});
+    EXPECT_EQ(std::strlen(m.materials[1].name), 248u);
 }
 
 }  // namespace

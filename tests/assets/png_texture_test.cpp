@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -11,44 +9,27 @@
 
 #include "assets/png_texture.h"
 #include "support/gl_context.h"
+#include "support/text.h"
 
 namespace {
 
 const std::string PNG = std::string(DEMO_TEST_DATA) + "/png/";
 const std::string ASSETS = std::string(DEMO_TEST_DATA) + "/assets/";
 
-struct Load {
-    GLuint texture;
-    std::string err;
-};
-
-Load load(const std::string& name) {
-    testing::internal::CaptureStderr();
-    const GLuint texture = loadPngTexture((PNG + name).c_str());
-    return Load{texture, testing::internal::GetCapturedStderr()};
-}
+using Bytes = std::vector<uint8_t>;
 
 // One level of the texture as RGBA bytes, bottom row first.
-std::vector<uint8_t> levelOf(GLuint texture, int level, int width, int height) {
-    std::vector<uint8_t> texels(static_cast<size_t>(width) * height * 4);
+Bytes levelOf(GLuint texture, int level, int width, int height) {
+    Bytes texels(static_cast<size_t>(width) * height * 4);
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     return texels;
 }
 
-std::vector<uint8_t> levelZero(GLuint texture, int width, int height) {
-    return levelOf(texture, 0, width, height);
-}
-
-std::vector<uint8_t> cpuLevel(const PngMipmaps& mipmaps, int level) {
+Bytes cpuLevel(const PngMipmaps& mipmaps, int level) {
     const uint8_t* first = mipmaps.pixels[level];
-    return std::vector<uint8_t>(first, first + static_cast<size_t>(mipmaps.width[level]) *
-                                                   mipmaps.height[level] * 4);
-}
-
-std::vector<uint8_t> rgba(std::initializer_list<int> values) {
-    return std::vector<uint8_t>(values.begin(), values.end());
+    return Bytes(first, first + size_t{mipmaps.width[level]} * mipmaps.height[level] * 4);
 }
 
 GLint textureParameter(GLenum name) {
@@ -62,58 +43,53 @@ protected:
     void SetUp() override { ASSERT_TRUE(requireGlContext()); }
 };
 
-TEST_F(PngTexture, ImageIsUprightWithTheTopRowAtTheHighestT) {
-    const Load l = load("grid_2x3.png");
-    ASSERT_NE(l.texture, 0u);
-    EXPECT_EQ(l.err, "");
+TEST_F(PngTexture, ImageIsUprightMipmappedTrilinearAndRepeats) {
+    GLuint texture = 0;
+    EXPECT_EQ(stderrOf([&] { texture = loadPngTexture((PNG + "grid_2x3.png").c_str()); }), "");
+    ASSERT_NE(texture, 0u);
     // Rows as stored in the file, top first: red green / blue(128) yellow(0) / dark(255) dark(200).
-    const std::vector<uint8_t> expected = rgba({10, 20, 30, 255, 40, 50, 60, 200,    // t = 0
-                                                0, 0, 255, 128, 255, 255, 0, 0,      //
-                                                255, 0, 0, 255, 0, 255, 0, 255});    // t = 1
-    EXPECT_EQ(levelZero(l.texture, 2, 3), expected);
-}
-
-TEST_F(PngTexture, TextureIsMipmappedTrilinearAndRepeats) {
-    const Load l = load("grid_2x3.png");
-    ASSERT_NE(l.texture, 0u);
-    glBindTexture(GL_TEXTURE_2D, l.texture);
+    const Bytes expected = {10, 20, 30, 255, 40, 50, 60, 200,   // t = 0
+                            0, 0, 255, 128, 255, 255, 0, 0,     //
+                            255, 0, 0, 255, 0, 255, 0, 255};    // t = 1
+    EXPECT_EQ(levelOf(texture, 0, 2, 3), expected);
     EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
     EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
     EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
     // 2x3 has levels down to 1x1: level 1 is 1x1, and it exists only if mipmaps were made.
-    GLint width = 0;
+    GLint width = 0, format = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 1);
-    GLint format = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
     EXPECT_EQ(format, GL_RGBA8);
 }
 
 TEST_F(PngTexture, OtherColourTypesAndDepthsArriveAsRgba8WithTransparencyApplied) {
-    const Load grey = load("grey_trns.png");
-    ASSERT_NE(grey.texture, 0u);
-    EXPECT_EQ(levelZero(grey.texture, 2, 1), rgba({0, 0, 0, 0, 200, 200, 200, 255}));
-    const Load palette = load("palette.png");
-    ASSERT_NE(palette.texture, 0u);
-    EXPECT_EQ(levelZero(palette.texture, 2, 1), rgba({255, 0, 0, 128, 0, 0, 255, 255}));
-    const Load deep = load("rgb16.png");
-    ASSERT_NE(deep.texture, 0u);
-    EXPECT_EQ(levelZero(deep.texture, 1, 1), rgba({255, 128, 0, 255}));
+    const struct {
+        const char* name;
+        int width;
+        Bytes texels;
+    } cases[] = {{"grey_trns.png", 2, {0, 0, 0, 0, 200, 200, 200, 255}},
+                 {"palette.png", 2, {255, 0, 0, 128, 0, 0, 255, 255}},
+                 {"rgb16.png", 1, {255, 128, 0, 255}}};
+    for (const auto& c : cases) {
+        const GLuint texture = loadPngTexture((PNG + c.name).c_str());
+        ASSERT_NE(texture, 0u) << c.name;
+        EXPECT_EQ(levelOf(texture, 0, c.width, 1), c.texels) << c.name;
+    }
 }
 
 TEST_F(PngTexture, EveryBadFileGivesZeroAndOneLineNamingIt) {
     for (const char* name : {"absent.png", "truncated.png", "bad_crc.png", "not_a_png.png",
                              "empty.png", "huge_header.png", "directory.png"}) {
-        GLuint before = 0;
+        GLuint before = 0, after = 0, texture = 1;
         glGenTextures(1, &before);
-        const Load l = load(name);
-        EXPECT_EQ(l.texture, 0u) << name;
-        ASSERT_FALSE(l.err.empty()) << name;
-        EXPECT_EQ(l.err.find('\n'), l.err.size() - 1) << l.err;
-        EXPECT_EQ(l.err.rfind("demo: " + PNG + name + ": ", 0), 0u) << l.err;
+        const std::string err = stderrOf([&] { texture = loadPngTexture((PNG + name).c_str()); });
+        EXPECT_EQ(texture, 0u) << name;
+        ASSERT_FALSE(err.empty()) << name;
+        EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+        EXPECT_EQ(err.rfind("demo: " + PNG + name + ": ", 0), 0u) << err;
         // No texture object is left behind for a file that failed.
-        GLuint after = 0;
         glGenTextures(1, &after);
         EXPECT_EQ(after, before + 1) << name;
     }
@@ -122,20 +98,19 @@ TEST_F(PngTexture, EveryBadFileGivesZeroAndOneLineNamingIt) {
 TEST_F(PngTexture, EveryUploadedLevelHoldsTheBoxFilteredChain) {
     PngMipmaps mipmaps = {};
     ASSERT_EQ(readPngMipmaps((ASSETS + "peitto.PNG").c_str(), &mipmaps), 0);
-    std::vector<std::vector<uint8_t>> expected;
-    for (int level = 0; level < mipmaps.levelCount; ++level) {
+    std::vector<Bytes> expected;
+    for (int level = 0; level < mipmaps.levelCount; ++level)
         expected.push_back(cpuLevel(mipmaps, level));
-    }
     const PngMipmaps sizes = mipmaps;
-    testing::internal::CaptureStderr();
-    const GLuint texture = uploadPngMipmaps("peitto.PNG", &mipmaps);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    GLuint texture = 0;
+    EXPECT_EQ(stderrOf([&] { texture = uploadPngMipmaps("peitto.PNG", &mipmaps); }), "");
     ASSERT_NE(texture, 0u);
     EXPECT_EQ(mipmaps.pixels[0], nullptr) << "the upload frees the chain";
     for (int level = 0; level < sizes.levelCount; ++level) {
-        const int width = static_cast<int>(sizes.width[level]);
-        const int height = static_cast<int>(sizes.height[level]);
-        EXPECT_EQ(levelOf(texture, level, width, height), expected[level]) << "level " << level;
+        EXPECT_EQ(levelOf(texture, level, static_cast<int>(sizes.width[level]),
+                          static_cast<int>(sizes.height[level])),
+                  expected[level])
+            << "level " << level;
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -153,36 +128,28 @@ TEST_F(PngTexture, ChainIsWhatOpenGlGeneratesForEvenlyHalvingImages) {
                      static_cast<GLsizei>(mipmaps.height[0]), 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      mipmaps.pixels[0]);
         glGenerateMipmap(GL_TEXTURE_2D);
-        int worst = 0;
         for (int level = 1; level < mipmaps.levelCount; ++level) {
-            const std::vector<uint8_t> gl =
-                levelOf(generated, level, static_cast<int>(mipmaps.width[level]),
-                        static_cast<int>(mipmaps.height[level]));
-            const std::vector<uint8_t> cpu = cpuLevel(mipmaps, level);
-            for (size_t i = 0; i < cpu.size(); ++i) {
-                worst = std::max(worst, std::abs(cpu[i] - gl[i]));
-            }
+            EXPECT_EQ(levelOf(generated, level, static_cast<int>(mipmaps.width[level]),
+                              static_cast<int>(mipmaps.height[level])),
+                      cpuLevel(mipmaps, level))
+                << name << " level " << level;
         }
-        EXPECT_EQ(worst, 0) << name;
         glDeleteTextures(1, &generated);
         std::free(mipmaps.pixels[0]);
     }
 }
 
-TEST(PngMipmaps, LevelsHalveRoundingDownToOneByOne) {
+TEST(PngMipmaps, LevelsHalveRoundingDownToOneByOneInOneBlock) {
     PngMipmaps mipmaps = {};
     ASSERT_EQ(readPngMipmaps((ASSETS + "peitto.PNG").c_str(), &mipmaps), 0);
-    const uint32_t widths[] = {128, 64, 32, 16, 8, 4, 2, 1};
-    const uint32_t heights[] = {64, 32, 16, 8, 4, 2, 1, 1};
     ASSERT_EQ(mipmaps.levelCount, 8);
+    const uint32_t widths[] = {128, 64, 32, 16, 8, 4, 2, 1}, heights[] = {64, 32, 16, 8, 4, 2, 1, 1};
     for (int level = 0; level < 8; ++level) {
         EXPECT_EQ(mipmaps.width[level], widths[level]) << level;
         EXPECT_EQ(mipmaps.height[level], heights[level]) << level;
-        if (level > 0) {
-            const size_t above = widths[level - 1] * heights[level - 1];
-            EXPECT_EQ(mipmaps.pixels[level], mipmaps.pixels[level - 1] + above * 4)
-                << "one block, level after level";
-        }
+        const uint8_t* block = mipmaps.pixels[0];
+        for (int above = 0; above < level; ++above) block += widths[above] * heights[above] * 4;
+        EXPECT_EQ(mipmaps.pixels[level], block) << "one block, level after level";
     }
     std::free(mipmaps.pixels[0]);
 
@@ -192,7 +159,7 @@ TEST(PngMipmaps, LevelsHalveRoundingDownToOneByOne) {
     EXPECT_EQ(mipmaps.height[1], 1u);
     // The two bottom rows, the odd top row left out; pairs first along the rows, halves rounded up:
     // red (10 + 40) / 2 = 25 and (0 + 255) / 2 = 127.5 -> 128, then (25 + 128) / 2 = 76.5 -> 77.
-    EXPECT_EQ(cpuLevel(mipmaps, 1), rgba({77, 82, 87, 146}));
+    EXPECT_EQ(cpuLevel(mipmaps, 1), Bytes({77, 82, 87, 146}));
     std::free(mipmaps.pixels[0]);
 }
 
@@ -203,39 +170,21 @@ TEST_F(PngTexture, ReadingOffTheContextThreadPrintsNothingAndTheUploadPrintsTheO
         const std::string path = PNG + name;
         PngMipmaps mipmaps = {};
         int result = -1;
-        testing::internal::CaptureStderr();
-        std::thread reader([&] { result = readPngMipmaps(path.c_str(), &mipmaps); });
-        reader.join();
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << name;
+        EXPECT_EQ(stderrOf([&] {
+                      std::thread([&] { result = readPngMipmaps(path.c_str(), &mipmaps); }).join();
+                  }),
+                  "")
+            << name;
         EXPECT_EQ(result == 0, mipmaps.levelCount > 0) << name;
-        testing::internal::CaptureStderr();
-        const GLuint texture = uploadPngMipmaps(path.c_str(), &mipmaps);
-        const std::string uploaded = testing::internal::GetCapturedStderr();
-        const Load direct = load(name);
-        EXPECT_EQ(uploaded, direct.err) << name;
-        EXPECT_EQ(texture != 0, direct.texture != 0) << name;
+        GLuint uploaded = 0, direct = 0;
+        const std::string err = stderrOf([&] { uploaded = uploadPngMipmaps(path.c_str(), &mipmaps); });
+        EXPECT_EQ(err, stderrOf([&] { direct = loadPngTexture(path.c_str()); })) << name;
+        EXPECT_EQ(uploaded != 0, direct != 0) << name;
         if (std::string(name) == "absent.png") {
-            EXPECT_EQ(uploaded, "demo: " + path + ": cannot read the texture (No such file or "
-                                                  "directory); drawing without it\n");
+            EXPECT_EQ(err, "demo: " + path + ": cannot read the texture (No such file or "
+                                             "directory); drawing without it\n");
         }
     }
-    PngMipmaps absent = {};
-    EXPECT_EQ(readPngMipmaps((PNG + "absent.png").c_str(), &absent), ENOENT);
-    EXPECT_EQ(absent.readError, ENOENT);
-    EXPECT_EQ(absent.levelCount, 0);
-    PngMipmaps notPng = {};
-    EXPECT_NE(readPngMipmaps((PNG + "not_a_png.png").c_str(), &notPng), 0);
-    EXPECT_EQ(notPng.readError, 0);
-    EXPECT_NE(notPng.decodeError, 0);
-    EXPECT_EQ(notPng.pixels[0], nullptr);
-}
-
-TEST(PngDecode, FailureLeavesTheImageUntouched) {
-    const uint8_t bytes[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    PngImage image = {7, 7, nullptr};
-    EXPECT_NE(decodePng(bytes, sizeof(bytes), &image), 0);
-    EXPECT_EQ(image.width, 7u);
-    EXPECT_EQ(image.pixels, nullptr);
 }
 
 }  // namespace

@@ -3,30 +3,23 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <utility>
 
 #include "assets/shader_program.h"
 #include "platform/console.h"
 #include "support/gl_context.h"
+#include "support/text.h"
 
 namespace {
 
 const std::string SHADERS = std::string(DEMO_TEST_DATA) + "/shaders/";
 
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 struct Build {
     GLuint program;
-    std::string out;
-    std::string err;
+    std::string out, err;
+    GLuint fragment = 0, vertex = 0;  // the attached shaders, in attachment order
+    std::string programLog;
 };
 
 // Builds from one fixture directory as the working directory, with both streams captured. The
@@ -34,15 +27,26 @@ struct Build {
 Build buildIn(const std::string& dir) {
     consoleDevice.path = "/nonexistent/console";
     char here[4096];
-    if (!getcwd(here, sizeof(here))) here[0] = '\0';
-    if (chdir((SHADERS + dir).c_str()) != 0) ADD_FAILURE() << "no fixture " << dir;
+    if (!getcwd(here, sizeof(here)) || chdir((SHADERS + dir).c_str()) != 0)
+        ADD_FAILURE() << "no fixture " << dir;
     glUseProgram(0);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const GLuint program = buildShaderProgram();
-    Build result{program, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+    Build b{buildShaderProgram(), testing::internal::GetCapturedStdout(),
+            testing::internal::GetCapturedStderr(), 0, 0, ""};
     if (chdir(here) != 0) ADD_FAILURE() << "cannot return to " << here;
-    return result;
+    if (b.program) {
+        GLuint shaders[2] = {0, 0};
+        GLsizei count = 0;
+        glGetAttachedShaders(b.program, 2, &count, shaders);
+        EXPECT_EQ(count, 2);
+        b.fragment = shaders[0];
+        b.vertex = shaders[1];
+        char log[8192] = {};
+        glGetProgramInfoLog(b.program, sizeof(log), nullptr, log);
+        b.programLog = log;
+    }
+    return b;
 }
 
 std::string shaderLog(GLuint shader) {
@@ -57,19 +61,6 @@ std::string shaderSource(GLuint shader) {
     return text;
 }
 
-struct Attached {
-    GLuint first;   // in attachment order
-    GLuint second;
-};
-
-Attached attachedShaders(GLuint program) {
-    GLuint shaders[2] = {0, 0};
-    GLsizei count = 0;
-    glGetAttachedShaders(program, 2, &count, shaders);
-    EXPECT_EQ(count, 2);
-    return Attached{shaders[0], shaders[1]};
-}
-
 GLint shaderType(GLuint shader) {
     GLint type = 0;
     glGetShaderiv(shader, GL_SHADER_TYPE, &type);
@@ -82,85 +73,66 @@ protected:
 };
 
 TEST_F(ShaderProgram, EachTextGoesToItsOwnKindAlthoughTheFragmentShaderComesFirst) {
-    const Build b = buildIn("good");
+    Build b = buildIn("good");
     ASSERT_NE(b.program, 0u);
-    GLint current = 0;
+    GLint current = 0, linked = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &current);
     EXPECT_EQ(static_cast<GLuint>(current), b.program);
-    GLint linked = 0;
     glGetProgramiv(b.program, GL_LINK_STATUS, &linked);
     EXPECT_TRUE(linked);
-
-    const Attached a = attachedShaders(b.program);
-    GLuint fragment = a.first;
-    GLuint vertex = a.second;
-    if (shaderType(fragment) != GL_FRAGMENT_SHADER) std::swap(fragment, vertex);
-    ASSERT_EQ(shaderType(fragment), GL_FRAGMENT_SHADER);
-    ASSERT_EQ(shaderType(vertex), GL_VERTEX_SHADER);
-    EXPECT_LT(fragment, vertex) << "the fragment shader is created first";
-    EXPECT_EQ(shaderSource(fragment), fileBytes(SHADERS + "good/fragmentshader_offset.glsl"));
-    EXPECT_EQ(shaderSource(vertex), fileBytes(SHADERS + "good/vertexshader_offset.glsl"));
+    if (shaderType(b.fragment) != GL_FRAGMENT_SHADER) std::swap(b.fragment, b.vertex);
+    ASSERT_EQ(shaderType(b.fragment), GL_FRAGMENT_SHADER);
+    ASSERT_EQ(shaderType(b.vertex), GL_VERTEX_SHADER);
+    EXPECT_LT(b.fragment, b.vertex) << "the fragment shader is created first";
+    EXPECT_EQ(shaderSource(b.fragment), fileBytes(SHADERS + "good/fragmentshader_offset.glsl"));
+    EXPECT_EQ(shaderSource(b.vertex), fileBytes(SHADERS + "good/vertexshader_offset.glsl"));
     EXPECT_EQ(b.err, "");
 }
 
 TEST_F(ShaderProgram, LogsArePrintedAsGivenFragmentVertexProgramWithPercentAndCarriageReturns) {
     const Build b = buildIn("percent");
     ASSERT_NE(b.program, 0u);
-    const Attached a = attachedShaders(b.program);
-    ASSERT_EQ(shaderType(a.first), GL_FRAGMENT_SHADER) << "the fragment shader is attached first";
-    const std::string fragmentLog = shaderLog(a.first);
-    char programLog[8192] = {};
-    glGetProgramInfoLog(b.program, sizeof(programLog), nullptr, programLog);
-
-    ASSERT_NE(fragmentLog.find('%'), std::string::npos) << fragmentLog;
-    EXPECT_EQ(b.out, fragmentLog + shaderLog(a.second) + programLog);
+    ASSERT_EQ(shaderType(b.fragment), GL_FRAGMENT_SHADER) << "the fragment shader is attached first";
+    ASSERT_NE(shaderLog(b.fragment).find('%'), std::string::npos) << shaderLog(b.fragment);
+    EXPECT_EQ(b.out, shaderLog(b.fragment) + shaderLog(b.vertex) + b.programLog);
     EXPECT_EQ(b.err, "");
     // The vertex file has CRLF line ends; they reach the compiler unchanged.
-    const std::string vertexText = shaderSource(a.second);
-    EXPECT_NE(vertexText.find("\r\n"), std::string::npos);
-    EXPECT_EQ(vertexText, fileBytes(SHADERS + "percent/vertexshader_offset.glsl"));
+    EXPECT_NE(shaderSource(b.vertex).find("\r\n"), std::string::npos);
+    EXPECT_EQ(shaderSource(b.vertex), fileBytes(SHADERS + "percent/vertexshader_offset.glsl"));
 }
 
 TEST_F(ShaderProgram, EmptyFileIsHandedOverAsAnEmptyText) {
     const Build b = buildIn("empty");
     ASSERT_NE(b.program, 0u);
-    const Attached a = attachedShaders(b.program);
-    ASSERT_EQ(shaderType(a.second), GL_VERTEX_SHADER);
-    EXPECT_EQ(shaderSource(a.second), "");
-    char programLog[8192] = {};
-    glGetProgramInfoLog(b.program, sizeof(programLog), nullptr, programLog);
-    EXPECT_EQ(b.out, shaderLog(a.first) + shaderLog(a.second) + programLog);
+    ASSERT_EQ(shaderType(b.vertex), GL_VERTEX_SHADER);
+    EXPECT_EQ(shaderSource(b.vertex), "");
+    EXPECT_EQ(b.out, shaderLog(b.fragment) + shaderLog(b.vertex) + b.programLog);
 }
 
-TEST_F(ShaderProgram, MissingVertexFileSaysSoOnStdoutNamesItOnStderrAndBuildsNothing) {
-    const Build b = buildIn("missing_vertex");
-    EXPECT_EQ(b.program, 0u);
-    EXPECT_EQ(b.out, "Error opening shader.");
-    EXPECT_EQ(b.err,
-              "demo: vertexshader_offset.glsl: cannot read the shader (No such file or directory); "
-              "drawing without shaders\n");
-    GLint current = -1;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
-    EXPECT_EQ(current, 0);
-}
-
-TEST_F(ShaderProgram, MissingFragmentFileSaysSoOnStderrWithoutNewlineThenNamesIt) {
-    const Build b = buildIn("missing_fragment");
-    EXPECT_EQ(b.program, 0u);
-    EXPECT_EQ(b.out, "");
-    EXPECT_EQ(b.err,
-              "Error opening shader.demo: fragmentshader_offset.glsl: cannot read the shader (No such "
-              "file or directory); drawing without shaders\n");
-}
-
-TEST_F(ShaderProgram, DirectoryInPlaceOfAFileIsRefusedWithoutReadingIt) {
-    // A directory of the vertex file's name opens like a file and reports a size of nonsense.
-    const Build b = buildIn("dir_as_file");
-    EXPECT_EQ(b.program, 0u);
-    EXPECT_EQ(b.out, "Error opening shader.");
-    EXPECT_NE(b.err.find("vertexshader_offset.glsl: cannot read the shader (Is a directory)"),
-              std::string::npos)
-        << b.err;
+TEST_F(ShaderProgram, MissingOrUnreadableFileIsReportedByteForByteAndBuildsNothing) {
+    const std::string cannot = ": cannot read the shader (No such file or directory); "
+                               "drawing without shaders\n";
+    const struct {
+        const char* dir;
+        std::string out, err;
+    } cases[] = {
+        {"missing_vertex", "Error opening shader.", "demo: vertexshader_offset.glsl" + cannot},
+        // The fragment file's message goes to stderr, without a line feed, then the name.
+        {"missing_fragment", "", "Error opening shader.demo: fragmentshader_offset.glsl" + cannot},
+        // A directory of the vertex file's name opens like a file and gives a nonsense size.
+        {"dir_as_file", "Error opening shader.",
+         "demo: vertexshader_offset.glsl: cannot read the shader (Is a directory); drawing "
+         "without shaders\n"},
+    };
+    for (const auto& c : cases) {
+        const Build b = buildIn(c.dir);
+        EXPECT_EQ(b.program, 0u) << c.dir;
+        EXPECT_EQ(b.out, c.out) << c.dir;
+        EXPECT_EQ(b.err, c.err) << c.dir;
+        GLint current = -1;
+        glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+        EXPECT_EQ(current, 0) << c.dir;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -9,16 +8,10 @@
 #include "driver/frame_loop.h"
 #include "platform/platform.h"
 #include "support/gl_context.h"
+#include "support/text.h"
 #include "support/virtual_platform.h"
 
 namespace {
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
 
 class FrameLoop : public ::testing::Test {
 protected:
@@ -52,9 +45,7 @@ TEST_F(FrameLoop, ReportsOncePerSecondOnStderrAndPlaysToTheEnd) {
 TEST_F(FrameLoop, PassThatFindsTheEndPresentsNothing) {
     double lastPresented = 0.0;
     virtualPlatform.onSwap = [&](int) { lastPresented = virtualPlatform.clock; };
-    testing::internal::CaptureStderr();
-    runTimeline();
-    testing::internal::GetCapturedStderr();
+    stderrOf([&] { runTimeline(); });
     // Every pass sleeps once (its work is shorter than a period); the last one is never swapped.
     EXPECT_EQ(virtualPlatform.sleeps.size(), static_cast<size_t>(virtualPlatform.swaps) + 1);
     EXPECT_LE(lastPresented - virtualPlatform.passWork, 80.0);
@@ -66,9 +57,7 @@ TEST_F(FrameLoop, StallReportsFullSecondsUntilTheMarkCatchesUp) {
         if (swap == 10) virtualPlatform.clock += 3.5;
         if (swap == 14) virtualPlatform.escape = true;
     };
-    testing::internal::CaptureStderr();
-    runTimeline();
-    const std::vector<std::string> report = lines(testing::internal::GetCapturedStderr());
+    const std::vector<std::string> report = lines(stderrOf([&] { runTimeline(); }));
     // The pass after the stall closes the first window with 11 passes; the mark then trails the
     // clock by more than a second twice more.
     const std::vector<std::string> expected = {"90.909091 ms/frame", "1000.000000 ms/frame",

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "child_output.h"
+#include "support/text.h"
 #include "platform/console.h"
 
 namespace {

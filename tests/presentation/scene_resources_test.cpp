@@ -6,11 +6,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "child_output.h"
 #include "driver/asset_prefetch.h"
 #include "driver/demo_clock.h"
 #include "driver/render_state.h"
@@ -18,6 +16,7 @@
 #include "platform/console.h"
 #include "platform/soundtrack.h"
 #include "support/gl_context.h"
+#include "support/text.h"
 #include "support/virtual_platform.h"
 
 namespace fs = std::filesystem;
@@ -25,13 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path ASSETS = fs::path(DEMO_TEST_DATA) / "assets";
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
 
 // A copy of the fixture asset set in a fresh directory, made the working directory, with some
 // files taken out; restores the working directory when it goes.
@@ -83,13 +75,8 @@ TEST_F(SceneResourcesTest, FixtureSetFillsEveryFieldConnectsSamplersAndTakesTheO
     EXPECT_EQ(err.find(".mp3"), std::string::npos) << err;
 
     const SceneResources& r = sceneResources;
-    const uint32_t textures[] = {r.texture1, r.texture1n, r.texturePeitto, r.textureOr, r.textureHr, r.textureN};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_TRUE(glIsTexture(textures[i])) << i;
-        if (i > 0) {
-            EXPECT_EQ(textures[i], textures[i - 1] + 1) << "loaded in table order";
-        }
-    }
+    for (uint32_t t : {r.texture1, r.texture1n, r.texturePeitto, r.textureOr, r.textureHr, r.textureN})
+        EXPECT_TRUE(glIsTexture(t));
     ASSERT_NE(r.shaderProgram, 0u);
     ASSERT_GE(r.colorMapLocation, 0);
     ASSERT_GE(r.normalMapLocation, 0);
@@ -117,14 +104,12 @@ TEST_F(SceneResourcesTest, FixtureSetFillsEveryFieldConnectsSamplersAndTakesTheO
 TEST_F(SceneResourcesTest, MissingTextureIsNamedOnceAndTheOthersStillLoad) {
     AssetCopy assets({"or.PNG"});
     waitAssetPrefetch();
-    testing::internal::CaptureStderr();
-    loadSceneTextures();
-    const std::vector<std::string> err = lines(testing::internal::GetCapturedStderr());
+    const std::vector<std::string> err = lines(stderrOf(loadSceneTextures));
     ASSERT_EQ(err.size(), 1u);
     EXPECT_EQ(err[0].rfind("demo: or.PNG: ", 0), 0u) << err[0];
     EXPECT_EQ(sceneResources.textureOr, 0u);
-    for (uint32_t t : {sceneResources.texture1, sceneResources.texture1n, sceneResources.texturePeitto,
-                       sceneResources.textureHr, sceneResources.textureN})
+    const SceneResources& r = sceneResources;
+    for (uint32_t t : {r.texture1, r.texture1n, r.texturePeitto, r.textureHr, r.textureN})
         EXPECT_TRUE(glIsTexture(t));
 }
 
@@ -148,11 +133,11 @@ TEST_F(SceneResourcesTest, WithoutAProgramTheSamplersAreNoneAndNoErrorIsRaised) 
 // what they printed on stderr.
 std::string texturesAndModels(bool worker) {
     if (worker) startAssetPrefetch();
-    testing::internal::CaptureStderr();
-    waitAssetPrefetch();
-    loadSceneTextures();
-    loadSceneModels();
-    return testing::internal::GetCapturedStderr();
+    return stderrOf([] {
+        waitAssetPrefetch();
+        loadSceneTextures();
+        loadSceneModels();
+    });
 }
 
 TEST_F(SceneResourcesTest, WorkerReadingPrintsTheWarningsInPlaceAndInOrder) {
@@ -177,18 +162,14 @@ TEST_F(SceneResourcesTest, WorkerResultsAreUploadedInTableOrderAndHandedOverOnce
                                  r.textureOr, r.textureHr, r.textureN};
     for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
         EXPECT_TRUE(glIsTexture(textures[i])) << i;
-        if (i > 0) {
-            EXPECT_EQ(textures[i], textures[i - 1] + 1) << "uploaded in table order";
-        }
+        if (i > 0) { EXPECT_EQ(textures[i], textures[i - 1] + 1) << "uploaded in table order"; }
         EXPECT_EQ(assetPrefetch.textures[i].pixels[0], nullptr) << "the upload freed image " << i;
     }
     for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
         const SceneModelFile& f = sceneModelFiles[i];
         EXPECT_NE(r.*f.model, nullptr) << f.path;
         EXPECT_TRUE(glIsList(r.*f.list)) << f.path;
-        if (i > 0) {
-            EXPECT_EQ(r.*f.list, r.*sceneModelFiles[i - 1].list + 1) << "compiled in table order";
-        }
+        if (i > 0) { EXPECT_EQ(r.*f.list, r.*sceneModelFiles[i - 1].list + 1) << "in order"; }
         EXPECT_EQ(assetPrefetch.models[i], nullptr) << "handed over: " << f.path;
     }
     EXPECT_GT(assetPrefetch.textureSeconds, 0.0);
@@ -203,10 +184,10 @@ TEST_F(SceneResourcesTest, WorkerResultsAreUploadedInTableOrderAndHandedOverOnce
 
 TEST(Soundtrack, MissingFileIsNamedOnceAndPlayingThenDoesNothing) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(prepareSoundtrack("/nonexistent/ms.mp3"), 1);
-    playSoundtrack();
-    const std::vector<std::string> err = lines(testing::internal::GetCapturedStderr());
+    const std::vector<std::string> err = lines(stderrOf([] {
+        EXPECT_EQ(prepareSoundtrack("/nonexistent/ms.mp3"), 1);
+        playSoundtrack();
+    }));
     ASSERT_EQ(err.size(), 1u);
     EXPECT_EQ(err[0].rfind("demo: /nonexistent/ms.mp3: ", 0), 0u) << err[0];
 }
@@ -219,9 +200,8 @@ TEST(Soundtrack, AudioBackEndChatterNeverReachesStderr) {
     });
     const std::vector<std::string> got = lines(err);
     ASSERT_LE(got.size(), 1u) << err;
-    if (!got.empty()) {
-        EXPECT_EQ(got[0].rfind("demo: " + (ASSETS / "ms.mp3").string() + ": ", 0), 0u) << err;
-    }
+    const std::string named = "demo: " + (ASSETS / "ms.mp3").string() + ": ";
+    if (!got.empty()) { EXPECT_EQ(got[0].rfind(named, 0), 0u) << err; }
 }
 
 TEST(Soundtrack, PlayingLeavesCtrlCToStopTheProgram) {

@@ -12,16 +12,10 @@
 #include "driver/scene_resources.h"
 #include "scene_fixture.h"
 #include "scenes/overlay.h"
+#include "support/text.h"
 #include "support/virtual_platform.h"
 
 namespace {
-
-std::vector<uint8_t> readFrame() {
-    std::vector<uint8_t> frame(static_cast<size_t>(VIEW_WIDTH) * VIEW_HEIGHT * 4);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, VIEW_WIDTH, VIEW_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
-    return frame;
-}
 
 const uint8_t* pixel(const std::vector<uint8_t>& frame, int x, int y) {
     return &frame[(static_cast<size_t>(y) * VIEW_WIDTH + x) * 4];
@@ -30,10 +24,8 @@ const uint8_t* pixel(const std::vector<uint8_t>& frame, int x, int y) {
 // The fixture overlay and a marker in the middle of the view for every model of every scene.
 void prepareFrames() {
     prepareSceneFixture();
-    testing::internal::CaptureStderr();
-    sceneResources.texturePeitto =
-        loadPngTexture((std::string(DEMO_TEST_DATA) + "/assets/peitto.PNG").c_str());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    const std::string peitto = std::string(DEMO_TEST_DATA) + "/assets/peitto.PNG";
+    EXPECT_EQ(stderrOf([&] { sceneResources.texturePeitto = loadPngTexture(peitto.c_str()); }), "");
     sceneResources.list5 = markerList(0, 0, 0, 30);
     sceneResources.list3 = sceneResources.list3c = markerList(0, 140, -300, 30);
     sceneResources.list4 = sceneResources.list4b = markerList(0, 0, -400, 30);
@@ -47,9 +39,7 @@ void prepareFrames() {
 std::vector<uint8_t> onePassAt(double t) {
     virtualPlatform.clock = t;  // past the first period: the pacer does not sleep
     virtualPlatform.onSwap = [](int) { virtualPlatform.escape = true; };
-    testing::internal::CaptureStderr();
-    runTimeline();
-    testing::internal::GetCapturedStderr();
+    stderrOf([&] { runTimeline(); });
     EXPECT_EQ(virtualPlatform.swaps, 1);
     return readFrame();
 }
@@ -90,30 +80,6 @@ TEST(Frames, AtEachSceneBoundaryOnlyTheOverlayIsDrawnOverWhiteAndItIsUpright) {
         const uint8_t* centre = pixel(frame, VIEW_WIDTH / 2, VIEW_HEIGHT / 2);
         EXPECT_EQ(centre[0] + centre[1] + centre[2], 3 * 255) << "no scene at " << t;
     }
-}
-
-TEST(Frames, SteppedRunFadesEachSceneInAndOutAndKeepsTheUnclampedAlphaBetween) {
-    prepareFrames();
-    std::vector<double> times;
-    std::vector<float> alphas;
-    virtualPlatform.onSwap = [&](int) {
-        times.push_back(virtualPlatform.clock);
-        alphas.push_back(fadeAlpha);
-    };
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(runTimeline(), 0);
-    testing::internal::GetCapturedStderr();
-    // At 60 passes a second each five-second window moves the alpha by about 3.
-    auto alphaAt = [&](double t) {
-        for (size_t i = 0; i < times.size(); ++i)
-            if (times[i] >= t) return alphas[i];
-        return alphas.back();
-    };
-    EXPECT_NEAR(alphaAt(4.99), -1.99, 0.03);
-    for (double t : {10.0, 30.0, 60.0}) EXPECT_NEAR(alphaAt(t), 1.0, 0.03) << t;
-    for (double t : {20.0, 45.0, 70.0}) EXPECT_NEAR(alphaAt(t), -2.0, 0.03) << t;
-    EXPECT_NEAR(alphas.back(), 1.0, 0.03);
-    EXPECT_GT(times.back(), 79.9);
 }
 
 }  // namespace

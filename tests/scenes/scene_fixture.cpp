@@ -85,10 +85,15 @@ uint32_t markerList(double x, double y, double z, double half) {
     return list;
 }
 
-Spot findColour(Rgb colour) {
+std::vector<uint8_t> readFrame() {
     std::vector<uint8_t> frame(static_cast<size_t>(VIEW_WIDTH) * VIEW_HEIGHT * 4);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, VIEW_WIDTH, VIEW_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    return frame;
+}
+
+Spot findColour(Rgb colour) {
+    const std::vector<uint8_t> frame = readFrame();
     Spot spot = {0.0, 0.0, 0};
     for (int y = 0; y < VIEW_HEIGHT; ++y) {
         for (int x = 0; x < VIEW_WIDTH; ++x) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr int VIEW_WIDTH = 320;   // pixels
 constexpr int VIEW_HEIGHT = 180;  // pixels
@@ -34,6 +35,8 @@ struct Spot {
     int count;    // pixels of exactly that colour
 };
 
+// The back buffer as RGBA bytes, bottom row first.
+std::vector<uint8_t> readFrame();
 Spot findColour(Rgb colour);
 
 // Where an eye-space point lands in the test view, by the start-up projection.

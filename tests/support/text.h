@@ -1,15 +1,15 @@
-// Runs a piece of code in a forked child whose stdout and stderr go to a file, for tests of what a
-// process prints (or stops printing) without disturbing the test's own streams.
+// Small helpers the suites share: a file's bytes, a text's lines, and what code prints.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 inline std::string fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -18,7 +18,23 @@ inline std::string fileBytes(const std::string& path) {
     return bytes.str();
 }
 
-// Runs `body` in a child whose stdout and stderr go to a file, and returns what the file got.
+inline std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+// What `body` prints on stderr.
+template <typename Body>
+std::string stderrOf(Body body) {
+    testing::internal::CaptureStderr();
+    body();
+    return testing::internal::GetCapturedStderr();
+}
+
+// Runs `body` in a forked child whose stdout and stderr go to a file, and returns what the file
+// got: for what a process prints (or stops printing) without disturbing the test's own streams.
 inline std::string outputOfChild(void (*body)()) {
     char path[] = "/tmp/child_output_XXXXXX";
     const int fd = mkstemp(path);
@@ -38,4 +54,3 @@ inline std::string outputOfChild(void (*body)()) {
     std::remove(path);
     return text;
 }
-
