@@ -65,13 +65,16 @@ void writeLog(const char* log, GLint length) {
     std::fwrite(log, 1, strnlen(log, static_cast<size_t>(length)), stdout);
 }
 
-void printProgramLog(GLuint program) {
+// Shaders and programs keep their logs behind different entry points of the same shape.
+void printInfoLog(GLuint object, bool isProgram) {
     GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    if (isProgram) glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
+    else glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
     if (length <= 0) return;
     char* log = static_cast<char*>(std::calloc(static_cast<size_t>(length), 1));
     if (!log) return;
-    glGetProgramInfoLog(program, length, nullptr, log);
+    if (isProgram) glGetProgramInfoLog(object, length, nullptr, log);
+    else glGetShaderInfoLog(object, length, nullptr, log);
     writeLog(log, length);
     std::free(log);
 }
@@ -83,16 +86,7 @@ void sourceShader(GLuint shader, const char* text) {
 
 }  // namespace
 
-void printShaderLog(uint32_t shader) {
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0) return;
-    char* log = static_cast<char*>(std::calloc(static_cast<size_t>(length), 1));
-    if (!log) return;
-    glGetShaderInfoLog(shader, length, nullptr, log);
-    writeLog(log, length);
-    std::free(log);
-}
+void printShaderLog(uint32_t shader) { printInfoLog(shader, false); }
 
 uint32_t buildShaderProgram() {
     reopenStreamsOnConsole();
@@ -137,7 +131,7 @@ uint32_t buildShaderProgram() {
     glAttachShader(program, vertexShader);
     glLinkProgram(program);
     glUseProgram(program);
-    printProgramLog(program);
+    printInfoLog(program, true);
     std::fflush(stdout);
     return program;
 }

@@ -16,16 +16,6 @@ GLint integer(GLenum name) {
     return value;
 }
 
-GLuint transparentTexture() {
-    const uint8_t clear[4] = {0, 0, 0, 0};
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, clear);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    return texture;
-}
-
 // As a scene leaves it: its program current, unit 1 active, a colour that is not white.
 void enterAsAfterAScene() {
     glUseProgram(sceneResources.shaderProgram);
@@ -112,7 +102,7 @@ TEST(OverlayAndFade, AlphaStepsInDoubleIsStoredInSingleAndIsNeverClamped) {
 // The fade quad alone over a black frame, with `alpha`, and the grey level it left at the centre.
 int fadeOverBlack(float alpha) {
     prepareSceneFixture();
-    sceneResources.texturePeitto = transparentTexture();
+    sceneResources.texturePeitto = solidTexture(0, 0, 0, 0);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);

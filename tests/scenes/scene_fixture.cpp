@@ -16,11 +16,9 @@
 #include "scenes/overlay.h"
 #include "support/gl_context.h"
 
-namespace {
-
-GLuint solidTexture(int r, int g, int b) {
+GLuint solidTexture(int r, int g, int b, int a) {
     const uint8_t texel[4] = {static_cast<uint8_t>(r), static_cast<uint8_t>(g),
-                              static_cast<uint8_t>(b), 255};
+                              static_cast<uint8_t>(b), static_cast<uint8_t>(a)};
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -28,6 +26,8 @@ GLuint solidTexture(int r, int g, int b) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     return texture;
 }
+
+namespace {
 
 // Made once per process: the context outlives every test.
 SceneResources fixtureResources = {};

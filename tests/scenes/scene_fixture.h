@@ -24,6 +24,9 @@ constexpr Rgb PAIR_HR_N = {100, 100, 200}; // textureHr + textureN
 // start, fadeAlpha 1, and a cleared frame with the identity modelview matrix.
 void prepareSceneFixture();
 
+// A 1x1 texture of one RGBA colour, nearest filtering.
+unsigned solidTexture(int r, int g, int b, int a = 255);
+
 // A list drawing a square of side 2 * half, facing both ways, centred on (x, y, z) in model units.
 uint32_t markerList(double x, double y, double z, double half = 15.0);
 
