@@ -2,6 +2,7 @@
 # Plays the whole timeline in real time from an asset directory and checks the exit status, the
 # running time and the once-a-second report.
 set -u
+. "$(dirname "$0")/detached.sh"
 demo=$1
 assets=${2:-$(dirname "$demo")/assets}
 work=$(mktemp -d)
@@ -9,8 +10,7 @@ trap 'rm -rf "$work"' EXIT
 [ -d "$assets" ] && cp -r "$assets"/. "$work"/
 cd "$work"
 start=$(date +%s.%N)
-# A new session has no controlling terminal, so the program keeps the streams given to it.
-setsid -w "$demo" >stdout.txt 2>stderr.txt
+play_detached "$demo"
 status=$?
 elapsed=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
 reports=$(grep -c -E '^[0-9]+\.[0-9]{6} ms/frame$' stderr.txt)

@@ -5,6 +5,7 @@
 # that the soundtrack's samples really reached the audio device.
 #   presentation_run.sh DEMO ASSET_DIR CASE
 set -u
+. "$(dirname "$0")/detached.sh"
 demo=$1
 assets=$2
 case=$3
@@ -29,8 +30,7 @@ case "$case" in
 esac
 
 start=$(date +%s.%N)
-# A new session has no controlling terminal, so the program keeps the streams given to it.
-setsid -w "$demo" >stdout.txt 2>stderr.txt
+play_detached "$demo"
 status=$?
 elapsed=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
 report='^[0-9]+\.[0-9]{6} ms/frame$'
