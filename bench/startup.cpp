@@ -1,8 +1,8 @@
-// Start-up time of the presentation, from process start to the first presented frame, step by step:
-// window (with the asset files read beside it), render state, the wait for that reading, textures
-// (uploaded), shaders, models (compiled), fog and samplers, audio (device and file opened, then the
-// play command), first frame. Then the asset steps again, warm and on one thread, for a median
-// that is free of first-touch costs.
+// Start-up time of the presentation, from process start to the first presented frame, step by step,
+// through the program's own start-up: the window (with the asset files read beside it), render
+// state, the wait for that reading, textures (uploaded), shaders, models (compiled), fog, samplers,
+// soundtrack, origin and play, and the frame loop's first pass. Then the asset steps again, warm
+// and on one thread, for a median that is free of first-touch costs.
 //   bench_startup [ASSET_DIR]    (default: the fixture asset set; run under Xvfb without a display)
 #include <epoxy/gl.h>
 
@@ -16,15 +16,11 @@
 #include <vector>
 
 #include "driver/asset_prefetch.h"
-#include "driver/pacer.h"
-#include "driver/render_state.h"
-#include "driver/scene_resources.h"
-#include "driver/timeline.h"
+#include "driver/scene_loading.h"
+#include "driver/startup.h"
 #include "platform/console.h"
 #include "platform/glfw_window.h"
 #include "platform/platform.h"
-#include "platform/soundtrack.h"
-#include "scenes/overlay.h"
 
 namespace {
 
@@ -59,23 +55,28 @@ struct Step {
     double ms;
 };
 
-std::vector<Step> steps;
-double stepMark = 0.0;
+// Written by the start-up hooks on the main thread, read by main after the run.
+struct StartupTiming {
+    std::vector<Step> steps;
+    double stepMark;         // seconds, CLOCK_MONOTONIC, when the step under way began
+    Platform windowPlatform;  // the window's own services, wrapped below
+    double workerTextures;   // ms the worker spent on each kind of file
+    double workerModels;
+    double warmMedian[SCENE_ASSET_STEPS];  // ms
+    double processToFirstFrame;            // seconds, to the kernel's tick; -1 if unknown
+    bool firstFrameShown;
+};
+StartupTiming timing = {};
 
 void endStep(const char* name) {
     glFinish();  // the driver's deferred work counts in the step that caused it
     const double now = secondsOn(CLOCK_MONOTONIC);
-    steps.push_back(Step{name, (now - stepMark) * 1000.0});
-    stepMark = now;
-}
-
-void firstPass() {
-    limitFrameRate(60.0);
-    glMatrixMode(GL_MODELVIEW);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    drawOverlayAndFade(stepTimeline());
-    platform.swapAndPoll();
+    timing.steps.push_back(Step{name, (now - timing.stepMark) * 1000.0});
+    timing.stepMark = now;
+    if (std::strcmp(name, sceneLoadingSteps[0].name) == 0) {
+        timing.workerTextures = assetPrefetch.textureSeconds * 1000.0;
+        timing.workerModels = assetPrefetch.modelSeconds * 1000.0;
+    }
 }
 
 double median(std::vector<double> values) {
@@ -83,87 +84,71 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// Warm repeats of the asset steps, the files read on this thread since no worker is started;
+// every repeat makes new objects, which is fine for a bench.
+void repeatAssetSteps() {
+    constexpr int REPEATS = 5;
+    std::vector<double> ms[SCENE_ASSET_STEPS];
+    for (int i = 0; i < REPEATS; ++i) {
+        for (int s = 0; s < SCENE_ASSET_STEPS; ++s) {
+            const double start = secondsOn(CLOCK_MONOTONIC);
+            sceneLoadingSteps[s].run();
+            glFinish();
+            ms[s].push_back((secondsOn(CLOCK_MONOTONIC) - start) * 1000.0);
+        }
+    }
+    for (int s = 0; s < SCENE_ASSET_STEPS; ++s) timing.warmMedian[s] = median(ms[s]);
+}
+
+// The frame loop's first pass ends in its swap: the last step. The run then ends, after the warm
+// repeats, in the same context.
+void swapOnceAndStop() {
+    timing.windowPlatform.swapAndPoll();
+    endStep("first frame");
+    timing.processToFirstFrame = sinceProcessStart();
+    timing.firstFrameShown = true;
+    repeatAssetSteps();
+}
+
+bool openUntilTheFirstFrame() { return !timing.firstFrameShown; }
+
+int wrapSwap() {
+    timing.windowPlatform = platform;
+    platform.swapAndPoll = swapOnceAndStop;
+    platform.windowOpen = openUntilTheFirstFrame;
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const double beforeMain = sinceProcessStart();
-    stepMark = secondsOn(CLOCK_MONOTONIC);
+    timing.stepMark = secondsOn(CLOCK_MONOTONIC);
     const char* assets = argc > 1 ? argv[1] : DEMO_FIXTURE_ASSETS;
     if (chdir(assets) != 0) {
         std::fprintf(stderr, "bench_startup: %s: cannot enter the asset directory\n", assets);
         return 1;
     }
     consoleDevice.path = "/nonexistent/console";  // keep the report on the streams given to us
+    if (runDemoIn(DEMO_WINDOW, StartupHooks{wrapSwap, endStep}) != 0) return 1;
 
-    startAssetPrefetch();
-    if (openDemoWindow(DEMO_WINDOW) != 0) {
-        waitAssetPrefetch();
-        return 1;
-    }
-    endStep("window");
-    int width = 0;
-    int height = 0;
-    platform.frameSize(&width, &height);
-    setRenderState(width, height);
-    endStep("render state");
-    waitAssetPrefetch();
-    endStep("wait for the asset files");
-    const double workerTextures = assetPrefetch.textureSeconds * 1000.0;
-    const double workerModels = assetPrefetch.modelSeconds * 1000.0;
-    loadSceneTextures();
-    endStep("textures (upload)");
-    buildSceneProgram();
-    endStep("shaders");
-    loadSceneModels();
-    endStep("models (compile)");
-    setSceneFog();
-    connectSamplers();
-    endStep("fog and samplers");
-    prepareSoundtrack(SOUNDTRACK_FILE);
-    startTimelineAndSoundtrack();
-    endStep("audio");
-    firstPass();
-    endStep("first frame");
-
-    std::printf("start-up of %s at %dx%d\n", assets, width, height);
+    std::printf("start-up of %s\n", assets);
     if (beforeMain >= 0.0) std::printf("%-28s %9.0f ms (kernel ticks)\n", "process start to main", beforeMain * 1000.0);
     double total = 0.0;
-    for (const Step& s : steps) {
+    for (const Step& s : timing.steps) {
         std::printf("%-28s %9.1f ms\n", s.name, s.ms);
         total += s.ms;
     }
     std::printf("%-28s %9.1f ms\n", "main to first frame", total);
     std::printf("%-28s %9.1f ms (worker, beside the window: textures %.1f, models %.1f)\n",
-                "asset files read", workerTextures + workerModels, workerTextures, workerModels);
-    if (beforeMain >= 0.0) {
-        const double processToNow = sinceProcessStart();
+                "asset files read", timing.workerTextures + timing.workerModels,
+                timing.workerTextures, timing.workerModels);
+    if (timing.processToFirstFrame >= 0.0)
         std::printf("%-28s %9.0f ms (process start to first frame, kernel ticks)\n", "total",
-                    processToNow * 1000.0);
-    }
-
-    // Warm repeats of the asset steps, the files read on this thread since no worker is started;
-    // every repeat makes new objects, which is fine for a bench.
-    constexpr int REPEATS = 5;
-    std::vector<double> reads, textures, shaders, models;
-    for (int i = 0; i < REPEATS; ++i) {
-        steps.clear();
-        stepMark = secondsOn(CLOCK_MONOTONIC);
-        waitAssetPrefetch();
-        endStep("read");
-        loadSceneTextures();
-        endStep("textures");
-        buildSceneProgram();
-        endStep("shaders");
-        loadSceneModels();
-        endStep("models");
-        reads.push_back(steps[0].ms);
-        textures.push_back(steps[1].ms);
-        shaders.push_back(steps[2].ms);
-        models.push_back(steps[3].ms);
-    }
-    std::printf("warm median of %d: files read %.1f ms, textures %.1f ms, shaders %.1f ms, "
-                "models %.1f ms\n",
-                REPEATS, median(reads), median(textures), median(shaders), median(models));
-    platform.terminate();
+                    timing.processToFirstFrame * 1000.0);
+    std::printf("warm medians:");
+    for (int s = 0; s < SCENE_ASSET_STEPS; ++s)
+        std::printf(" %s %.1f ms%s", sceneLoadingSteps[s].name, timing.warmMedian[s],
+                    s + 1 < SCENE_ASSET_STEPS ? "," : "\n");
     return 0;
 }

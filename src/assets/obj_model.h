@@ -42,6 +42,7 @@ struct ObjModel {
     char materialLibrary[256];  // name from the first "mtllib " line, NUL-terminated; else empty
     ObjMaterial* materials;     // materialCount records, or null
     int32_t materialCount;
+    int32_t materialLibraryError;  // 0, or why the library named could not be opened (errno)
 };
 
 static_assert(sizeof(ObjFace) == 13 * sizeof(int32_t), "ObjFace is thirteen 32-bit integers");

@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/console.h"
-
 namespace {
 
 const char OPEN_ERROR[] = "Error opening shader.";
@@ -88,23 +86,22 @@ void sourceShader(GLuint shader, const char* text) {
 
 void printShaderLog(uint32_t shader) { printInfoLog(shader, false); }
 
-uint32_t buildShaderProgram() {
-    reopenStreamsOnConsole();
-
-    // Each file's message comes right after its own open, so that the fragment file's message,
-    // which has no newline, runs on into the warning naming it and not into the report lines.
-    char* vertexText = readShaderText(VERTEX_SHADER_FILE);
+uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath) {
+    // Each file's message comes right after its own open, before anything else is printed.
+    char* vertexText = readShaderText(vertexPath);
     if (!vertexText) {
         const int error = errno;
         std::fputs(OPEN_ERROR, stdout);
         std::fflush(stdout);  // keeps the order on a console that both streams share
-        warnUnreadable(VERTEX_SHADER_FILE, error);
+        warnUnreadable(vertexPath, error);
     }
-    char* fragmentText = readShaderText(FRAGMENT_SHADER_FILE);
+    char* fragmentText = readShaderText(fragmentPath);
     if (!fragmentText) {
         const int error = errno;
+        // The message has no line end of its own; the warning naming the file starts a new line.
         std::fputs(OPEN_ERROR, stderr);
-        warnUnreadable(FRAGMENT_SHADER_FILE, error);
+        std::fputc('\n', stderr);
+        warnUnreadable(fragmentPath, error);
     }
     // Without both texts there is nothing to compile; the scenes then draw with program 0.
     if (!vertexText || !fragmentText) {

@@ -26,14 +26,14 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 void readSceneAssets() {
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
-        readPngMipmaps(sceneTextureFiles[i].path, &assetPrefetch.textures[i]);
+        readPngMipmaps(sceneFiles.textures[i].path, &assetPrefetch.textures[i]);
     }
     assetPrefetch.textureSeconds = secondsSince(start);
     start = std::chrono::steady_clock::now();
     for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
         // Only a file that cannot be opened leaves no model; the result code adds nothing.
         assetPrefetch.models[i] = nullptr;
-        loadObjModel(&assetPrefetch.models[i], sceneModelFiles[i].path);
+        loadObjModel(&assetPrefetch.models[i], sceneFiles.models[i].path);
     }
     assetPrefetch.modelSeconds = secondsSince(start);
 }

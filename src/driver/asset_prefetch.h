@@ -3,7 +3,7 @@
 #pragma once
 
 #include "assets/png_texture.h"
-#include "driver/scene_resources.h"
+#include "scenes/scene_resources.h"
 
 struct ObjModel;
 

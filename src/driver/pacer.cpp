@@ -2,7 +2,7 @@
 
 #include "platform/platform.h"
 
-FramePacer framePacer = {0.0};
+FramePacer framePacer = FRAME_PACER_START;
 
 double pacerSleepSeconds(double framePeriod, double elapsed) {
     // A NaN fails the comparison and so never sleeps.

@@ -6,7 +6,10 @@ struct FramePacer {
     double lastFrameMark;  // seconds on the platform clock when the previous call ended; 0 at start
 };
 
-// Written only by limitFrameRate (tests reset it between cases).
+// Before the first pass.
+constexpr FramePacer FRAME_PACER_START = {0.0};
+
+// Written only by limitFrameRate and resetPresentation.
 extern FramePacer framePacer;
 
 // Seconds to sleep when `elapsed` seconds have passed of a period of `framePeriod`; 0 when the

@@ -5,13 +5,34 @@
 #include "driver/asset_prefetch.h"
 #include "driver/frame_loop.h"
 #include "driver/render_state.h"
-#include "driver/scene_resources.h"
+#include "driver/pacer.h"
+#include "driver/scene_loading.h"
+#include "platform/console.h"
 #include "platform/glfw_window.h"
 #include "platform/platform.h"
+#include "scenes/demo_clock.h"
+#include "scenes/overlay.h"
 
-int runDemo() { return runDemoIn(DEMO_WINDOW, nullptr); }
+namespace {
 
-int runDemoIn(const WindowRequest& window, int (*adaptPlatform)()) {
+void noteStep(const StartupHooks& hooks, const char* step) {
+    if (hooks.stepDone) hooks.stepDone(step);
+}
+
+}  // namespace
+
+int runDemo() { return runDemoIn(DEMO_WINDOW, StartupHooks{}); }
+
+void resetPresentation() {
+    demoClock = DEMO_CLOCK_START;
+    fadeAlpha = FADE_ALPHA_START;
+    framePacer = FRAME_PACER_START;
+}
+
+int runDemoIn(const WindowRequest& window, const StartupHooks& hooks) {
+    // Everything the run prints, the window system's complaint and the texture warnings included,
+    // follows the streams to the terminal.
+    reopenStreamsOnConsole();
     // Opening the window keeps the main thread busy for most of start-up, and the asset files need
     // no context: they are read beside it.
     startAssetPrefetch();
@@ -20,15 +41,17 @@ int runDemoIn(const WindowRequest& window, int (*adaptPlatform)()) {
         waitAssetPrefetch();
         return 1;
     }
-    if (adaptPlatform && adaptPlatform() != 0) {
+    if (hooks.adaptPlatform && hooks.adaptPlatform() != 0) {
         waitAssetPrefetch();
         platform.terminate();
         return 1;
     }
+    noteStep(hooks, "window");
     int width = 0;
     int height = 0;
     platform.frameSize(&width, &height);
     setRenderState(width, height);
-    createSceneResources();
+    noteStep(hooks, "render state");
+    createSceneResources(hooks.stepDone);
     return runTimeline();
 }

@@ -1,6 +1,6 @@
 #include "driver/timeline.h"
 
-#include "driver/demo_clock.h"
+#include "scenes/demo_clock.h"
 #include "platform/platform.h"
 #include "scenes/scenes.h"
 
@@ -11,8 +11,6 @@ const SceneWindow sceneWindows[SCENE_COUNT] = {
     {60.0, 80.0, drawSceneFour},
 };
 static_assert(sizeof(sceneWindows) / sizeof(sceneWindows[0]) == SCENE_COUNT);
-
-DemoClock demoClock = {0.0f, 1.0f};
 
 int advanceTimeline(float* counter, double t) {
     *counter += 1.0f;

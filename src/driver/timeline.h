@@ -2,6 +2,8 @@
 // the scene counter and draws the scene whose window holds t.
 #pragma once
 
+#include "scenes/scenes.h"
+
 constexpr double TIMELINE_END = 80.0;       // seconds; the first pass past it ends the run
 constexpr double COUNTER_RESET_SPAN = 0.1;  // seconds at a scene's start during which the counter is 0
 
@@ -11,7 +13,6 @@ struct SceneWindow {
     void (*draw)();
 };
 
-constexpr int SCENE_COUNT = 4;
 extern const SceneWindow sceneWindows[SCENE_COUNT];
 
 // Advances `counter` by one pass at elapsed time t (seconds), applies the scene resets, and returns

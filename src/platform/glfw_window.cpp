@@ -13,8 +13,6 @@
 
 #include "platform/platform.h"
 
-Platform platform = {};
-
 namespace {
 
 // The window opened by openDemoWindow; written there only.

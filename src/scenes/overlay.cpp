@@ -2,37 +2,34 @@
 
 #include "scenes/overlay.h"
 
-#include "driver/scene_resources.h"
+#include "scenes/scene_resources.h"
 
-float fadeAlpha = 1.0f;
+float fadeAlpha = FADE_ALPHA_START;
 
-namespace {
-
-struct FadeWindow {
-    double start;  // seconds, exclusive
-    double end;    // seconds, exclusive
-    FadeMode mode;
-};
-
-// Each scene comes out of white in its first five seconds and goes back in its last five.
-const FadeWindow fadeWindows[] = {
+const FadeWindow fadeWindows[FADE_WINDOW_COUNT] = {
     {0.0, 5.0, FADE_IN},   {5.0, 10.0, FADE_OUT}, {10.0, 15.0, FADE_IN}, {25.0, 30.0, FADE_OUT},
     {30.0, 35.0, FADE_IN}, {55.0, 60.0, FADE_OUT}, {60.0, 65.0, FADE_IN}, {75.0, 80.0, FADE_OUT},
 };
-static_assert(sizeof(fadeWindows) / sizeof(fadeWindows[0]) == 8);
+
+FadeMode fadeModeAt(double t) {
+    for (const FadeWindow& w : fadeWindows)
+        if (t > w.start && t < w.end) return w.mode;
+    return FADE_NONE;
+}
+
+namespace {
 
 struct QuadCorner {
     double s, t;  // texture coordinate
     double x, y;  // eye units, before the quad's own depth
 };
 
-// Counter-clockwise from the eye, so the quad survives back-face culling. At the quads' depth the
-// view spans about +-113 by +-64 units: the quad overfills it on every side.
+// Counter-clockwise from the eye, so the quad survives back-face culling.
 const QuadCorner quadCorners[] = {
-    {0.0, 0.0, -120.0, -90.0},
-    {1.0, 0.0, 120.0, -90.0},
-    {1.0, 1.0, 120.0, 90.0},
-    {0.0, 1.0, -120.0, 90.0},
+    {0.0, 0.0, -OVERLAY_HALF_WIDTH, -OVERLAY_HALF_HEIGHT},
+    {1.0, 0.0, OVERLAY_HALF_WIDTH, -OVERLAY_HALF_HEIGHT},
+    {1.0, 1.0, OVERLAY_HALF_WIDTH, OVERLAY_HALF_HEIGHT},
+    {0.0, 1.0, -OVERLAY_HALF_WIDTH, OVERLAY_HALF_HEIGHT},
 };
 static_assert(sizeof(quadCorners) / sizeof(quadCorners[0]) == 4);
 
@@ -72,12 +69,8 @@ void endQuad() {
 void drawOverlayAndFade(double t) {
     drawOverlay();
     // The fade relies on the blend function the overlay has just set.
-    for (const FadeWindow& w : fadeWindows) {
-        if (t > w.start && t < w.end) {
-            drawFadeQuad(w.mode);
-            return;
-        }
-    }
+    const FadeMode mode = fadeModeAt(t);
+    if (mode != FADE_NONE) drawFadeQuad(mode);
 }
 
 void drawOverlay() {

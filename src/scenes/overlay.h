@@ -4,7 +4,27 @@
 
 enum FadeMode { FADE_NONE = 0, FADE_IN = 1, FADE_OUT = 2 };
 
-// Alpha of the fade quad, 1.0 at start; stepped only by drawFadeQuad, never clamped.
+struct FadeWindow {
+    double start;  // seconds, exclusive
+    double end;    // seconds, exclusive
+    FadeMode mode;
+};
+
+// Each scene comes out of white in its first five seconds and goes back in its last five.
+constexpr int FADE_WINDOW_COUNT = 8;
+extern const FadeWindow fadeWindows[FADE_WINDOW_COUNT];
+
+// The fade of the window that holds t, FADE_NONE outside them all.
+FadeMode fadeModeAt(double t);
+
+// Both quads span this much either side of the view's centre, in eye units at their depth, which
+// overfills the view (about +-113 by +-64 units there) on every side.
+constexpr double OVERLAY_HALF_WIDTH = 120.0;
+constexpr double OVERLAY_HALF_HEIGHT = 90.0;
+
+constexpr float FADE_ALPHA_START = 1.0f;
+
+// Alpha of the fade quad; stepped only by drawFadeQuad, never clamped.
 extern float fadeAlpha;
 
 void drawOverlayAndFade(double t);

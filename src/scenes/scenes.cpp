@@ -4,8 +4,9 @@
 
 #include <cmath>
 
-#include "driver/demo_clock.h"
-#include "driver/scene_resources.h"
+#include "scenes/demo_clock.h"
+
+DemoClock demoClock = DEMO_CLOCK_START;
 
 namespace {
 
@@ -13,36 +14,48 @@ constexpr double FOG_DENSITY = 0.003;  // the scenes' own, replacing start-up's 
 // Degrees to radians for the sway, as the presentation has always had it: a little short of pi/180.
 constexpr double SWAY_RADIANS_PER_DEGREE = 3.14 / 180.0;
 
-struct SceneModel {
-    uint32_t SceneResources::*list;
-    uint32_t SceneResources::*colorMap;   // texture unit 0
-    uint32_t SceneResources::*normalMap;  // texture unit 1
-    bool sways;                           // moved along X by the sway before drawing
+using R = SceneResources;
+
+}  // namespace
+
+const SceneDesign sceneDesigns[SCENE_COUNT] = {
+    {{{&R::list5, &R::textureOr, &R::textureN, false}}, 1, true},
+    {{{&R::list3, &R::texture1, &R::texture1n, false},
+      {&R::list3c, &R::textureOr, &R::textureN, false}},
+     2,
+     false},
+    {{{&R::list4, &R::texture1, &R::texture1n, false},
+      {&R::list4b, &R::textureOr, &R::textureN, false}},
+     2,
+     false},
+    {{{&R::list2, &R::texture1, &R::texture1n, false},
+      {&R::list2b, &R::textureHr, &R::textureN, false},
+      {&R::list2c, &R::textureOr, &R::textureN, true}},
+     3,
+     false},
 };
 
-// The models of scenes two to four, each scene's in drawing order.
-const SceneModel sceneTwoModels[] = {
-    {&SceneResources::list3, &SceneResources::texture1, &SceneResources::texture1n, false},
-    {&SceneResources::list3c, &SceneResources::textureOr, &SceneResources::textureN, false},
-};
-static_assert(sizeof(sceneTwoModels) / sizeof(sceneTwoModels[0]) == 2);
+ScenePlacement placeSceneModel(int scene, const SceneModel& model, double passes) {
+    ScenePlacement p = {};
+    switch (scene) {
+        case 0:
+            p = {{0.0, 0.0, -400.0}, 180.0 + 0.5 * passes, 0.0};
+            break;
+        case 1:
+            p = {{-0.5 * passes, -140.0, -100.0}, 0.0, 0.0};
+            break;
+        case 2:
+            p = {{0.0, 0.0, 0.7 * passes}, 0.0, 0.0};
+            break;
+        case 3:
+            p = {{0.0, 0.0, 0.2 * passes - 700.0}, 0.0, 0.0};
+            break;
+    }
+    if (model.sways) p.swayX = 100.0 * std::sin(3.0 * passes * SWAY_RADIANS_PER_DEGREE);
+    return p;
+}
 
-const SceneModel sceneThreeModels[] = {
-    {&SceneResources::list4, &SceneResources::texture1, &SceneResources::texture1n, false},
-    {&SceneResources::list4b, &SceneResources::textureOr, &SceneResources::textureN, false},
-};
-static_assert(sizeof(sceneThreeModels) / sizeof(sceneThreeModels[0]) == 2);
-
-const SceneModel sceneFourModels[] = {
-    {&SceneResources::list2, &SceneResources::texture1, &SceneResources::texture1n, false},
-    {&SceneResources::list2b, &SceneResources::textureHr, &SceneResources::textureN, false},
-    {&SceneResources::list2c, &SceneResources::textureOr, &SceneResources::textureN, true},
-};
-static_assert(sizeof(sceneFourModels) / sizeof(sceneFourModels[0]) == 3);
-
-// The scene counter widened once, so that every product below is formed in double precision and
-// narrowed only as it is handed to OpenGL.
-double passes() { return static_cast<double>(demoClock.sceneCounter); }
+namespace {
 
 void bindMaps(uint32_t colorMap, uint32_t normalMap) {
     glActiveTexture(GL_TEXTURE0);
@@ -51,61 +64,37 @@ void bindMaps(uint32_t colorMap, uint32_t normalMap) {
     glBindTexture(GL_TEXTURE_2D, normalMap);
 }
 
-// A model that could not be loaded has list 0: it draws nothing, and is not called at all, since
-// OpenGL flags a call of list 0 as an error.
-void callModelList(uint32_t list) {
-    if (list) glCallList(list);
-}
-
-void beginScene() {
+// The scene counter widened once, so that every product is formed in double precision and
+// narrowed only as it is handed to OpenGL.
+void drawScene(int scene) {
+    const SceneDesign& design = sceneDesigns[scene];
+    const double passes = static_cast<double>(demoClock.sceneCounter);
+    const ScenePlacement whole = placeSceneModel(scene, design.models[0], passes);
     glFogf(GL_FOG_DENSITY, static_cast<GLfloat>(FOG_DENSITY));
     glUseProgram(sceneResources.shaderProgram);
     glPushMatrix();
-}
-
-template <int count>
-void drawModels(const SceneModel (&models)[count]) {
-    for (const SceneModel& m : models) {
+    glTranslatef(static_cast<GLfloat>(whole.offset[0]), static_cast<GLfloat>(whole.offset[1]),
+                 static_cast<GLfloat>(whole.offset[2]));
+    if (design.turns) glRotatef(static_cast<GLfloat>(whole.yawDegrees), 0.0f, 1.0f, 0.0f);
+    for (int i = 0; i < design.modelCount; ++i) {
+        const SceneModel& m = design.models[i];
         glPushMatrix();
         bindMaps(sceneResources.*m.colorMap, sceneResources.*m.normalMap);
         if (m.sways) {
-            const double sway = 100.0 * std::sin(3.0 * passes() * SWAY_RADIANS_PER_DEGREE);
-            glTranslatef(static_cast<GLfloat>(sway), 0.0f, 0.0f);
+            const ScenePlacement own = placeSceneModel(scene, m, passes);
+            glTranslatef(static_cast<GLfloat>(own.swayX), 0.0f, 0.0f);
         }
-        callModelList(sceneResources.*m.list);
+        // A model that could not be loaded has list 0: it draws nothing, and is not called at
+        // all, since OpenGL flags a call of list 0 as an error.
+        if (sceneResources.*m.list) glCallList(sceneResources.*m.list);
         glPopMatrix();
     }
+    glPopMatrix();
 }
 
 }  // namespace
 
-void drawSceneOne() {
-    beginScene();
-    // One model, so no frame of its own: its textures are bound before the turn.
-    bindMaps(sceneResources.textureOr, sceneResources.textureN);
-    glTranslatef(0.0f, 0.0f, -400.0f);
-    glRotatef(static_cast<GLfloat>(180.0 + 0.5 * passes()), 0.0f, 1.0f, 0.0f);
-    callModelList(sceneResources.list5);
-    glPopMatrix();
-}
-
-void drawSceneTwo() {
-    beginScene();
-    glTranslatef(static_cast<GLfloat>(-0.5 * passes()), -140.0f, -100.0f);
-    drawModels(sceneTwoModels);
-    glPopMatrix();
-}
-
-void drawSceneThree() {
-    beginScene();
-    glTranslatef(0.0f, 0.0f, static_cast<GLfloat>(0.7 * passes()));
-    drawModels(sceneThreeModels);
-    glPopMatrix();
-}
-
-void drawSceneFour() {
-    beginScene();
-    glTranslatef(0.0f, 0.0f, static_cast<GLfloat>(0.2 * passes() - 700.0));
-    drawModels(sceneFourModels);
-    glPopMatrix();
-}
+void drawSceneOne() { drawScene(0); }
+void drawSceneTwo() { drawScene(1); }
+void drawSceneThree() { drawScene(2); }
+void drawSceneFour() { drawScene(3); }

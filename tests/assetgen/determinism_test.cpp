@@ -8,6 +8,7 @@
 #include "asset_pack.h"
 #include "models.h"
 #include "pack_files.h"
+#include "scenes/scene_resources.h"
 
 namespace fs = std::filesystem;
 
@@ -18,7 +19,8 @@ TEST(AssetPack, SecondRunWritesIdenticalBytes) {
     const std::string again = std::string(pattern) + "/nested/pack";
     ASSERT_EQ(writeAssetPack(again.c_str()), 0);
 
-    std::vector<std::string> names(PACK_FILES, PACK_FILES + PACK_FILE_COUNT);
+    std::vector<std::string> names;
+    for (int i = 0; i < SCENE_FILE_COUNT; ++i) names.push_back(sceneFilePath(i));
     for (const ModelDesign& design : MODEL_DESIGNS) names.push_back(design.libraryName);
     for (const std::string& name : names) {
         std::vector<uint8_t> first = readPackFile(name);

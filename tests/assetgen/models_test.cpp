@@ -4,10 +4,14 @@
 
 #include <cmath>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "assets/obj_reader.h"
+#include "driver/frame_loop.h"
+#include "driver/render_state.h"
+#include "driver/timeline.h"
 #include "mesh.h"
 #include "models.h"
 #include "pack_files.h"
@@ -42,12 +46,13 @@ TEST(AssetPackModels, LoadThroughTheProjectReaderWithTheCountsTheyWereBuiltWith)
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(chdir(packPath("").c_str()), 0);
     for (const ModelDesign& design : MODEL_DESIGNS) {
-        SCOPED_TRACE(design.objName);
+        SCOPED_TRACE(modelDesignPath(design));
         Mesh expected = {};
         design.build(&expected);
         ObjModel* model = nullptr;
-        ASSERT_EQ(loadObjModel(&model, design.objName), 0);
+        ASSERT_EQ(loadObjModel(&model, modelDesignPath(design)), 0);
         ASSERT_NE(model, nullptr);
+        const std::unique_ptr<ObjModel, void (*)(ObjModel*)> owned(model, freeObjModel);
         EXPECT_EQ(model->vertexCount, static_cast<int32_t>(expected.positions.size()));
         EXPECT_EQ(model->texCoordCount, static_cast<int32_t>(expected.texCoords.size() / 2));
         EXPECT_EQ(model->normalCount, static_cast<int32_t>(expected.normals.size()));
@@ -79,9 +84,9 @@ TEST(AssetPackModels, LoadThroughTheProjectReaderWithTheCountsTheyWereBuiltWith)
 TEST(AssetPackModels, AreClosedConsistentlyWoundMeshesWithOutwardNormals) {
     std::map<int, int> polygonSizes;
     for (const ModelDesign& design : MODEL_DESIGNS) {
-        SCOPED_TRACE(design.objName);
+        SCOPED_TRACE(modelDesignPath(design));
         PeerModel peer;
-        ASSERT_TRUE(loadPeer(design.objName, &peer));
+        ASSERT_TRUE(loadPeer(modelDesignPath(design), &peer));
         std::map<std::pair<int, int>, int> directedEdges;
         int badNormals = 0, unresolved = 0;
         for (const tinyobj::shape_t& shape : peer.shapes) {
@@ -122,37 +127,40 @@ TEST(AssetPackModels, AreClosedConsistentlyWoundMeshesWithOutwardNormals) {
 
 namespace {
 
-// Where the scenes put each model at pass n of their scene, in eye space.
-struct ScenePlacement {
+// Where the scenes put one of their models at pass n of the scene, in eye space.
+struct PlacedModel {
     const char* objName;
-    int passes;  // the scene's length at 60 passes a second
-    Vec3 (*place)(Vec3 p, double n);
+    int scene;
+    const SceneModel* model;
+    int passes;  // the scene's length at the frame loop's rate
 };
 
-Vec3 sceneOne(Vec3 p, double n) {
-    return add(rotated(p, {0, 1, 0}, 180.0 + 0.5 * n), {0, 0, -400});
-}
-Vec3 sceneTwo(Vec3 p, double n) { return add(p, {-0.5 * n, -140, -100}); }
-Vec3 sceneThree(Vec3 p, double n) { return add(p, {0, 0, 0.7 * n}); }
-Vec3 sceneFour(Vec3 p, double n) { return add(p, {0, 0, 0.2 * n - 700}); }
-Vec3 sceneFourSwaying(Vec3 p, double n) {
-    return add(sceneFour(p, n), {100.0 * std::sin(3.0 * n * (3.14 / 180.0)), 0, 0});
+Vec3 place(const PlacedModel& placement, Vec3 p, double n) {
+    const ScenePlacement at = placeSceneModel(placement.scene, *placement.model, n);
+    const Vec3 turned = rotated(add(p, {at.swayX, 0, 0}), {0, 1, 0}, at.yawDegrees);
+    return add(turned, {at.offset[0], at.offset[1], at.offset[2]});
 }
 
-const ScenePlacement PLACEMENTS[] = {
-    {"5.OBJ", 600, sceneOne},     {"3.OBJ", 1200, sceneTwo},   {"3c.OBJ", 1200, sceneTwo},
-    {"4.OBJ", 1800, sceneThree},  {"4b.OBJ", 1800, sceneThree}, {"2.OBJ", 1200, sceneFour},
-    {"2b.OBJ", 1200, sceneFour},  {"2c.OBJ", 1200, sceneFourSwaying},
-};
+std::vector<PlacedModel> scenePlacements() {
+    std::vector<PlacedModel> placements;
+    for (int scene = 0; scene < SCENE_COUNT; ++scene) {
+        const SceneWindow& window = sceneWindows[scene];
+        const int passes = static_cast<int>((window.end - window.start) * DEMO_FPS);
+        const SceneDesign& design = sceneDesigns[scene];
+        for (int m = 0; m < design.modelCount; ++m)
+            placements.push_back({sceneModelPath(design.models[m].list), scene, &design.models[m],
+                                  passes});
+    }
+    return placements;
+}
 
 // The view's half extents per unit of depth: 65 degrees high, 16:9 wide.
-const double VIEW_HALF_HEIGHT = std::tan(32.5 * M_PI / 180.0);
+const double VIEW_HALF_HEIGHT = std::tan(FIELD_OF_VIEW / 2.0 * M_PI / 180.0);
 const double VIEW_HALF_WIDTH = VIEW_HALF_HEIGHT * 16.0 / 9.0;
-const double NEAR_PLANE = 100.0;
 
 bool inView(Vec3 p) {
     double depth = -p.z;
-    return depth > NEAR_PLANE && depth < 10000.0 && std::fabs(p.x) < VIEW_HALF_WIDTH * depth &&
+    return depth > NEAR_PLANE && depth < FAR_PLANE && std::fabs(p.x) < VIEW_HALF_WIDTH * depth &&
            std::fabs(p.y) < VIEW_HALF_HEIGHT * depth;
 }
 
@@ -181,7 +189,9 @@ bool overlapsNearWindow(const Vec3 t[3]) {
 // While its scene plays, no model comes nearer than the near plane inside the view, so nothing is
 // visibly cut; and halfway through its scene every model is in the picture.
 TEST(AssetPackModels, StayBeyondTheNearPlaneAndInViewWhileTheirScenePlays) {
-    for (const ScenePlacement& placement : PLACEMENTS) {
+    const std::vector<PlacedModel> placements = scenePlacements();
+    ASSERT_EQ(placements.size(), static_cast<size_t>(SCENE_MODEL_COUNT));
+    for (const PlacedModel& placement : placements) {
         SCOPED_TRACE(placement.objName);
         PeerModel peer;
         ASSERT_TRUE(loadPeer(placement.objName, &peer));
@@ -189,12 +199,12 @@ TEST(AssetPackModels, StayBeyondTheNearPlaneAndInViewWhileTheirScenePlays) {
         const int vertexCount = static_cast<int>(v.size() / 3);
         int inViewHalfway = 0;
         for (int k = 0; k < vertexCount; ++k) {
-            if (inView(placement.place(peerVector(v, k), placement.passes / 2))) ++inViewHalfway;
+            if (inView(place(placement, peerVector(v, k), placement.passes / 2))) ++inViewHalfway;
         }
         EXPECT_GT(inViewHalfway, vertexCount / 20);
         for (int n = 0; n <= placement.passes; n += 6) {
             std::vector<Vec3> placed(vertexCount);
-            for (int k = 0; k < vertexCount; ++k) placed[k] = placement.place(peerVector(v, k), n);
+            for (int k = 0; k < vertexCount; ++k) placed[k] = place(placement, peerVector(v, k), n);
             for (const tinyobj::shape_t& shape : peer.shapes) {
                 size_t offset = 0;
                 for (int corners : shape.mesh.num_face_vertices) {

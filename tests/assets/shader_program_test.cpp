@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "assets/shader_program.h"
+#include "scenes/scene_resources.h"
 #include "platform/console.h"
 #include "support/gl_context.h"
 #include "support/text.h"
@@ -32,7 +33,7 @@ Build buildIn(const std::string& dir) {
     glUseProgram(0);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    Build b{buildShaderProgram(), testing::internal::GetCapturedStdout(),
+    Build b{buildShaderProgram(sceneFiles.vertexShader, sceneFiles.fragmentShader), testing::internal::GetCapturedStdout(),
             testing::internal::GetCapturedStderr(), 0, 0, ""};
     if (chdir(here) != 0) ADD_FAILURE() << "cannot return to " << here;
     if (b.program) {
@@ -117,8 +118,8 @@ TEST_F(ShaderProgram, MissingOrUnreadableFileIsReportedByteForByteAndBuildsNothi
         std::string out, err;
     } cases[] = {
         {"missing_vertex", "Error opening shader.", "demo: vertexshader_offset.glsl" + cannot},
-        // The fragment file's message goes to stderr, without a line feed, then the name.
-        {"missing_fragment", "", "Error opening shader.demo: fragmentshader_offset.glsl" + cannot},
+        // The fragment file's message goes to stderr; the line naming the file follows on its own.
+        {"missing_fragment", "", "Error opening shader.\ndemo: fragmentshader_offset.glsl" + cannot},
         // A directory of the vertex file's name opens like a file and gives a nonsense size.
         {"dir_as_file", "Error opening shader.",
          "demo: vertexshader_offset.glsl: cannot read the shader (Is a directory); drawing "

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/demo_clock.h"
+#include "scenes/demo_clock.h"
 #include "driver/frame_loop.h"
 #include "platform/platform.h"
 #include "support/gl_context.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "driver/demo_clock.h"
+#include "scenes/demo_clock.h"
 #include "driver/timeline.h"
 #include "support/gl_context.h"
 #include "support/virtual_platform.h"

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "assets/png_texture.h"
-#include "driver/demo_clock.h"
+#include "scenes/demo_clock.h"
 #include "driver/frame_loop.h"
-#include "driver/scene_resources.h"
+#include "scenes/scene_resources.h"
 #include "scene_fixture.h"
 #include "scenes/overlay.h"
 #include "support/text.h"

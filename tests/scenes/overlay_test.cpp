@@ -4,7 +4,8 @@
 
 #include <cmath>
 
-#include "driver/scene_resources.h"
+#include "driver/timeline.h"
+#include "scenes/scene_resources.h"
 #include "scene_fixture.h"
 #include "scenes/overlay.h"
 
@@ -62,18 +63,15 @@ float stepAt(double t) {
     return fadeAlpha;
 }
 
+// The windows come from the schedule itself; what is tested is that the quad steps the alpha the
+// window's way strictly inside it and nowhere else, and that the windows are the scenes' edges.
 TEST(OverlayAndFade, FadeScheduleStepsOnlyStrictlyInsideItsWindows) {
     prepareSceneFixture();
-    struct Window {
-        double start, end;
-        int direction;  // -1 fade in, +1 fade out
-    };
-    const Window windows[] = {{0, 5, -1},   {5, 10, 1},   {10, 15, -1}, {25, 30, 1},
-                              {30, 35, -1}, {55, 60, 1},  {60, 65, -1}, {75, 80, 1}};
     const float down = static_cast<float>(0.5 - 0.01);
     const float up = static_cast<float>(0.5 + 0.01);
-    for (const Window& w : windows) {
-        const float expected = w.direction < 0 ? down : up;
+    for (const FadeWindow& w : fadeWindows) {
+        const float expected = w.mode == FADE_IN ? down : up;
+        EXPECT_EQ(w.end - w.start, 5.0);
         EXPECT_EQ(stepAt(std::nextafter(w.start, 100.0)), expected) << "just after " << w.start;
         EXPECT_EQ(stepAt((w.start + w.end) / 2), expected) << "inside " << w.start;
         EXPECT_EQ(stepAt(std::nextafter(w.end, 0.0)), expected) << "just before " << w.end;
@@ -82,6 +80,11 @@ TEST(OverlayAndFade, FadeScheduleStepsOnlyStrictlyInsideItsWindows) {
     }
     for (double t : {-1.0, 15.5, 20.0, 24.99, 35.01, 45.0, 54.9, 65.2, 70.0, 74.9, 80.5})
         EXPECT_EQ(stepAt(t), 0.5f) << "between windows at " << t;
+    // Every scene fades in from its start and out to its end.
+    for (const SceneWindow& scene : sceneWindows) {
+        EXPECT_EQ(fadeModeAt(scene.start + 0.01), FADE_IN) << scene.start;
+        EXPECT_EQ(fadeModeAt(scene.end - 0.01), FADE_OUT) << scene.end;
+    }
 }
 
 TEST(OverlayAndFade, AlphaStepsInDoubleIsStoredInSingleAndIsNeverClamped) {

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "assets/shader_program.h"
-#include "driver/demo_clock.h"
+#include "scenes/demo_clock.h"
 #include "driver/render_state.h"
-#include "driver/scene_resources.h"
+#include "driver/startup.h"
+#include "driver/scene_loading.h"
+#include "scenes/scene_resources.h"
 #include "platform/console.h"
 #include "scenes/overlay.h"
 #include "support/gl_context.h"
@@ -41,7 +43,7 @@ uint32_t programFrom(const std::string& directory) {
     const std::string dir = std::string(DEMO_TEST_DATA) + "/shaders/" + directory;
     if (chdir(dir.c_str()) != 0) return 0;
     testing::internal::CaptureStdout();
-    const uint32_t program = buildShaderProgram();
+    const uint32_t program = buildShaderProgram(sceneFiles.vertexShader, sceneFiles.fragmentShader);
     testing::internal::GetCapturedStdout();
     if (chdir(here) != 0) return 0;
     return program;
@@ -66,8 +68,7 @@ void prepareSceneFixture() {
     glUseProgram(0);
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_2D);
-    demoClock = DemoClock{0.0f, 1.0f};
-    fadeAlpha = 1.0f;
+    resetPresentation();
     glMatrixMode(GL_MODELVIEW);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();

@@ -4,8 +4,8 @@
 
 #include <initializer_list>
 
-#include "driver/demo_clock.h"
-#include "driver/scene_resources.h"
+#include "scenes/demo_clock.h"
+#include "scenes/scene_resources.h"
 #include "scene_fixture.h"
 #include "scenes/scenes.h"
 

@@ -1,9 +1,7 @@
 #include "support/virtual_platform.h"
 
-#include "driver/demo_clock.h"
-#include "driver/pacer.h"
+#include "driver/startup.h"
 #include "platform/platform.h"
-#include "scenes/overlay.h"
 
 VirtualPlatform virtualPlatform;
 
@@ -38,7 +36,5 @@ void installVirtualPlatform() {
     virtualPlatform = VirtualPlatform{};
     platform = Platform{virtualNow,        virtualSleep,     virtualSwap,     virtualEscape,
                         virtualWindowOpen, virtualFrameSize, virtualTerminate};
-    framePacer = FramePacer{0.0};
-    demoClock = DemoClock{0.0f, 1.0f};
-    fadeAlpha = 1.0f;
+    resetPresentation();
 }

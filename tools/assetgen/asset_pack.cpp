@@ -11,13 +11,8 @@
 #include "obj_writer.h"
 #include "overlay_image.h"
 #include "shaders.h"
+#include "scenes/scene_resources.h"
 #include "textures.h"
-
-const char* const PACK_FILES[PACK_FILE_COUNT] = {
-    "2.OBJ",  "2b.OBJ",  "2c.OBJ",     "3.OBJ",   "3c.OBJ",  "4.OBJ",
-    "4b.OBJ", "5.OBJ",   "1.PNG",      "1n.PNG",  "peitto.PNG", "or.PNG",
-    "hr.PNG", "n.PNG",   "vertexshader_offset.glsl", "fragmentshader_offset.glsl", "ms.mp3",
-};
 
 namespace {
 
@@ -25,7 +20,8 @@ int writeModels(const std::string& directory) {
     for (const ModelDesign& design : MODEL_DESIGNS) {
         Mesh mesh = {};
         design.build(&mesh);
-        if (writeObjModel(mesh, directory, design.objName, design.libraryName, design.title) != 0) {
+        if (writeObjModel(mesh, directory, modelDesignPath(design), design.libraryName,
+                          design.title) != 0) {
             return 1;
         }
     }
@@ -37,26 +33,28 @@ int writeTextures(const std::string& directory) {
     makeTileTextures(&tiles, &tileRelief);
     makePlateTextures(&copper, &lacquer, &plateRelief);
     makeOverlay(&overlay);
-    struct Named {
-        const char* name;
+    struct Filling {
+        uint32_t SceneResources::*texture;
         const Image* image;
     };
-    const Named images[] = {
-        {"1.PNG", &tiles},   {"1n.PNG", &tileRelief}, {"peitto.PNG", &overlay},
-        {"or.PNG", &copper}, {"hr.PNG", &lacquer},    {"n.PNG", &plateRelief},
+    const Filling images[] = {
+        {&SceneResources::texture1, &tiles},     {&SceneResources::texture1n, &tileRelief},
+        {&SceneResources::texturePeitto, &overlay}, {&SceneResources::textureOr, &copper},
+        {&SceneResources::textureHr, &lacquer},  {&SceneResources::textureN, &plateRelief},
     };
-    for (const Named& named : images) {
-        if (writePng(*named.image, joinPath(directory, named.name)) != 0) return 1;
+    static_assert(sizeof(images) / sizeof(images[0]) == SCENE_TEXTURE_COUNT);
+    for (const Filling& f : images) {
+        if (writePng(*f.image, joinPath(directory, sceneTexturePath(f.texture))) != 0) return 1;
     }
     return 0;
 }
 
 int writeShaders(const std::string& directory) {
-    if (writeFileBytes(joinPath(directory, "vertexshader_offset.glsl"), VERTEX_SHADER_TEXT,
+    if (writeFileBytes(joinPath(directory, sceneFiles.vertexShader), VERTEX_SHADER_TEXT,
                        std::strlen(VERTEX_SHADER_TEXT)) != 0) {
         return 1;
     }
-    return writeFileBytes(joinPath(directory, "fragmentshader_offset.glsl"), FRAGMENT_SHADER_TEXT,
+    return writeFileBytes(joinPath(directory, sceneFiles.fragmentShader), FRAGMENT_SHADER_TEXT,
                           std::strlen(FRAGMENT_SHADER_TEXT));
 }
 
@@ -64,7 +62,7 @@ int writeSoundtrack(const std::string& directory) {
     StereoBuffer sound;
     synthesiseSoundtrack(&sound);
     std::vector<uint8_t> mp3 = encodeMp3(sound);
-    std::string path = joinPath(directory, "ms.mp3");
+    std::string path = joinPath(directory, sceneFiles.soundtrack);
     if (mp3.empty()) {
         std::fprintf(stderr, "assetgen: cannot encode %s\n", path.c_str());
         return 1;

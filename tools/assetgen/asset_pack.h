@@ -2,10 +2,6 @@
 // libraries, textures, shaders and soundtrack. writeAssetPack("build/assets") returns 0 or 1.
 #pragma once
 
-// The files the presentation itself opens; the models' MTL libraries come with them.
-constexpr int PACK_FILE_COUNT = 17;
-extern const char* const PACK_FILES[PACK_FILE_COUNT];
-
 // Creates the directory when needed. Same bytes on every run. 0 on success; 1 after a one-line
 // report on stderr naming the file that failed.
 int writeAssetPack(const char* directory);

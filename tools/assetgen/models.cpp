@@ -8,7 +8,7 @@
 // near plane is 100 units away and the view is 65 degrees high and 16:9 wide.
 namespace {
 
-// One repeat of the hexagon tiles ("1.PNG") and of the plates ("or.PNG", "hr.PNG") in model units.
+// One repeat of the hexagon tiles (texture1) and of the plates (textureOr, textureHr) in model units.
 const double TILE_UNITS = 150.0;
 const double PLATE_UNITS = 120.0;
 
@@ -224,12 +224,12 @@ void buildRingedOrb(Mesh* mesh) {
 }  // namespace
 
 const ModelDesign MODEL_DESIGNS[MODEL_DESIGN_COUNT] = {
-    {"2.OBJ", "2.MTL", "portal of rings behind a stepped dais", buildPortal},
-    {"2b.OBJ", "2b.MTL", "urn with gems, between obelisks", buildUrn},
-    {"2c.OBJ", "2c.MTL", "ringed orb", buildRingedOrb},
-    {"3.OBJ", "3.MTL", "colonnade on a stepped plinth", buildColonnade},
-    {"3c.OBJ", "3c.MTL", "rings and orbs of the colonnade", buildColonnadeOrnaments},
-    {"4.OBJ", "4.MTL", "tunnel of gates", buildTunnel},
-    {"4b.OBJ", "4b.MTL", "helix of orbs and a ringed atom", buildTunnelHelixAndAtom},
-    {"5.OBJ", "5.MTL", "torus knot round a gem", buildTurningKnot},
+    {&SceneResources::list2, "2.MTL", "portal of rings behind a stepped dais", buildPortal},
+    {&SceneResources::list2b, "2b.MTL", "urn with gems, between obelisks", buildUrn},
+    {&SceneResources::list2c, "2c.MTL", "ringed orb", buildRingedOrb},
+    {&SceneResources::list3, "3.MTL", "colonnade on a stepped plinth", buildColonnade},
+    {&SceneResources::list3c, "3c.MTL", "rings and orbs of the colonnade", buildColonnadeOrnaments},
+    {&SceneResources::list4, "4.MTL", "tunnel of gates", buildTunnel},
+    {&SceneResources::list4b, "4b.MTL", "helix of orbs and a ringed atom", buildTunnelHelixAndAtom},
+    {&SceneResources::list5, "5.MTL", "torus knot round a gem", buildTurningKnot},
 };

@@ -3,14 +3,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "assets/obj_reader.h"
 #include "file_io.h"
 
 namespace {
 
-// The reader takes coordinate lines in pieces of 99 characters and face lines in pieces of 499,
-// line feed included; longer lines would be cut.
-const size_t MAX_COORDINATE_LINE = 98;
-const size_t MAX_FACE_LINE = 498;
+// The reader takes coordinate and face lines in pieces, line feed included; longer lines would be
+// cut.
+const size_t MAX_COORDINATE_LINE = VERTEX_PIECE - 1;
+const size_t MAX_FACE_LINE = FACE_PIECE - 1;
 
 // Fixed decimals without trailing zeros keep the files small; "-0" would only cost a byte.
 void appendNumber(std::string* text, double value, int decimals) {

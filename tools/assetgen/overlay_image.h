@@ -3,11 +3,10 @@
 #pragma once
 
 #include "image.h"
+#include "scenes/overlay.h"
 
-// The quad spans +-120 by +-90 units at the overlay's depth, of which about +-113 by +-64 are on
-// screen; the image is drawn in those units so nothing is stretched.
-constexpr double OVERLAY_HALF_WIDTH = 120.0;
-constexpr double OVERLAY_HALF_HEIGHT = 90.0;
+// The image is drawn in the overlay quad's own units so nothing is stretched; of the quad's extent
+// about this much is on screen.
 constexpr double VISIBLE_HALF_WIDTH = 113.0;
 constexpr double VISIBLE_HALF_HEIGHT = 64.0;
 

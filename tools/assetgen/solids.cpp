@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "assets/obj_reader.h"
+
 namespace {
 
-// A single polygon's corner line must stay within the reader's 499-character pieces.
-const int MAX_CAP_CORNERS = 24;
+// A single polygon's corner line must stay within one of the reader's face pieces; a corner
+// token ("v/t/n" and its blank) takes at most 20 characters in the pack's models.
+const int MAX_CAP_CORNERS = static_cast<int>(FACE_PIECE / 20);
 
 void planarTexCoord(Vec3 p, Vec3 normal, double unitsPerRepeat, double* u, double* v) {
     Vec3 up = std::fabs(normal.y) < 0.9 ? Vec3{0, 1, 0} : Vec3{0, 0, -1};

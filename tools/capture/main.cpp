@@ -24,5 +24,5 @@ int main(int argc, char** argv) {
     // The window only carries the context: every pass draws into the offscreen target of the
     // requested size, so the display's size does not matter and a small window's swap is free.
     const WindowRequest hidden = {64, 64, false, false};
-    return finishCapture(runDemoIn(hidden, adaptPlatformForCapture));
+    return finishCapture(runDemoIn(hidden, StartupHooks{adaptPlatformForCapture, nullptr}));
 }

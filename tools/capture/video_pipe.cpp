@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "capture_arguments.h"
+#include "scenes/scene_resources.h"
 
 extern char** environ;
 
 namespace {
 
-const char* const SOUNDTRACK = "ms.mp3";
 constexpr int64_t AUDIO_RATE = 48000;  // samples a second in the video
 
 std::string text(int64_t value) { return std::to_string(value); }
@@ -42,7 +42,7 @@ std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool
     std::vector<std::string> line = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y"};
     line.insert(line.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size});
     line.insert(line.end(), {"-framerate", text(arguments.fps), "-i", "pipe:0"});
-    if (withSoundtrack) line.insert(line.end(), {"-i", SOUNDTRACK, "-map", "0:v", "-map", "1:a"});
+    if (withSoundtrack) line.insert(line.end(), {"-i", sceneFiles.soundtrack, "-map", "0:v", "-map", "1:a"});
     line.insert(line.end(),
                 {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
     const bool quickTime = endsWith(arguments.path, ".mp4") || endsWith(arguments.path, ".mov");
@@ -98,10 +98,10 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
     }
     close(probe);
 
-    const bool withSoundtrack = access(SOUNDTRACK, R_OK) == 0;
+    const bool withSoundtrack = access(sceneFiles.soundtrack, R_OK) == 0;
     if (!withSoundtrack)
         std::fprintf(stderr, "capture: %s: cannot be read (%s); the video has no soundtrack\n",
-                     SOUNDTRACK, std::strerror(errno));
+                     sceneFiles.soundtrack, std::strerror(errno));
 
     int ends[2];
     video->log = std::tmpfile();

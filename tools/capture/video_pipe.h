@@ -1,4 +1,4 @@
-// Frames piped raw into ffmpeg, which encodes them with the soundtrack "ms.mp3" muxed in from the
+// Frames piped raw into ffmpeg, which encodes them with the presentation's soundtrack muxed in from the
 // time of the first frame: openVideoPipe(), writeVideoFrame() per frame, closeVideoPipe() once.
 // The container follows the file's extension.
 #pragma once

@@ -1,6 +1,6 @@
 #include <epoxy/gl.h>
 
-#include "driver/scene_resources.h"
+#include "driver/scene_loading.h"
 
 #include <cstdio>
 
@@ -9,30 +9,10 @@
 #include "assets/png_texture.h"
 #include "assets/shader_program.h"
 #include "driver/asset_prefetch.h"
-#include "driver/demo_clock.h"
 #include "platform/platform.h"
 #include "platform/soundtrack.h"
-
-SceneResources sceneResources = {};
-
-const SceneTextureFile sceneTextureFiles[] = {
-    {"1.PNG", &SceneResources::texture1},     {"1n.PNG", &SceneResources::texture1n},
-    {"peitto.PNG", &SceneResources::texturePeitto}, {"or.PNG", &SceneResources::textureOr},
-    {"hr.PNG", &SceneResources::textureHr},   {"n.PNG", &SceneResources::textureN},
-};
-static_assert(sizeof(sceneTextureFiles) / sizeof(sceneTextureFiles[0]) == 6);
-
-const SceneModelFile sceneModelFiles[] = {
-    {"2.OBJ", &SceneResources::model2, &SceneResources::list2},
-    {"2b.OBJ", &SceneResources::model2b, &SceneResources::list2b},
-    {"2c.OBJ", &SceneResources::model2c, &SceneResources::list2c},
-    {"3.OBJ", &SceneResources::model3, &SceneResources::list3},
-    {"3c.OBJ", &SceneResources::model3c, &SceneResources::list3c},
-    {"4.OBJ", &SceneResources::model4, &SceneResources::list4},
-    {"4b.OBJ", &SceneResources::model4b, &SceneResources::list4b},
-    {"5.OBJ", &SceneResources::model5, &SceneResources::list5},
-};
-static_assert(sizeof(sceneModelFiles) / sizeof(sceneModelFiles[0]) == 8);
+#include "scenes/demo_clock.h"
+#include "scenes/scene_resources.h"
 
 namespace {
 
@@ -46,12 +26,7 @@ void warnAboutLoadedModel(const char* path, const ObjModel& model) {
     if (model.faceCount == 0) {
         std::fprintf(stderr, "demo: %s: no triangles in the model; nothing is drawn for it\n", path);
     }
-    if (model.materialLibrary[0] == '\0' || model.materialCount > 0) return;
-    FILE* library = std::fopen(model.materialLibrary, "rb");
-    if (library) {
-        std::fclose(library);
-        return;
-    }
+    if (model.materialLibraryError == 0) return;
     std::fprintf(stderr, "demo: %s: cannot open the material library of %s; drawn without it\n",
                  model.materialLibrary, path);
 }
@@ -60,7 +35,7 @@ void warnAboutLoadedModel(const char* path, const ObjModel& model) {
 
 void loadSceneTextures() {
     for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
-        const SceneTextureFile& f = sceneTextureFiles[i];
+        const SceneTextureFile& f = sceneFiles.textures[i];
         sceneResources.*f.texture = uploadPngMipmaps(f.path, &assetPrefetch.textures[i]);
     }
     // The overlay is drawn by the fixed-function pipeline, which textures only where texturing is
@@ -69,11 +44,14 @@ void loadSceneTextures() {
     glEnable(GL_TEXTURE_2D);
 }
 
-void buildSceneProgram() { sceneResources.shaderProgram = buildShaderProgram(); }
+void buildSceneProgram() {
+    sceneResources.shaderProgram =
+        buildShaderProgram(sceneFiles.vertexShader, sceneFiles.fragmentShader);
+}
 
 void loadSceneModels() {
     for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
-        const SceneModelFile& f = sceneModelFiles[i];
+        const SceneModelFile& f = sceneFiles.models[i];
         ObjModel* model = assetPrefetch.models[i];
         assetPrefetch.models[i] = nullptr;
         if (!model) {
@@ -113,13 +91,22 @@ void startTimelineAndSoundtrack() {
     playSoundtrack();
 }
 
-void createSceneResources() {
-    waitAssetPrefetch();
-    loadSceneTextures();
-    buildSceneProgram();
-    loadSceneModels();
-    setSceneFog();
-    connectSamplers();
-    prepareSoundtrack(SOUNDTRACK_FILE);
-    startTimelineAndSoundtrack();
+void openSceneSoundtrack() { prepareSoundtrack(sceneFiles.soundtrack); }
+
+const SceneLoadingStep sceneLoadingSteps[SCENE_LOADING_STEP_COUNT] = {
+    {"wait for the asset files", waitAssetPrefetch},
+    {"textures", loadSceneTextures},
+    {"shaders", buildSceneProgram},
+    {"models", loadSceneModels},
+    {"fog", setSceneFog},
+    {"samplers", connectSamplers},
+    {"soundtrack", openSceneSoundtrack},
+    {"origin and play", startTimelineAndSoundtrack},
+};
+
+void createSceneResources(void (*stepDone)(const char* step)) {
+    for (const SceneLoadingStep& step : sceneLoadingSteps) {
+        step.run();
+        if (stepDone) stepDone(step.name);
+    }
 }

@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "assets/obj_reader.h"
 #include "driver/asset_prefetch.h"
-#include "driver/demo_clock.h"
+#include "scenes/demo_clock.h"
 #include "driver/render_state.h"
-#include "driver/scene_resources.h"
+#include "driver/scene_loading.h"
+#include "scenes/scene_resources.h"
 #include "platform/console.h"
-#include "platform/soundtrack.h"
 #include "support/gl_context.h"
 #include "support/text.h"
 #include "support/virtual_platform.h"
@@ -44,8 +45,18 @@ struct AssetCopy {
     }
 };
 
+// Models are the one thing start-up allocates on the heap and keeps; a test that loads them again
+// frees the earlier ones.
+void releaseSceneModels() {
+    for (const SceneModelFile& f : sceneFiles.models) {
+        freeObjModel(sceneResources.*f.model);
+        sceneResources.*f.model = nullptr;
+    }
+}
+
 class SceneResourcesTest : public ::testing::Test {
 protected:
+    void TearDown() override { releaseSceneModels(); }
     void SetUp() override {
         ASSERT_TRUE(requireGlContext());
         setRenderState(320, 180);
@@ -125,8 +136,9 @@ TEST_F(SceneResourcesTest, WithoutAProgramTheSamplersAreNoneAndNoErrorIsRaised) 
     EXPECT_EQ(sceneResources.colorMapLocation, -1);
     EXPECT_EQ(sceneResources.normalMapLocation, -1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    ASSERT_EQ(err.size(), 1u);
-    EXPECT_NE(err[0].find("fragmentshader_offset.glsl"), std::string::npos);
+    ASSERT_EQ(err.size(), 2u);
+    EXPECT_EQ(err[0], "Error opening shader.");
+    EXPECT_NE(err[1].find("fragmentshader_offset.glsl"), std::string::npos);
 }
 
 // The texture and model steps of start-up, with the files read by a worker or in place; returns
@@ -147,29 +159,25 @@ TEST_F(SceneResourcesTest, WorkerReadingPrintsTheWarningsInPlaceAndInOrder) {
               "demo: or.PNG: cannot read the texture (No such file or directory); drawing without "
               "it\n"
               "demo: 3c.OBJ: cannot open the model; it is left out\n");
-    sceneResources = SceneResources{};
+    releaseSceneModels();
     EXPECT_EQ(texturesAndModels(true), inPlace);
     EXPECT_EQ(sceneResources.textureOr, 0u);
     EXPECT_EQ(sceneResources.model3c, nullptr);
     EXPECT_EQ(sceneResources.list3c, 0u);
 }
 
-TEST_F(SceneResourcesTest, WorkerResultsAreUploadedInTableOrderAndHandedOverOnce) {
+TEST_F(SceneResourcesTest, WorkerResultsAreUploadedAndHandedOverOnce) {
     AssetCopy assets;
     EXPECT_EQ(texturesAndModels(true), "");
     const SceneResources& r = sceneResources;
-    const uint32_t textures[] = {r.texture1,  r.texture1n, r.texturePeitto,
-                                 r.textureOr, r.textureHr, r.textureN};
     for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
-        EXPECT_TRUE(glIsTexture(textures[i])) << i;
-        if (i > 0) { EXPECT_EQ(textures[i], textures[i - 1] + 1) << "uploaded in table order"; }
+        EXPECT_TRUE(glIsTexture(r.*sceneFiles.textures[i].texture)) << i;
         EXPECT_EQ(assetPrefetch.textures[i].pixels[0], nullptr) << "the upload freed image " << i;
     }
     for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
-        const SceneModelFile& f = sceneModelFiles[i];
+        const SceneModelFile& f = sceneFiles.models[i];
         EXPECT_NE(r.*f.model, nullptr) << f.path;
         EXPECT_TRUE(glIsList(r.*f.list)) << f.path;
-        if (i > 0) { EXPECT_EQ(r.*f.list, r.*sceneModelFiles[i - 1].list + 1) << "in order"; }
         EXPECT_EQ(assetPrefetch.models[i], nullptr) << "handed over: " << f.path;
     }
     EXPECT_GT(assetPrefetch.textureSeconds, 0.0);
@@ -180,40 +188,6 @@ TEST_F(SceneResourcesTest, WorkerResultsAreUploadedInTableOrderAndHandedOverOnce
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 7, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST(Soundtrack, MissingFileIsNamedOnceAndPlayingThenDoesNothing) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const std::vector<std::string> err = lines(stderrOf([] {
-        EXPECT_EQ(prepareSoundtrack("/nonexistent/ms.mp3"), 1);
-        playSoundtrack();
-    }));
-    ASSERT_EQ(err.size(), 1u);
-    EXPECT_EQ(err[0].rfind("demo: /nonexistent/ms.mp3: ", 0), 0u) << err[0];
-}
-
-TEST(Soundtrack, AudioBackEndChatterNeverReachesStderr) {
-    // ALSA without a sound card prints a screenful while SDL probes it; with one, nothing at all.
-    const std::string err = outputOfChild([] {
-        setenv("SDL_AUDIODRIVER", "alsa", 1);
-        prepareSoundtrack((ASSETS / "ms.mp3").c_str());
-    });
-    const std::vector<std::string> got = lines(err);
-    ASSERT_LE(got.size(), 1u) << err;
-    const std::string named = "demo: " + (ASSETS / "ms.mp3").string() + ": ";
-    if (!got.empty()) { EXPECT_EQ(got[0].rfind(named, 0), 0u) << err; }
-}
-
-TEST(Soundtrack, PlayingLeavesCtrlCToStopTheProgram) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const std::string mp3 = (ASSETS / "ms.mp3").string();
-    ASSERT_EQ(prepareSoundtrack(mp3.c_str()), 0);
-    playSoundtrack();
-    for (int signal : {SIGINT, SIGTERM}) {
-        struct sigaction action = {};
-        sigaction(signal, nullptr, &action);
-        EXPECT_EQ(action.sa_handler, SIG_DFL) << signal;
-    }
 }
 
 }  // namespace

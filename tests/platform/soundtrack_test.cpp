@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/soundtrack.h"
+#include "scenes/scene_resources.h"
+#include "support/text.h"
+
+namespace {
+
+const std::string SOUNDTRACK = std::string(DEMO_TEST_DATA) + "/assets/" + sceneFiles.soundtrack;
+
+TEST(Soundtrack, MissingFileIsNamedOnceAndPlayingThenDoesNothing) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const std::vector<std::string> err = lines(stderrOf([] {
+        EXPECT_EQ(prepareSoundtrack("/nonexistent/ms.mp3"), 1);
+        playSoundtrack();
+    }));
+    ASSERT_EQ(err.size(), 1u);
+    EXPECT_EQ(err[0].rfind("demo: /nonexistent/ms.mp3: ", 0), 0u) << err[0];
+}
+
+TEST(Soundtrack, AudioBackEndChatterNeverReachesStderr) {
+    // ALSA without a sound card prints a screenful while SDL probes it; with one, nothing at all.
+    const std::string err = outputOfChild([] {
+        setenv("SDL_AUDIODRIVER", "alsa", 1);
+        prepareSoundtrack(SOUNDTRACK.c_str());
+    });
+    const std::vector<std::string> got = lines(err);
+    ASSERT_LE(got.size(), 1u) << err;
+    const std::string named = "demo: " + SOUNDTRACK + ": ";
+    if (!got.empty()) { EXPECT_EQ(got[0].rfind(named, 0), 0u) << err; }
+}
+
+TEST(Soundtrack, PlayingLeavesCtrlCToStopTheProgram) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const std::string mp3 = SOUNDTRACK;
+    ASSERT_EQ(prepareSoundtrack(mp3.c_str()), 0);
+    playSoundtrack();
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction action = {};
+        sigaction(signal, nullptr, &action);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << signal;
+    }
+}
+
+}  // namespace
