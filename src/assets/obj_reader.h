@@ -1,5 +1,5 @@
 // Reads a Wavefront OBJ model, with the MTL library it names, into an ObjModel.
-// loadObjModel(&model, "2.OBJ"): 0 on success, 2 when the file cannot be opened.
+// loadObjModel(&model, "model.OBJ"): 0 on success, 2 when the file cannot be opened.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-// PNG files into mipmapped, trilinear, repeating RGBA8 textures: loadPngTexture("1.PNG") with a
+// PNG files into mipmapped, trilinear, repeating RGBA8 textures: loadPngTexture("image.PNG") with a
 // context current; or readPngMipmaps on any thread, then uploadPngMipmaps with the context.
 #pragma once
 

@@ -1,8 +1,6 @@
 // The soundtrack, played once beside the timeline through SDL2_mixer.
-// prepareSoundtrack("ms.mp3") opens the audio device and the file; playSoundtrack() starts it.
+// prepareSoundtrack(path) opens the audio device and the file; playSoundtrack() starts it.
 #pragma once
-
-constexpr const char* SOUNDTRACK_FILE = "ms.mp3";
 
 // 0 when the music is ready to start. Otherwise prints one warning line on stderr naming the file
 // and the reason, returns 1, and playSoundtrack() then does nothing: the timeline runs silently.

@@ -1,5 +1,5 @@
 // Where the asset pack tests find the pack the build wrote, and small file helpers.
-// readPackFile("5.OBJ") gives the bytes of <build>/assets/5.OBJ (empty when it is missing).
+// readPackFile(name) gives the bytes of <build>/assets/<name> (empty when it is missing).
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,7 @@
 #include "driver/render_state.h"
 #include "pack_files.h"
 #include "support/gl_context.h"
+#include "scenes/scene_resources.h"
 
 namespace {
 
@@ -41,8 +42,8 @@ GLuint compile(GLenum kind, const char* file) {
 
 GLuint buildPackProgram() {
     GLuint program = glCreateProgram();
-    glAttachShader(program, compile(GL_FRAGMENT_SHADER, "fragmentshader_offset.glsl"));
-    glAttachShader(program, compile(GL_VERTEX_SHADER, "vertexshader_offset.glsl"));
+    glAttachShader(program, compile(GL_FRAGMENT_SHADER, sceneFiles.fragmentShader));
+    glAttachShader(program, compile(GL_VERTEX_SHADER, sceneFiles.vertexShader));
     glLinkProgram(program);
     GLint ok = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
@@ -60,9 +61,9 @@ void drawPlateAt(GLuint program, double distance, unsigned char rgba[4]) {
     glFogf(GL_FOG_DENSITY, 0.003f);
     glUseProgram(program);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, loadPngTexture(packPath("or.PNG").c_str()));
+    glBindTexture(GL_TEXTURE_2D, loadPngTexture(packPath(sceneTexturePath(&SceneResources::textureOr)).c_str()));
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, loadPngTexture(packPath("n.PNG").c_str()));
+    glBindTexture(GL_TEXTURE_2D, loadPngTexture(packPath(sceneTexturePath(&SceneResources::textureN)).c_str()));
     const double half = distance * 0.3;
     glBegin(GL_QUADS);
     glNormal3f(0, 0, 1);

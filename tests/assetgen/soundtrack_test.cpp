@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pack_files.h"
+#include "scenes/scene_resources.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ bool decodeSoundtrack(DecodedSound* sound) {
     mpg123_handle* decoder = mpg123_new(nullptr, &error);
     if (!decoder) return false;
     mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_FORCE_FLOAT | MPG123_GAPLESS, 0.0);
-    bool ok = mpg123_open(decoder, packPath("ms.mp3").c_str()) == MPG123_OK;
+    bool ok = mpg123_open(decoder, packPath(sceneFiles.soundtrack).c_str()) == MPG123_OK;
     int encoding = 0;
     ok = ok && mpg123_getformat(decoder, &sound->rate, &sound->channels, &encoding) == MPG123_OK;
     ok = ok && encoding == MPG123_ENC_FLOAT_32;

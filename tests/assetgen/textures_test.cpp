@@ -6,6 +6,7 @@
 #include "assets/png_texture.h"
 #include "overlay_image.h"
 #include "pack_files.h"
+#include "scenes/scene_resources.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ bool powerOfTwo(uint32_t n) { return n >= 64 && (n & (n - 1)) == 0; }
 }  // namespace
 
 TEST(AssetPackTextures, ArePowerOfTwoSized) {
-    for (const char* name : {"1.PNG", "1n.PNG", "peitto.PNG", "or.PNG", "hr.PNG", "n.PNG"}) {
+    for (const SceneTextureFile& file : sceneFiles.textures) {
+        const char* name = file.path;
         Decoded decoded;
         ASSERT_TRUE(decodePackImage(name, &decoded)) << name;
         EXPECT_TRUE(powerOfTwo(decoded.image.width) && powerOfTwo(decoded.image.height)) << name;
@@ -36,7 +38,8 @@ TEST(AssetPackTextures, ArePowerOfTwoSized) {
 // Tangent-space normals of unit length that never face into the surface, with a relief height
 // in alpha that actually varies (the offset mapping reads it).
 TEST(AssetPackTextures, NormalMapsHoldOutwardUnitNormalsAndARelief) {
-    for (const char* name : {"1n.PNG", "n.PNG"}) {
+    for (auto normalMap : {&SceneResources::texture1n, &SceneResources::textureN}) {
+        const char* name = sceneTexturePath(normalMap);
         Decoded decoded;
         ASSERT_TRUE(decodePackImage(name, &decoded)) << name;
         int bad = 0, lowest = 255, highest = 0;
@@ -62,7 +65,7 @@ TEST(AssetPackTextures, NormalMapsHoldOutwardUnitNormalsAndARelief) {
 // middle of the picture is left to the scenes (alpha 0.1 or less is discarded).
 TEST(AssetPackTextures, OverlayFramesThePictureAndLeavesTheMiddleClear) {
     Decoded decoded;
-    ASSERT_TRUE(decodePackImage("peitto.PNG", &decoded));
+    ASSERT_TRUE(decodePackImage(sceneTexturePath(&SceneResources::texturePeitto), &decoded));
     const int discarded = 26;  // 0.1 of 255, rounded up
     int shownInMiddle = 0, shownOffScreen = 0, shownAtEdges = 0;
     for (uint32_t row = 0; row < decoded.image.height; ++row) {

@@ -10,6 +10,7 @@
 #include "assets/png_texture.h"
 #include "support/gl_context.h"
 #include "support/text.h"
+#include "scenes/scene_resources.h"
 
 namespace {
 
@@ -97,13 +98,13 @@ TEST_F(PngTexture, EveryBadFileGivesZeroAndOneLineNamingIt) {
 
 TEST_F(PngTexture, EveryUploadedLevelHoldsTheBoxFilteredChain) {
     PngMipmaps mipmaps = {};
-    ASSERT_EQ(readPngMipmaps((ASSETS + "peitto.PNG").c_str(), &mipmaps), 0);
+    ASSERT_EQ(readPngMipmaps((ASSETS + sceneTexturePath(&SceneResources::texturePeitto)).c_str(), &mipmaps), 0);
     std::vector<Bytes> expected;
     for (int level = 0; level < mipmaps.levelCount; ++level)
         expected.push_back(cpuLevel(mipmaps, level));
     const PngMipmaps sizes = mipmaps;
     GLuint texture = 0;
-    EXPECT_EQ(stderrOf([&] { texture = uploadPngMipmaps("peitto.PNG", &mipmaps); }), "");
+    EXPECT_EQ(stderrOf([&] { texture = uploadPngMipmaps("overlay", &mipmaps); }), "");
     ASSERT_NE(texture, 0u);
     EXPECT_EQ(mipmaps.pixels[0], nullptr) << "the upload frees the chain";
     for (int level = 0; level < sizes.levelCount; ++level) {
@@ -118,7 +119,8 @@ TEST_F(PngTexture, EveryUploadedLevelHoldsTheBoxFilteredChain) {
 // What Mesa's glGenerateMipmap makes of level 0 itself, to the bit, for images whose sides halve
 // evenly down to one texel: the pictures drawn with the chain are those drawn before it.
 TEST_F(PngTexture, ChainIsWhatOpenGlGeneratesForEvenlyHalvingImages) {
-    for (const char* name : {"1.PNG", "1n.PNG", "peitto.PNG", "or.PNG", "hr.PNG", "n.PNG"}) {
+    for (const SceneTextureFile& file : sceneFiles.textures) {
+        const char* name = file.path;
         PngMipmaps mipmaps = {};
         ASSERT_EQ(readPngMipmaps((ASSETS + name).c_str(), &mipmaps), 0);
         GLuint generated = 0;
@@ -141,7 +143,7 @@ TEST_F(PngTexture, ChainIsWhatOpenGlGeneratesForEvenlyHalvingImages) {
 
 TEST(PngMipmaps, LevelsHalveRoundingDownToOneByOneInOneBlock) {
     PngMipmaps mipmaps = {};
-    ASSERT_EQ(readPngMipmaps((ASSETS + "peitto.PNG").c_str(), &mipmaps), 0);
+    ASSERT_EQ(readPngMipmaps((ASSETS + sceneTexturePath(&SceneResources::texturePeitto)).c_str(), &mipmaps), 0);
     ASSERT_EQ(mipmaps.levelCount, 8);
     const uint32_t widths[] = {128, 64, 32, 16, 8, 4, 2, 1}, heights[] = {64, 32, 16, 8, 4, 2, 1, 1};
     for (int level = 0; level < 8; ++level) {

@@ -85,8 +85,8 @@ TEST_F(ShaderProgram, EachTextGoesToItsOwnKindAlthoughTheFragmentShaderComesFirs
     ASSERT_EQ(shaderType(b.fragment), GL_FRAGMENT_SHADER);
     ASSERT_EQ(shaderType(b.vertex), GL_VERTEX_SHADER);
     EXPECT_LT(b.fragment, b.vertex) << "the fragment shader is created first";
-    EXPECT_EQ(shaderSource(b.fragment), fileBytes(SHADERS + "good/fragmentshader_offset.glsl"));
-    EXPECT_EQ(shaderSource(b.vertex), fileBytes(SHADERS + "good/vertexshader_offset.glsl"));
+    EXPECT_EQ(shaderSource(b.fragment), fileBytes(SHADERS + "good/" + sceneFiles.fragmentShader));
+    EXPECT_EQ(shaderSource(b.vertex), fileBytes(SHADERS + "good/" + sceneFiles.vertexShader));
     EXPECT_EQ(b.err, "");
 }
 
@@ -99,7 +99,7 @@ TEST_F(ShaderProgram, LogsArePrintedAsGivenFragmentVertexProgramWithPercentAndCa
     EXPECT_EQ(b.err, "");
     // The vertex file has CRLF line ends; they reach the compiler unchanged.
     EXPECT_NE(shaderSource(b.vertex).find("\r\n"), std::string::npos);
-    EXPECT_EQ(shaderSource(b.vertex), fileBytes(SHADERS + "percent/vertexshader_offset.glsl"));
+    EXPECT_EQ(shaderSource(b.vertex), fileBytes(SHADERS + "percent/" + sceneFiles.vertexShader));
 }
 
 TEST_F(ShaderProgram, EmptyFileIsHandedOverAsAnEmptyText) {
@@ -113,17 +113,18 @@ TEST_F(ShaderProgram, EmptyFileIsHandedOverAsAnEmptyText) {
 TEST_F(ShaderProgram, MissingOrUnreadableFileIsReportedByteForByteAndBuildsNothing) {
     const std::string cannot = ": cannot read the shader (No such file or directory); "
                                "drawing without shaders\n";
+    const std::string vertex = std::string("demo: ") + sceneFiles.vertexShader;
+    const std::string fragment = std::string("demo: ") + sceneFiles.fragmentShader;
     const struct {
         const char* dir;
         std::string out, err;
     } cases[] = {
-        {"missing_vertex", "Error opening shader.", "demo: vertexshader_offset.glsl" + cannot},
+        {"missing_vertex", "Error opening shader.", vertex + cannot},
         // The fragment file's message goes to stderr; the line naming the file follows on its own.
-        {"missing_fragment", "", "Error opening shader.\ndemo: fragmentshader_offset.glsl" + cannot},
+        {"missing_fragment", "", "Error opening shader.\n" + fragment + cannot},
         // A directory of the vertex file's name opens like a file and gives a nonsense size.
         {"dir_as_file", "Error opening shader.",
-         "demo: vertexshader_offset.glsl: cannot read the shader (Is a directory); drawing "
-         "without shaders\n"},
+         vertex + ": cannot read the shader (Is a directory); drawing without shaders\n"},
     };
     for (const auto& c : cases) {
         const Build b = buildIn(c.dir);

@@ -24,6 +24,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using R = SceneResources;
+const std::string OR_PNG = sceneTexturePath(&R::textureOr);
+const std::string MODEL_3C = sceneModelPath(&R::list3c);
+
 const fs::path ASSETS = fs::path(DEMO_TEST_DATA) / "assets";
 
 // A copy of the fixture asset set in a fresh directory, made the working directory, with some
@@ -31,12 +35,12 @@ const fs::path ASSETS = fs::path(DEMO_TEST_DATA) / "assets";
 struct AssetCopy {
     fs::path dir;
     fs::path previous;
-    explicit AssetCopy(std::initializer_list<const char*> removed = {}) {
+    explicit AssetCopy(std::initializer_list<std::string> removed = {}) {
         previous = fs::current_path();
         dir = fs::temp_directory_path() / ("assets_" + std::to_string(getpid()));
         fs::remove_all(dir);
         fs::copy(ASSETS, dir);
-        for (const char* name : removed) fs::remove(dir / name);
+        for (const std::string& name : removed) fs::remove(dir / name);
         fs::current_path(dir);
     }
     ~AssetCopy() {
@@ -113,11 +117,11 @@ TEST_F(SceneResourcesTest, FixtureSetFillsEveryFieldConnectsSamplersAndTakesTheO
 }
 
 TEST_F(SceneResourcesTest, MissingTextureIsNamedOnceAndTheOthersStillLoad) {
-    AssetCopy assets({"or.PNG"});
+    AssetCopy assets({OR_PNG});
     waitAssetPrefetch();
     const std::vector<std::string> err = lines(stderrOf(loadSceneTextures));
     ASSERT_EQ(err.size(), 1u);
-    EXPECT_EQ(err[0].rfind("demo: or.PNG: ", 0), 0u) << err[0];
+    EXPECT_EQ(err[0].rfind("demo: " + OR_PNG + ": ", 0), 0u) << err[0];
     EXPECT_EQ(sceneResources.textureOr, 0u);
     const SceneResources& r = sceneResources;
     for (uint32_t t : {r.texture1, r.texture1n, r.texturePeitto, r.textureHr, r.textureN})
@@ -125,7 +129,7 @@ TEST_F(SceneResourcesTest, MissingTextureIsNamedOnceAndTheOthersStillLoad) {
 }
 
 TEST_F(SceneResourcesTest, WithoutAProgramTheSamplersAreNoneAndNoErrorIsRaised) {
-    AssetCopy assets({"fragmentshader_offset.glsl"});
+    AssetCopy assets({sceneFiles.fragmentShader});
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     buildSceneProgram();
@@ -138,7 +142,7 @@ TEST_F(SceneResourcesTest, WithoutAProgramTheSamplersAreNoneAndNoErrorIsRaised) 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     ASSERT_EQ(err.size(), 2u);
     EXPECT_EQ(err[0], "Error opening shader.");
-    EXPECT_NE(err[1].find("fragmentshader_offset.glsl"), std::string::npos);
+    EXPECT_NE(err[1].find(sceneFiles.fragmentShader), std::string::npos);
 }
 
 // The texture and model steps of start-up, with the files read by a worker or in place; returns
@@ -153,12 +157,12 @@ std::string texturesAndModels(bool worker) {
 }
 
 TEST_F(SceneResourcesTest, WorkerReadingPrintsTheWarningsInPlaceAndInOrder) {
-    AssetCopy assets({"or.PNG", "3c.OBJ"});
+    AssetCopy assets({OR_PNG, MODEL_3C});
     const std::string inPlace = texturesAndModels(false);
     EXPECT_EQ(inPlace,
-              "demo: or.PNG: cannot read the texture (No such file or directory); drawing without "
-              "it\n"
-              "demo: 3c.OBJ: cannot open the model; it is left out\n");
+              "demo: " + OR_PNG +
+                  ": cannot read the texture (No such file or directory); drawing without it\n"
+                  "demo: " + MODEL_3C + ": cannot open the model; it is left out\n");
     releaseSceneModels();
     EXPECT_EQ(texturesAndModels(true), inPlace);
     EXPECT_EQ(sceneResources.textureOr, 0u);

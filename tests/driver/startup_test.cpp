@@ -13,6 +13,7 @@
 #include "platform/console.h"
 #include "platform/glfw_window.h"
 #include "platform/platform.h"
+#include "scenes/scene_resources.h"
 #include "support/text.h"
 
 namespace fs = std::filesystem;
@@ -88,22 +89,28 @@ ProgramRun runIn(const fs::path& dir) {
 // Each asset broken in a copy of the fixture set: the run still plays to its end by itself with
 // status 0, and says which file is bad in one line.
 TEST(Startup, EachBrokenAssetIsNamedInOneLineAndTheRunEndsByItselfWithZero) {
+    using R = SceneResources;
+    const auto remove = [](const fs::path& f) { fs::remove(f); };
     const struct {
         const char* name;
         const char* file;  // the file made bad; null for the intact set
         void (*breakIt)(const fs::path& file);
     } cases[] = {
         {"intact", nullptr, nullptr},
-        {"missing texture", "or.PNG", [](const fs::path& f) { fs::remove(f); }},
-        {"truncated PNG", "n.PNG", [](const fs::path& f) { fs::resize_file(f, 300); }},
-        {"missing model", "3c.OBJ", [](const fs::path& f) { fs::remove(f); }},
-        {"binary model", "2c.OBJ",
+        {"missing texture", sceneTexturePath(&R::textureOr), remove},
+        {"truncated PNG", sceneTexturePath(&R::textureN),
+         [](const fs::path& f) { fs::resize_file(f, 300); }},
+        {"missing model", sceneModelPath(&R::list3c), remove},
+        // Any binary file will do: one of the textures.
+        {"binary model", sceneModelPath(&R::list2c),
          [](const fs::path& f) {
-             fs::copy_file(f.parent_path() / "1n.PNG", f, fs::copy_options::overwrite_existing);
+             fs::copy_file(f.parent_path() / sceneTexturePath(&R::texture1n), f,
+                           fs::copy_options::overwrite_existing);
          }},
-        {"missing material library", "4b.mtl", [](const fs::path& f) { fs::remove(f); }},
-        {"missing shader", "fragmentshader_offset.glsl", [](const fs::path& f) { fs::remove(f); }},
-        {"missing soundtrack", "ms.mp3", [](const fs::path& f) { fs::remove(f); }},
+        // The fixture models name their libraries in lower case.
+        {"missing material library", "4b.mtl", remove},
+        {"missing shader", sceneFiles.fragmentShader, remove},
+        {"missing soundtrack", sceneFiles.soundtrack, remove},
     };
     const fs::path dir = fs::temp_directory_path() / ("startup_test_" + std::to_string(getpid()));
     for (const auto& c : cases) {

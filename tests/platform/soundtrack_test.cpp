@@ -16,11 +16,11 @@ const std::string SOUNDTRACK = std::string(DEMO_TEST_DATA) + "/assets/" + sceneF
 TEST(Soundtrack, MissingFileIsNamedOnceAndPlayingThenDoesNothing) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     const std::vector<std::string> err = lines(stderrOf([] {
-        EXPECT_EQ(prepareSoundtrack("/nonexistent/ms.mp3"), 1);
+        EXPECT_EQ(prepareSoundtrack("/nonexistent/soundtrack.mp3"), 1);
         playSoundtrack();
     }));
     ASSERT_EQ(err.size(), 1u);
-    EXPECT_EQ(err[0].rfind("demo: /nonexistent/ms.mp3: ", 0), 0u) << err[0];
+    EXPECT_EQ(err[0].rfind("demo: /nonexistent/soundtrack.mp3: ", 0), 0u) << err[0];
 }
 
 TEST(Soundtrack, AudioBackEndChatterNeverReachesStderr) {

@@ -24,7 +24,7 @@ const uint8_t* pixel(const std::vector<uint8_t>& frame, int x, int y) {
 // The fixture overlay and a marker in the middle of the view for every model of every scene.
 void prepareFrames() {
     prepareSceneFixture();
-    const std::string peitto = std::string(DEMO_TEST_DATA) + "/assets/peitto.PNG";
+    const std::string peitto = std::string(DEMO_TEST_DATA) + "/assets/" + sceneTexturePath(&SceneResources::texturePeitto);
     EXPECT_EQ(stderrOf([&] { sceneResources.texturePeitto = loadPngTexture(peitto.c_str()); }), "");
     sceneResources.list5 = markerList(0, 0, 0, 30);
     sceneResources.list3 = sceneResources.list3c = markerList(0, 140, -300, 30);

@@ -98,7 +98,7 @@ TEST(SceneRenderers, LeaveProgramFogMapsUnitAndStackAsTheFrameLoopExpects) {
         glGetFloatv(GL_FOG_DENSITY, &density);
         EXPECT_EQ(density, 0.003f);
         EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
-        // Every scene draws a model with "or.PNG" and "n.PNG" last.
+        // Every scene draws a model with textureOr and textureN last.
         EXPECT_EQ(static_cast<GLuint>(boundOnUnit(GL_TEXTURE0)), sceneResources.textureOr);
         EXPECT_EQ(static_cast<GLuint>(boundOnUnit(GL_TEXTURE1)), sceneResources.textureN);
         EXPECT_EQ(integer(GL_MODELVIEW_STACK_DEPTH), depth);

@@ -1,5 +1,5 @@
 // Whole-file writes for the generator, with the one-line report of a failure on stderr.
-// if (writeFileBytes(joinPath(dir, "1.PNG"), bytes.data(), bytes.size()) != 0) return 1;
+// if (writeFileBytes(joinPath(dir, name), bytes.data(), bytes.size()) != 0) return 1;
 #pragma once
 
 #include <cstddef>

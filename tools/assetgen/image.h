@@ -1,5 +1,5 @@
 // Images made by the generator and their PNG encoding: 8-bit RGB or RGBA, top row first.
-// Image tiles = {}; makeTileTextures(&tiles, &bumps); writePng(tiles, joinPath(dir, "1.PNG"));
+// Image tiles = {}; makeTileTextures(&tiles, &bumps); writePng(tiles, joinPath(dir, name));
 #pragma once
 
 #include <cstdint>

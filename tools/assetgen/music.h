@@ -1,4 +1,4 @@
-// The soundtrack "ms.mp3": 80 s in four sections that follow the scenes (a still intro, a groove,
+// The soundtrack: 80 s in four sections that follow the scenes (a still intro, a groove,
 // a drive through the tunnel, a slow finale), synthesised and encoded as 44.1 kHz stereo MP3.
 #pragma once
 

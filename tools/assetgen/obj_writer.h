@@ -1,5 +1,5 @@
 // Writes a Mesh as an OBJ model and the MTL library it names, in the plain dialect the
-// presentation reads. writeObjModel(mesh, outDir, "5.OBJ", "5.MTL", "turning knot"): 0 or 1.
+// presentation reads. writeObjModel(mesh, outDir, "knot.OBJ", "knot.MTL", "turning knot"): 0 or 1.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-// The overlay image "peitto.PNG": a thin viewfinder frame with corner brackets and lettering,
+// The overlay image (texturePeitto): a thin viewfinder frame with corner brackets and lettering,
 // transparent in the middle, laid out for the overlay quad that overfills the view.
 #pragma once
 

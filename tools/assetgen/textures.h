@@ -4,8 +4,8 @@
 
 #include "image.h"
 
-// "1.PNG" and its normal map "1n.PNG": glazed hexagon tiles.
+// texture1 and its normal map texture1n: glazed hexagon tiles.
 void makeTileTextures(Image* colour, Image* normal);
 
-// "or.PNG" (copper) and "hr.PNG" (lacquer) share one relief of riveted plates, "n.PNG".
+// textureOr (copper) and textureHr (lacquer) share one relief of riveted plates, textureN.
 void makePlateTextures(Image* copper, Image* lacquer, Image* normal);

@@ -23,7 +23,7 @@ const char* const USAGE =
     "  --fps N         frames a second (default 60); frame k shows the time (k + 1) / N\n"
     "  --size WxH      frame size in pixels (default 1280x720)\n"
     "  --png DIR       write frame_000000.png, frame_000001.png ... into DIR, numbered by k\n"
-    "  --video FILE    encode with ffmpeg, with the soundtrack ms.mp3 from the time of the first\n"
+    "  --video FILE    encode with ffmpeg, with the soundtrack from the time of the first\n"
     "                  frame: H.264 and AAC in .mp4 and .mov, H.264 and FLAC in .mkv\n"
     "  --help          print this and exit\n";
 
