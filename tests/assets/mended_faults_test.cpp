@@ -1,8 +1,9 @@
 // The faults of the first design that the reader mends.
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -19,18 +20,19 @@ namespace {
 
 using MendedFaults = ObjFiles;
 
-// Sets or clears the immutable attribute, which stops even root from opening the file for
-// writing; false when the file system or the process cannot.
-bool setImmutable(const std::string& path, bool on) {
-    const int fd = open(path.c_str(), O_RDONLY);
-    int flags = 0;
-    bool done = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    if (fd >= 0) close(fd);
-    return done;
+// Clears from the effective set the capabilities that let root open a file whatever its mode, so
+// that a mode of 0444 means read-only for this process too.
+bool dropFileCapabilities() {
+    __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+        data[cap / 32].effective &= ~(1u << (cap % 32));
+    return syscall(SYS_capset, &header, data) == 0;
 }
 
+// In a child, so that the test process keeps its capabilities: the model and its library are
+// 0444 and cannot be opened for writing, as a user who owns neither finds them.
 TEST_F(MendedFaults, ReadOnlyModelAndLibraryLoad) {
     char directory[] = "/tmp/obj_read_only.XXXXXX";
     ASSERT_NE(mkdtemp(directory), nullptr);
@@ -38,28 +40,24 @@ TEST_F(MendedFaults, ReadOnlyModelAndLibraryLoad) {
                                   std::string(directory) + "/materials.mtl"};
     std::ofstream(copies[0]) << fileBytes(OBJ_FIXTURES "/materials.obj");
     std::ofstream(copies[1]) << fileBytes(OBJ_FIXTURES "/materials.mtl");
-    bool writable = false;
-    for (const std::string& copy : copies) {
-        chmod(copy.c_str(), 0444);
-        setImmutable(copy, true);
-        const int fd = open(copy.c_str(), O_RDWR);
-        writable = writable || fd >= 0;
-        if (fd >= 0) close(fd);
-    }
-    if (!writable) {
-        ASSERT_EQ(chdir(directory), 0);
+    for (const std::string& copy : copies) chmod(copy.c_str(), 0444);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!dropFileCapabilities() || chdir(directory) != 0) _exit(10);
+        for (const std::string& copy : copies)
+            if (open(copy.c_str(), O_RDWR) >= 0) _exit(11);
         ObjModel* m = nullptr;
-        EXPECT_EQ(loadObjModel(&m, "model.obj"), OBJ_LOADED);
-        ASSERT_NE(m, nullptr);
-        EXPECT_EQ(m->faceCount, 10);
-        EXPECT_EQ(m->materialCount, 5);
+        if (loadObjModel(&m, "model.obj") != OBJ_LOADED) _exit(12);
+        _exit(m->faceCount == 10 && m->materialCount == 5 ? 0 : 13);
     }
-    for (const std::string& copy : copies) {
-        setImmutable(copy, false);
-        unlink(copy.c_str());
-    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    for (const std::string& copy : copies) unlink(copy.c_str());
     rmdir(directory);
-    if (writable) GTEST_SKIP() << "cannot make a file read-only here";
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 10) << "cannot drop the capabilities";
+    EXPECT_NE(WEXITSTATUS(status), 11) << "the copies are still writable";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(MendedFaults, PolygonOf64CornersIsReadWhole) {
