@@ -208,11 +208,9 @@ void previewWait(double) {
     }
     for (;;) {
         if (!s.windowPlatform.windowOpen()) s.quit = true;
-        if (s.quit) return;
-        if (s.seekPass == 0 && !takeKeys()) takeFileChanges();
-        if (s.quit) return;
-        if (s.seekPass != 0) {
-            applySeek();
+        // A step has set the clock itself; a seek, a reload or a redraw leave the pass to land on.
+        if (s.quit || s.seekPass != 0 || takeKeys() || takeFileChanges()) {
+            if (s.seekPass != 0 && !s.quit) applySeek();
             return;
         }
         if (s.paused) {
