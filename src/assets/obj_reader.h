@@ -45,16 +45,3 @@ void freeObjModel(ObjModel* model);
 
 // Index of the first material whose name equals `name` exactly, or -1.
 int32_t findMaterial(const ObjModel* model, const char* name);
-
-// The numbers of one corner token ("v", "v/t", "v/t/n" or "v//n"), as written: 1-based, negative
-// to count back from the last record read before the face, 0 where absent.
-struct ObjCorner {
-    int32_t vertexNumber;
-    int32_t normalNumber;
-    int32_t texCoordNumber;
-    bool hasVertexNumber;  // false for a token such as a lone backslash: it is no corner
-};
-
-// Reads a corner token of `length` characters; true when it holds a backslash anywhere, which
-// continues the polygon on the next piece.
-bool parseFaceCorner(const char* token, size_t length, ObjCorner* corner);
