@@ -109,8 +109,13 @@ void readLibrary(ObjParse* parse, const char* first, const char* last) {
     ObjModel* model = parse->model;
     scanWord(first + 6, last, model->materialLibrary, sizeof model->materialLibrary);
     const ObjLibrarySource* source = parse->libraries;
+    if (!source) return;
     AssetFile file;
-    if (!source || !source->open(source->context, model->materialLibrary, &file)) return;
+    const int error = source->open(source->context, model->materialLibrary, &file);
+    if (error != 0) {
+        model->materialLibraryError = error;
+        return;
+    }
     if (!parseMaterialLibrary(model, file.text, file.length)) parse->outOfMemory = true;
     source->close(source->context, &file);
 }
@@ -489,7 +494,7 @@ const char* readFastLine(ObjParse* parse, const char* p) {
     return nullptr;
 }
 
-bool openLibraryFile(void*, const char* name, AssetFile* file) { return openAssetFile(name, file); }
+int openLibraryFile(void*, const char* name, AssetFile* file) { return openAssetFile(name, file); }
 void closeLibraryFile(void*, AssetFile* file) { closeAssetFile(file); }
 
 }  // namespace
@@ -540,7 +545,7 @@ int parseObjModel(ObjModel** result, const char* text, size_t length,
 
 int loadObjModel(ObjModel** model, const char* path) {
     AssetFile file;
-    if (!openAssetFile(path, &file)) return OBJ_CANNOT_OPEN;
+    if (openAssetFile(path, &file) != 0) return OBJ_CANNOT_OPEN;
     const int result = parseObjModel(model, file.text, file.length, &objLibraryFiles);
     closeAssetFile(&file);
     return result;
