@@ -1,6 +1,7 @@
 // The OBJ and MTL readers on the edge cases of the dialect, one fixture file each.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -98,14 +99,16 @@ TEST_F(ObjReader, LibraryGivesNamesAndColoursWithUnsetFieldsZero) {
     EXPECT_FLOAT_EQ(m->materials[4].dissolve, 0.75f);  // the last line, without a line feed
 }
 
-TEST_F(ObjReader, OnlyTheFirstLibraryIsReadAndAMissingOneGivesNoMaterials) {
+TEST_F(ObjReader, OnlyTheFirstLibraryIsReadAndAMissingOneGivesNoMaterialsAndItsReason) {
     const ObjModel* m = load("two_libraries.obj");
     EXPECT_STREQ(m->materialLibrary, "first.mtl");
+    EXPECT_EQ(m->materialLibraryError, 0);
     ASSERT_EQ(m->materialCount, 2);
     EXPECT_STREQ(m->materials[1].name, "Other");
     expectFaces(m, {{{0, 0, 0}, NONE, NONE, 0}});
     const ObjModel* missing = load("missing_library.obj");
     EXPECT_STREQ(missing->materialLibrary, "nothere.mtl");
+    EXPECT_EQ(missing->materialLibraryError, ENOENT);
     EXPECT_EQ(missing->materialCount, 0);
     EXPECT_EQ(missing->materials, nullptr);
     ASSERT_EQ(missing->faceCount, 1);
