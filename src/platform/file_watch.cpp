@@ -20,8 +20,8 @@ constexpr size_t EVENT_BUFFER_BYTES = 64 * (sizeof(inotify_event) + 256);
 
 int openFileWatch(const char* directory, FileWatch* watch) {
     watch->descriptor = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (watch->descriptor >= 0 && inotify_add_watch(watch->descriptor, directory, WATCHED_EVENTS) >= 0)
-        return 0;
+    const int fd = watch->descriptor;
+    if (fd >= 0 && inotify_add_watch(fd, directory, WATCHED_EVENTS) >= 0) return 0;
     std::fprintf(stderr, "demo: %s: cannot watch the directory for changes: %s\n", directory,
                  std::strerror(errno));
     closeFileWatch(watch);

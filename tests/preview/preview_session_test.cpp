@@ -136,7 +136,8 @@ SessionRun runSession(std::vector<std::string> arguments, const std::vector<Scri
                       fileBytes(dir / "stdout.txt"), fileBytes(dir / "stderr.txt")};
     std::ifstream passes(dir / "passes.txt");
     for (int64_t pass = 0; passes >> pass;) {
-        const std::string rgb = fileBytes(dir / ("frame_" + std::to_string(run.frames.size()) + ".rgb"));
+        const std::string name = "frame_" + std::to_string(run.frames.size()) + ".rgb";
+        const std::string rgb = fileBytes(dir / name);
         run.frames.push_back({pass, std::vector<uint8_t>(rgb.begin(), rgb.end())});
     }
     fs::remove_all(dir);

@@ -42,7 +42,8 @@ inline std::vector<uint8_t> captureFrame(int64_t pass) {
     const std::string png = fileBytes(dir / name);
     std::filesystem::remove_all(dir);
     PngImage image = {};
-    if (decodePng(reinterpret_cast<const uint8_t*>(png.data()), png.size(), &image) != 0) return rgb;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(png.data());
+    if (decodePng(bytes, png.size(), &image) != 0) return rgb;
     // Decoded RGBA with the bottom row first; the preview's frames are RGB, top row first.
     for (uint32_t y = image.height; y-- > 0;)
         for (uint32_t x = 0; x < image.width; ++x)

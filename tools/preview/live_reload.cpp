@@ -11,12 +11,13 @@ void noteChange(const char* name, void* context) {
     if (sceneReloadsFor(name, reload->due) > 0) reload->seen = true;
 }
 
-void reloadObject(int index, ReloadOutcome* outcome) {
+int reloadObject(int index, ReloadOutcome* outcome) {
     const int result = reloadSceneObject(index);
     ++outcome->attempted;
     if (result == SCENE_RELOAD_KEPT) ++outcome->kept;
     if (index == SCENE_RELOAD_SOUNDTRACK && result == SCENE_RELOADED)
         outcome->soundtrackReloaded = true;
+    return result;
 }
 
 }  // namespace
@@ -38,12 +39,13 @@ ReloadOutcome followChangedFiles(LiveReload* reload, double now, double time) {
     for (int i = 0; i < SCENE_RELOAD_COUNT; ++i) {
         if (!reload->due[i]) continue;
         reload->due[i] = false;
-        const int kept = outcome.kept;
-        reloadObject(i, &outcome);
-        if (outcome.kept != kept) continue;  // the reload said why in its own line
+        const int result = reloadObject(i, &outcome);
+        if (result == SCENE_RELOAD_KEPT) continue;  // the reload said why in its own line
         char files[128];
         describeSceneReload(i, files, sizeof files);
-        std::fprintf(stderr, "preview: %s reloaded at %.3f s\n", files, time);
+        const char* what =
+            result == SCENE_RELOADED ? "reloaded" : "changed, with no sound device to play it";
+        std::fprintf(stderr, "preview: %s %s at %.3f s\n", files, what, time);
     }
     reload->anyDue = false;
     return outcome;

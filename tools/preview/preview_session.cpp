@@ -176,13 +176,16 @@ double secondsUntilNextPass() {
     return dueAt - nowOnWall();
 }
 
-void playOn(int64_t due) {
-    PreviewSession& s = previewSession;
-    moveOnTo(clampPass(due));
-    if (shownPass() < PREVIEW_LAST_PASS) return;
-    s.paused = true;
+void pauseAtTheEnd() {
+    previewSession.paused = true;
     std::fprintf(stderr, "preview: paused at the end, %.3f s\n", previewSeconds(shownPass()));
     cue();
+    updateTitle();
+}
+
+void playOn(int64_t due) {
+    moveOnTo(clampPass(due));
+    if (shownPass() >= PREVIEW_LAST_PASS) pauseAtTheEnd();
 }
 
 // The very first pass: when the run starts later than the first pass, pass 1 is drawn unseen
@@ -213,6 +216,8 @@ void previewWait(double) {
             if (s.seekPass != 0 && !s.quit) applySeek();
             return;
         }
+        // Play asked for at the last pass: nothing is left to play.
+        if (!s.paused && shownPass() >= PREVIEW_LAST_PASS) pauseAtTheEnd();
         if (s.paused) {
             s.windowPlatform.waitEvents(PAUSED_POLL_SECONDS);
             continue;

@@ -1,5 +1,6 @@
-// One preview run: the presentation's own start-up and frame loop, on a pass clock that follows the
-// wall clock, the keys and the files. Set `arguments`, then runDemoIn(window, adaptPlatformForPreview).
+// One preview run: the presentation's own start-up and frame loop, on a pass clock that follows
+// the wall clock, the keys and the files. Set `arguments`, then runDemoIn(window, hooks) with
+// adaptPlatformForPreview.
 #pragma once
 
 #include <cstdint>
