@@ -1,13 +1,16 @@
 # The two commands of the README, and a few more for developers.
 #   make run    install what is missing, build, generate the assets, play the presentation
 #   make test   install, build (plain and sanitized), run every test
+#   make windows  cross-build demo.exe and demo-win64.zip for Windows into build-win
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WIN_BUILD  ?= build-win
 JOBS       ?= $(shell nproc)
 XVFB        = xvfb-run -a -s "-screen 0 1280x720x24"
 
-.PHONY: all deps build build-asan assets run test test-asan test-release fuzz bench video clean
+.PHONY: all deps build build-asan assets run test test-asan test-release windows test-windows \
+        fuzz bench video clean
 
 all: build
 
@@ -26,6 +29,18 @@ assets: build
 	@mkdir -p $(BUILD)/assets
 	@if [ -x $(BUILD)/tools/assetgen/assetgen ]; then $(BUILD)/tools/assetgen/assetgen $(BUILD)/assets; fi
 
+# The Windows build: its libraries cross-built from Debian's sources into $(WIN_BUILD)/deps (once),
+# the asset pack from the Linux build's generator, which is all of that build it needs.
+windows: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target assetpack -- --no-print-directory
+	@JOBS=$(JOBS) scripts/cross-deps.sh $(WIN_BUILD)/deps
+	@cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DDEMO_WINDOWS_PREFIX=$(CURDIR)/$(WIN_BUILD)/deps \
+	  -DDEMO_WINDOWS_ASSETS=$(CURDIR)/$(BUILD)/assets >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS) -- --no-print-directory
+
 run: assets
 	@scripts/play.sh $(BUILD)
 
@@ -40,7 +55,7 @@ test-release: build
 	@cd $(BUILD) && $(XVFB) ctest --output-on-failure -j 12
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD)
 
 # Fuzz the OBJ and MTL readers with libFuzzer (clang); FUZZ_SECONDS bounds the run.
 fuzz: deps

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the tools need, and nothing when all are
-# there already. Runs apt through sudo when not root.
+# there already. Runs apt through sudo when not root. The Windows build needs MinGW-w64, meson for
+# libepoxy and Debian's zlib for it; its tests need Wine, GStreamer's plugins (Wine decodes MP3
+# with them) and a PulseAudio server of their own.
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libtinyobjloader-dev assimp-testmodels
   xvfb xauth ffmpeg xdotool
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev meson wine wine64
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good pulseaudio pulseaudio-utils
 )
 
 missing=()

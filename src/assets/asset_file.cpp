@@ -1,12 +1,12 @@
 #include "assets/asset_file.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+
+#include "platform/read_only_file.h"
 
 namespace {
 
@@ -40,15 +40,15 @@ int readStream(int fd, AssetFile* file) {
     return 0;
 }
 
-// The whole file at once: its pages come from the page cache, so no fresh memory is touched.
+// The whole file at once, mapped.
 int mapRegularFile(int fd, size_t length, AssetFile* file) {
     if (length == 0) {
         *file = {"", 0, nullptr, false};
         return 0;
     }
-    void* text = mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (text == MAP_FAILED) return lastError();
-    *file = {static_cast<const char*>(text), length, text, true};
+    const void* text = mapReadOnly(fd, length);
+    if (!text) return lastError();
+    *file = {static_cast<const char*>(text), length, const_cast<void*>(text), true};
     return 0;
 }
 
@@ -63,7 +63,7 @@ int readOpenFile(int fd, AssetFile* file) {
 }  // namespace
 
 int openAssetFile(const char* path, AssetFile* file) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = openReadOnly(path);
     if (fd < 0) return lastError();
     const int error = readOpenFile(fd, file);
     close(fd);
@@ -72,7 +72,7 @@ int openAssetFile(const char* path, AssetFile* file) {
 
 void closeAssetFile(AssetFile* file) {
     if (file->mapped)
-        munmap(file->owned, file->length);
+        unmapReadOnly(file->owned, file->length);
     else
         std::free(file->owned);
     *file = {"", 0, nullptr, false};

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "assets/mtl_reader.h"
 #include "assets/text_scan.h"
@@ -125,15 +126,15 @@ void readLibrary(ObjParse* parse, const char* first, const char* last) {
 void settleLibrary(ObjParse* parse) {
     if (parse->librarySettled) return;
     parse->librarySettled = true;
-    const char* from = parse->lineStart;
-    for (const char* p = from; p < parse->end;) {
-        const char* hit =
-            static_cast<const char*>(memmem(p, static_cast<size_t>(parse->end - p), "mtllib ", 7));
-        if (!hit) return;
-        const char* lineFeed =
-            static_cast<const char*>(memrchr(from, '\n', static_cast<size_t>(hit - from)));
+    const std::string_view rest(parse->lineStart,
+                                static_cast<size_t>(parse->end - parse->lineStart));
+    for (size_t at = rest.find("mtllib "); at != std::string_view::npos;
+         at = rest.find("mtllib ", at + 1)) {
+        const size_t lineFeed = rest.rfind('\n', at);
+        const char* hit = rest.data() + at;
         TextLine line;
-        nextTextLine(&line, lineFeed ? lineFeed + 1 : from, parse->end);
+        nextTextLine(&line, rest.data() + (lineFeed == std::string_view::npos ? 0 : lineFeed + 1),
+                     parse->end);
         const size_t offset = static_cast<size_t>(hit - line.start);
         if (offset % LIBRARY_PIECE == 0) {
             const char* first;
@@ -142,7 +143,6 @@ void settleLibrary(ObjParse* parse) {
             readLibrary(parse, first, last);
             return;
         }
-        p = hit + 1;
     }
 }
 

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/read_only_file.h"
+
 namespace {
 
 // Past the end of libspng's error codes; our own reasons for refusing an image.
@@ -25,7 +27,7 @@ struct FileBytes {
 
 // 0, or the errno of the failure. An empty file reads as zero bytes, which the decoder refuses.
 int readWholeFile(const char* path, FileBytes* bytes) {
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = openBytesForReading(path);
     if (!file) return errno;
     int error = 0;
     long size = -1;

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/read_only_file.h"
+
 namespace {
 
 const char OPEN_ERROR[] = "Error opening shader.";
@@ -29,7 +31,7 @@ bool isRegularFile(FILE* file) {
 // read, with errno saying why.
 char* readShaderText(const char* path) {
     errno = 0;
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = openBytesForReading(path);
     if (!file) return nullptr;
     char* text = nullptr;
     long size = -1;

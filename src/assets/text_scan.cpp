@@ -1,10 +1,9 @@
 #include "assets/text_scan.h"
 
 #include <charconv>
-#include <clocale>
-#include <cstdlib>
 #include <cstring>
-#include <locale.h>
+
+#include "platform/c_locale.h"
 
 namespace {
 
@@ -13,13 +12,6 @@ inline bool isHexDigit(char c) {
 }
 inline char toLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 inline bool isLetter(char c) { return toLower(c) >= 'a' && toLower(c) <= 'z'; }
-
-// The C library's conversions in the "C" locale, whatever locale the process runs in; created on
-// first use and kept for the life of the process.
-locale_t cLocale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return locale;
-}
 
 // Longest numbers handed to the C library's own conversion; the readers' pieces are shorter.
 constexpr size_t LONGEST_NUMBER = 511;
@@ -39,7 +31,7 @@ const char* scanWithStrtod(const char* p, const char* last, double* value) {
     char buffer[LONGEST_NUMBER + 1];
     copyNumberText(p, last, buffer);
     char* stop = nullptr;
-    *value = strtod_l(buffer, &stop, cLocale());
+    *value = strtodInCLocale(buffer, &stop);
     return stop == buffer ? nullptr : p + (stop - buffer);
 }
 
@@ -182,7 +174,7 @@ const char* scanFloat(const char* first, const char* last, float* value) {
     }
     buffer[n] = '\0';
     char* stop = nullptr;
-    const float converted = strtof_l(buffer, &stop, cLocale());
+    const float converted = strtofInCLocale(buffer, &stop);
     if (stop == buffer) return nullptr;
     *value = converted;
     return p;

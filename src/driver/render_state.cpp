@@ -2,7 +2,7 @@
 
 #include "driver/render_state.h"
 
-#include <GL/glu.h>
+#include "platform/glu.h"
 
 namespace {
 

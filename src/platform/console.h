@@ -1,9 +1,9 @@
-// Sends standard output and standard error to the terminal the program was started from.
+// Sends standard output and standard error to the terminal or console the program started from.
 // reopenStreamsOnConsole() once, before anything is printed; without a terminal it does nothing.
 #pragma once
 
 struct ConsoleDevice {
-    const char* path;  // the controlling terminal, "/dev/tty"
+    const char* path;  // the terminal or console: "/dev/tty" on Linux, "CONOUT$" on Windows
 };
 
 // Read by reopenStreamsOnConsole; tests point it elsewhere so their captured streams stay put.

@@ -4,14 +4,12 @@
 
 #include <GLFW/glfw3.h>
 
-#include <sys/prctl.h>
-
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <thread>
 
 #include "platform/platform.h"
+#include "platform/process_tuning.h"
 
 namespace {
 
@@ -102,9 +100,7 @@ void printGlfwError(const char* what) {
 }  // namespace
 
 int openDemoWindow(const WindowRequest& request) {
-    // GLFW opens an X input method, which parses the locale's whole Compose table, a few ms of
-    // start-up; the presentation reads no text, so an empty table does. A user's setting stands.
-    setenv("XCOMPOSEFILE", "/dev/null", 0);
+    tuneProcessForPresentation();
     if (!glfwInit()) {
         printGlfwError("cannot initialise the window system");
         glfwTerminate();
@@ -124,9 +120,6 @@ int openDemoWindow(const WindowRequest& request) {
     glfwMakeContextCurrent(demoWindow);
     keyQueue = KeyQueue{};
     glfwSetKeyCallback(demoWindow, queueKey);
-    // The kernel's default 50 us timer slack is added to every pacing sleep and never paid back,
-    // which would stretch the 60 Hz period by a few tenths of a percent.
-    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     platform = Platform{glfwNow,          threadSleep,      glfwSwapAndPoll, glfwEscapePressed,
                         glfwWindowOpen,   glfwFrameSize,    glfwShutdown,    glfwNextKeyPress,
                         glfwWaitEvents,   glfwSetTitle};

@@ -1,4 +1,4 @@
-// The soundtrack, played once beside the timeline through SDL2_mixer.
+// The soundtrack, played once beside the timeline: through SDL2_mixer on Linux, MCI on Windows.
 // prepareSoundtrack(path) opens the audio device and the file; playSoundtrack() starts it. A tool
 // that moves through the timeline cues it with playSoundtrackFrom() and pauseSoundtrack().
 #pragma once
@@ -6,6 +6,10 @@
 // 0 when the music is ready to start. Otherwise prints one warning line on stderr naming the file
 // and the reason, returns 1, and playSoundtrack() then does nothing: the timeline runs silently.
 int prepareSoundtrack(const char* path);
+
+// For a tool that renders offline: from here on the music never reaches a speaker and no sound
+// device is asked for. Call before prepareSoundtrack.
+void keepSoundtrackSilent();
 
 // Starts the prepared music and returns at once; it plays once to its end by itself and nothing
 // waits for it or stops it.

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "support/text.h"
+#include "support/child_output.h"
 #include "platform/console.h"
 
 namespace {

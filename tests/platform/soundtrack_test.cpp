@@ -7,7 +7,7 @@
 
 #include "platform/soundtrack.h"
 #include "scenes/scene_resources.h"
-#include "support/text.h"
+#include "support/child_output.h"
 
 namespace {
 

@@ -1,12 +1,11 @@
 // capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] (--png DIR | --video FILE)
 // Renders the presentation offline from the asset files in the working directory.
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
 #include "capture_session.h"
 #include "driver/startup.h"
 #include "platform/glfw_window.h"
+#include "platform/soundtrack.h"
 
 int main(int argc, char** argv) {
     CaptureArguments& arguments = captureSession.arguments;
@@ -16,11 +15,9 @@ int main(int argc, char** argv) {
         printCaptureUsage(stdout);
         return 0;
     }
-    // ffmpeg going away in mid-capture must show as a failed write, not end the process unseen.
-    std::signal(SIGPIPE, SIG_IGN);
     if (openCaptureOutput() != 0) return 1;
     // The soundtrack belongs in the video, not in the speakers at real-time speed.
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    keepSoundtrackSilent();
     // The window only carries the context: every pass draws into the offscreen target of the
     // requested size, so the display's size does not matter and a small window's swap is free.
     const WindowRequest hidden = {64, 64, false, false};

@@ -8,7 +8,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -44,9 +46,12 @@ int encode(FILE* file, const uint8_t* rgb, int width, int height) {
 }  // namespace
 
 int preparePngDirectory(const char* directory) {
-    if (mkdir(directory, 0777) != 0 && errno != EEXIST) {
+    // Whatever exists already is checked below like a directory that was just made.
+    std::error_code error;
+    std::filesystem::create_directory(directory, error);
+    if (error && error != std::errc::file_exists) {
         std::fprintf(stderr, "capture: --png %s: cannot create the directory: %s\n", directory,
-                     std::strerror(errno));
+                     error.message().c_str());
         return 1;
     }
     struct stat info = {};

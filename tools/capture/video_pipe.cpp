@@ -90,6 +90,8 @@ int spawnFfmpeg(const std::vector<std::string>& line, int input, int log, int* p
 
 int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
     *video = VideoPipe{-1, -1, nullptr, arguments.path, false};
+    // ffmpeg going away in mid-capture must show as a failed write, not end the process unseen.
+    std::signal(SIGPIPE, SIG_IGN);
     const int probe = open(arguments.path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (probe < 0) {
         std::fprintf(stderr, "capture: --video %s: cannot write: %s\n", arguments.path,

@@ -2,10 +2,11 @@
 
 #include "offscreen_target.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/program_name.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ int createOffscreenTarget(int width, int height, OffscreenTarget* target) {
         std::fprintf(
             stderr,
             "%s: --size %dx%d: the OpenGL driver cannot make a framebuffer this size\n",
-            program_invocation_short_name, width, height);
+            programName(), width, height);
         return 1;
     }
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

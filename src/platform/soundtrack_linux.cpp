@@ -59,6 +59,9 @@ int warnSilent(const char* path, const char* what) {
 
 }  // namespace
 
+// SDL's dummy driver consumes the music at its pace without a device.
+void keepSoundtrackSilent() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+
 int prepareSoundtrack(const char* path) {
     // SDL's audio brings in its event subsystem, which would otherwise catch SIGINT and SIGTERM
     // and queue them as events that nobody reads: Ctrl-C would no longer stop the presentation.

@@ -1,0 +1,19 @@
+#include "platform/c_locale.h"
+
+#include <clocale>
+#include <cstdlib>
+#include <locale.h>
+
+namespace {
+
+// Created on first use and kept for the life of the process.
+locale_t cLocale() {
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return locale;
+}
+
+}  // namespace
+
+double strtodInCLocale(const char* text, char** end) { return strtod_l(text, end, cLocale()); }
+
+float strtofInCLocale(const char* text, char** end) { return strtof_l(text, end, cLocale()); }

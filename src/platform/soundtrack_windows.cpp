@@ -1,0 +1,114 @@
+#include "platform/soundtrack.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int ALIAS_BYTES = 24;
+
+// Written by keepSoundtrackSilent, prepareSoundtrack and reloadSoundtrack, read by the rest; the
+// presentation never closes its music (it plays to the end), a reload closes the music it replaces.
+struct Soundtrack {
+    const char* path;
+    char alias[ALIAS_BYTES];  // MCI's name for the open music; empty while there is none
+    int opened;               // files opened so far, which numbers the aliases
+    bool noDevice;            // MCI has no device to play on: the run is silent for good
+    bool silent;              // a tool renders offline: nothing is opened
+};
+Soundtrack soundtrack = {};
+
+MCIERROR sendCommand(const std::string& command) {
+    return mciSendStringA(command.c_str(), nullptr, 0, nullptr);
+}
+
+std::string errorText(MCIERROR error) {
+    char text[MAXERRORLENGTH] = "";
+    if (!mciGetErrorStringA(error, text, sizeof text))
+        std::snprintf(text, sizeof text, "MCI error %lu", static_cast<unsigned long>(error));
+    return text;
+}
+
+// Opens `path` with DirectShow's player ("mpegvideo", which decodes MP3) under a fresh alias,
+// timed in milliseconds. 0, or MCI's error with nothing left open.
+MCIERROR openMusic(const char* path, char (&alias)[ALIAS_BYTES]) {
+    std::snprintf(alias, sizeof alias, "soundtrack%d", soundtrack.opened++);
+    // A full path: the player resolves a relative one against a directory of its own choosing.
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+    const std::string file = length > 0 && length < sizeof full ? full : path;
+    const std::string name = alias;
+    MCIERROR error = sendCommand("open \"" + file + "\" type mpegvideo alias " + name);
+    if (error == 0) error = sendCommand("set " + name + " time format milliseconds");
+    if (error == 0) return 0;
+    sendCommand("close " + name);
+    alias[0] = '\0';
+    return error;
+}
+
+int warnSilent(const char* path, const char* what, MCIERROR error) {
+    std::fprintf(stderr, "demo: %s: %s (%s); playing without sound\n", path, what,
+                 errorText(error).c_str());
+    return 1;
+}
+
+bool hasMusic() { return soundtrack.alias[0] != '\0'; }
+
+}  // namespace
+
+void keepSoundtrackSilent() { soundtrack.silent = true; }
+
+int prepareSoundtrack(const char* path) {
+    soundtrack.path = path;
+    if (soundtrack.silent) return 0;
+    const MCIERROR error = openMusic(path, soundtrack.alias);
+    if (error == 0) return 0;
+    // MCIERR_INTERNAL is what the player answers when it finds no device to render sound on.
+    soundtrack.noDevice = error == MCIERR_INTERNAL;
+    return warnSilent(path,
+                      soundtrack.noDevice ? "cannot open the audio device"
+                                          : "cannot play the soundtrack",
+                      error);
+}
+
+void playSoundtrack() {
+    if (!hasMusic()) return;
+    // Without "wait" MCI returns at once; the music plays once to its end.
+    const MCIERROR error = sendCommand(std::string("play ") + soundtrack.alias);
+    if (error != 0) warnSilent(soundtrack.path, "cannot start the soundtrack", error);
+}
+
+void playSoundtrackFrom(double seconds) {
+    if (!hasMusic()) return;
+    const long long milliseconds = std::llround(seconds * 1000.0);
+    const std::string name = soundtrack.alias;
+    // A time past the end is out of range for MCI: the music stops instead.
+    if (sendCommand("play " + name + " from " + std::to_string(milliseconds)) != 0)
+        sendCommand("stop " + name);
+}
+
+void pauseSoundtrack() {
+    if (hasMusic()) sendCommand(std::string("pause ") + soundtrack.alias);
+}
+
+int reloadSoundtrack(const char* path) {
+    if (soundtrack.noDevice) return SOUNDTRACK_SILENT;
+    // The file could not be played when the run began, or nothing was ever opened.
+    if (!hasMusic()) return prepareSoundtrack(path) == 0 ? SOUNDTRACK_RELOADED : SOUNDTRACK_KEPT;
+    char alias[ALIAS_BYTES];
+    const MCIERROR error = openMusic(path, alias);
+    if (error != 0) {
+        std::fprintf(stderr,
+                     "demo: %s: cannot play the soundtrack (%s); keeping the last good one\n", path,
+                     errorText(error).c_str());
+        return SOUNDTRACK_KEPT;
+    }
+    sendCommand(std::string("close ") + soundtrack.alias);
+    std::snprintf(soundtrack.alias, sizeof soundtrack.alias, "%s", alias);
+    soundtrack.path = path;
+    return SOUNDTRACK_RELOADED;
+}
