@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -50,13 +53,16 @@ MCIERROR openMusic(const char* path, char (&alias)[ALIAS_BYTES]) {
     return error;
 }
 
-int warnSilent(const char* path, const char* what, MCIERROR error) {
-    std::fprintf(stderr, "demo: %s: %s (%s); playing without sound\n", path, what,
-                 errorText(error).c_str());
+int warnSilent(const char* path, const char* what, const char* reason) {
+    std::fprintf(stderr, "demo: %s: %s (%s); playing without sound\n", path, what, reason);
     return 1;
 }
 
 bool hasMusic() { return soundtrack.alias[0] != '\0'; }
+
+void closeMusic() {
+    if (hasMusic()) sendCommand(std::string("close ") + soundtrack.alias);
+}
 
 }  // namespace
 
@@ -65,21 +71,30 @@ void keepSoundtrackSilent() { soundtrack.silent = true; }
 int prepareSoundtrack(const char* path) {
     soundtrack.path = path;
     if (soundtrack.silent) return 0;
+    // The player answers a file it cannot read as it answers a missing device (MCIERR_INTERNAL
+    // under Wine), so the file is tried first, for a reason that names what is wrong.
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return warnSilent(path, "cannot play the soundtrack", std::strerror(errno));
+    std::fclose(file);
     const MCIERROR error = openMusic(path, soundtrack.alias);
-    if (error == 0) return 0;
-    // MCIERR_INTERNAL is what the player answers when it finds no device to render sound on.
-    soundtrack.noDevice = error == MCIERR_INTERNAL;
+    if (error == 0) {
+        // DirectShow's threads must not be playing while the process ends: Wine crashes then.
+        std::atexit(closeMusic);
+        return 0;
+    }
+    soundtrack.noDevice = waveOutGetNumDevs() == 0;
     return warnSilent(path,
                       soundtrack.noDevice ? "cannot open the audio device"
                                           : "cannot play the soundtrack",
-                      error);
+                      errorText(error).c_str());
 }
 
 void playSoundtrack() {
     if (!hasMusic()) return;
     // Without "wait" MCI returns at once; the music plays once to its end.
     const MCIERROR error = sendCommand(std::string("play ") + soundtrack.alias);
-    if (error != 0) warnSilent(soundtrack.path, "cannot start the soundtrack", error);
+    if (error != 0)
+        warnSilent(soundtrack.path, "cannot start the soundtrack", errorText(error).c_str());
 }
 
 void playSoundtrackFrom(double seconds) {

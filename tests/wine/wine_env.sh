@@ -35,8 +35,10 @@ start_pulse() {
     2>"$work/pulse.log" &
   helpers+=($!)
   for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-  pacat --raw --device=demo_sink </dev/zero &
+  # Both complain on stderr when the server ends before them, which it does at the end.
+  pacat --raw --device=demo_sink </dev/zero 2>/dev/null &
   helpers+=($!)
-  parec --raw --device=demo_sink.monitor --format=s16le --channels=2 --rate=44100 >"$1" &
+  parec --raw --device=demo_sink.monitor --format=s16le --channels=2 --rate=44100 >"$1" \
+    2>/dev/null &
   helpers+=($!)
 }
