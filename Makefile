@@ -40,7 +40,7 @@ windows: deps
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DDEMO_WINDOWS_PREFIX=$(CURDIR)/$(WIN_BUILD)/deps \
 	  -DDEMO_WINDOWS_ASSETS=$(CURDIR)/$(BUILD)/assets >/dev/null
-	@cmake --build $(WIN_BUILD) -j $(JOBS) -- --no-print-directory
+	@cmake --build $(WIN_BUILD) -j $(JOBS) --target demo capture windowszip -- --no-print-directory
 
 run: assets
 	@scripts/play.sh $(BUILD)
@@ -59,6 +59,7 @@ test-release: build
 # The Windows suites under Wine; one of them compares warnings with the Linux build's capture tool.
 # Most of their time is Wine starting each test process, which waits more than it computes.
 test-windows: build windows
+	@cmake --build $(WIN_BUILD) -j $(JOBS) -- --no-print-directory
 	@cd $(WIN_BUILD) && $(XVFB) ctest --output-on-failure -j 4
 
 clean:
