@@ -69,6 +69,7 @@ TEST(AssetPackModels, LoadThroughTheProjectReaderWithTheCountsTheyWereBuiltWith)
                 }
             }
         }
+        freeObjModel(model);
     }
     ASSERT_EQ(chdir(previous), 0);
 }

@@ -53,6 +53,7 @@ TEST_F(MendedFaults, ReadOnlyModelAndLibraryLoad) {
         ASSERT_NE(m, nullptr);
         EXPECT_EQ(m->faceCount, 10);
         EXPECT_EQ(m->materialCount, 5);
+        freeObjModel(m);
     }
     for (const std::string& copy : copies) {
         setImmutable(copy, false);

@@ -8,7 +8,9 @@
 #include <array>
 #include <climits>
 #include <initializer_list>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "assets/obj_reader.h"
 
@@ -22,15 +24,17 @@ protected:
     }
     void TearDown() override { ASSERT_EQ(chdir(savedDirectory), 0); }
 
-    // Loads a fixture that must load.
-    static ObjModel* load(const char* name) {
+    // Loads a fixture that must load; the fixture frees it after the test.
+    ObjModel* load(const char* name) {
         ObjModel* model = nullptr;
         EXPECT_EQ(loadObjModel(&model, name), OBJ_LOADED) << name;
+        loaded.emplace_back(model, freeObjModel);
         return model;
     }
 
 private:
     char savedDirectory[PATH_MAX];
+    std::vector<std::unique_ptr<ObjModel, void (*)(ObjModel*)>> loaded;
 };
 
 using Corners = std::array<int32_t, 3>;

@@ -4,7 +4,7 @@
 foreach(case intact missing-texture truncated-png missing-model binary-model
              missing-material-library missing-shader missing-soundtrack)
   add_test(NAME Presentation.PlaysToTheEnd.${case}
-           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/long/presentation_run.sh $<TARGET_FILE:demo>
-                   ${CMAKE_CURRENT_SOURCE_DIR}/data/assets ${case})
+           COMMAND ${WITH_X_SERVER} ${CMAKE_CURRENT_SOURCE_DIR}/long/presentation_run.sh
+                   $<TARGET_FILE:demo> ${CMAKE_CURRENT_SOURCE_DIR}/data/assets ${case})
   set_tests_properties(Presentation.PlaysToTheEnd.${case} PROPERTIES TIMEOUT 240)
 endforeach()

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/obj_reader.h"
 #include "driver/asset_prefetch.h"
 #include "driver/demo_clock.h"
 #include "driver/render_state.h"
@@ -147,6 +148,7 @@ TEST_F(SceneResourcesTest, WorkerReadingPrintsTheWarningsInPlaceAndInOrder) {
               "demo: or.PNG: cannot read the texture (No such file or directory); drawing without "
               "it\n"
               "demo: 3c.OBJ: cannot open the model; it is left out\n");
+    for (const SceneModelFile& f : sceneModelFiles) freeObjModel(sceneResources.*f.model);
     sceneResources = SceneResources{};
     EXPECT_EQ(texturesAndModels(true), inPlace);
     EXPECT_EQ(sceneResources.textureOr, 0u);
