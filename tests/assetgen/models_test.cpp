@@ -74,6 +74,7 @@ TEST(AssetPackModels, LoadThroughTheProjectReaderWithTheCountsTheyWereBuiltWith)
                 }
             }
         }
+        freeObjModel(model);
     }
     ASSERT_EQ(chdir(previous), 0);
 }
