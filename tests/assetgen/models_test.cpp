@@ -74,7 +74,6 @@ TEST(AssetPackModels, LoadThroughTheProjectReaderWithTheCountsTheyWereBuiltWith)
                 }
             }
         }
-        freeObjModel(model);
     }
     ASSERT_EQ(chdir(previous), 0);
 }
