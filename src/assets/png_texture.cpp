@@ -234,14 +234,20 @@ int decodePng(const uint8_t* data, size_t size, PngImage* image) {
     return 0;
 }
 
+int decodePngMipmaps(const uint8_t* data, size_t size, PngMipmaps* mipmaps) {
+    *mipmaps = PngMipmaps{};
+    mipmaps->decodeError = decodeMipmaps(data, size, mipmaps);
+    return mipmaps->decodeError;
+}
+
 int readPngMipmaps(const char* path, PngMipmaps* mipmaps) {
     *mipmaps = PngMipmaps{};
     FileBytes bytes = {};
     mipmaps->readError = readWholeFile(path, &bytes);
     if (mipmaps->readError) return mipmaps->readError;
-    mipmaps->decodeError = decodeMipmaps(bytes.data, bytes.size, mipmaps);
+    const int error = decodePngMipmaps(bytes.data, bytes.size, mipmaps);
     std::free(bytes.data);
-    return mipmaps->decodeError;
+    return error;
 }
 
 uint32_t reloadPngMipmaps(uint32_t texture, const char* path, PngMipmaps* mipmaps) {

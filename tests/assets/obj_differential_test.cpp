@@ -49,6 +49,7 @@ void expectSameAsReference(const std::string& text, const Libraries& libraries,
     std::string difference;
     EXPECT_TRUE(sameAsReference(*model, readReferenceModel(text, libraries), &difference))
         << what << ": " << difference;
+    freeObjModel(model);
 }
 
 TEST(ObjReaderDifferential, EveryFixtureReadsAsTheLiteralReading) {
@@ -221,6 +222,7 @@ TEST_F(TinyObjLoaderComparison, AssimpModelsGiveTheSameArraysAndTheFansOfItsPoly
             }
         }
         EXPECT_EQ(next, ours->faceCount) << name;
+        freeObjModel(ours);
         if (HasFailure()) return;
     }
 }
