@@ -1,8 +1,8 @@
 #include "platform/c_locale.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cstdlib>
-#include <locale.h>
 
 namespace {
 

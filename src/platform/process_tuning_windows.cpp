@@ -1,6 +1,8 @@
 #include "platform/process_tuning.h"
 
+// windows.h first: the header after it uses its types.
 #include <windows.h>
+
 #include <timeapi.h>
 
 void tuneProcessForPresentation() {

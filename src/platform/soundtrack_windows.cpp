@@ -1,6 +1,8 @@
 #include "platform/soundtrack.h"
 
+// windows.h first: the header after it uses its types.
 #include <windows.h>
+
 #include <mmsystem.h>
 
 #include <cerrno>
@@ -83,10 +85,9 @@ int prepareSoundtrack(const char* path) {
         return 0;
     }
     soundtrack.noDevice = waveOutGetNumDevs() == 0;
-    return warnSilent(path,
-                      soundtrack.noDevice ? "cannot open the audio device"
-                                          : "cannot play the soundtrack",
-                      errorText(error).c_str());
+    return warnSilent(
+        path, soundtrack.noDevice ? "cannot open the audio device" : "cannot play the soundtrack",
+        errorText(error).c_str());
 }
 
 void playSoundtrack() {
