@@ -25,7 +25,7 @@ struct Library {
 
 int openLibrary(void* context, const char*, AssetFile* file) {
     const auto* library = static_cast<const Library*>(context);
-    *file = {library->text.data(), library->text.size(), nullptr, false};
+    *file = memoryAssetFile(library->text.data(), library->text.size());
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <cerrno>
 #include <chrono>
 
 #include "assets/obj_reader.h"
@@ -31,9 +32,11 @@ void readSceneAssets() {
     assetPrefetch.textureSeconds = secondsSince(start);
     start = std::chrono::steady_clock::now();
     for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
-        // Only a file that cannot be opened leaves no model; the result code adds nothing.
         assetPrefetch.models[i] = nullptr;
-        loadObjModel(&assetPrefetch.models[i], sceneFiles.models[i].path);
+        int openError = 0;
+        const int result =
+            loadObjModel(&assetPrefetch.models[i], sceneFiles.models[i].path, &openError);
+        assetPrefetch.modelErrors[i] = result == OBJ_OUT_OF_MEMORY ? ENOMEM : openError;
     }
     assetPrefetch.modelSeconds = secondsSince(start);
 }

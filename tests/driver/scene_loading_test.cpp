@@ -150,7 +150,8 @@ TEST_F(SceneResourcesTest, WorkerReadingPrintsTheWarningsInPlaceAndInOrder) {
     EXPECT_EQ(inPlace,
               "demo: " + OR_PNG +
                   ": cannot read the texture (No such file or directory); drawing without it\n"
-                  "demo: " + MODEL_3C + ": cannot open the model; it is left out\n");
+                  "demo: " + MODEL_3C +
+                  ": cannot read the model (No such file or directory); it is left out\n");
     releaseSceneModels();
     EXPECT_EQ(texturesAndModels(true), inPlace);
     const SceneResources& r = sceneResources;
