@@ -3,7 +3,7 @@
 #include "assets/png_texture.h"
 
 #include <spng.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,46 +11,68 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/regular_file.h"
+
 namespace {
 
 // Past the end of libspng's error codes; our own reasons for refusing an image.
 constexpr int PNG_TOO_LARGE = 1000;
 // No PNG within the pixel limit compresses worse than this.
 constexpr uint64_t PNG_MAX_FILE_BYTES = 2 * PNG_MAX_PIXELS * 4;
+// Most bytes libspng may take for one chunk, and for all the chunks it keeps, text inflated
+// included. What reaches it after dropUnusedChunks (palette, transparency) is far smaller.
+constexpr size_t PNG_CHUNK_LIMIT = 1 << 20;
 
 struct FileBytes {
     uint8_t* data;  // malloc'd
     size_t size;
 };
 
-// 0, or the errno of the failure. An empty file reads as zero bytes, which the decoder refuses.
+// 0, or why the file cannot be read (an errno or FILE_NOT_REGULAR). An empty file, or one cut
+// short while it was read, gives the bytes there are, which the decoder then refuses.
 int readWholeFile(const char* path, FileBytes* bytes) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return errno;
-    int error = 0;
-    long size = -1;
-    // A directory opens too, and reports a size of nonsense: only a regular file is read.
-    struct stat info = {};
-    if (fstat(fileno(file), &info) != 0) error = errno;
-    else if (!S_ISREG(info.st_mode)) error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-    if (!error && std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    if (!error && (size < 0 || std::fseek(file, 0, SEEK_SET) != 0)) error = errno ? errno : EIO;
-    if (!error && static_cast<uint64_t>(size) > PNG_MAX_FILE_BYTES) error = EFBIG;
-    uint8_t* data = nullptr;
-    if (!error) {
-        data = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size) + 1));
-        if (!data) error = ENOMEM;
-    }
-    if (!error && std::fread(data, 1, static_cast<size_t>(size), file) != static_cast<size_t>(size)) {
-        error = std::ferror(file) ? (errno ? errno : EIO) : EIO;
-    }
-    std::fclose(file);
-    if (error) {
+    RegularFile file;
+    int error = openRegularFile(path, PNG_MAX_FILE_BYTES, &file);
+    if (error != 0) return error;
+    auto* data = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(file.size) + 1));
+    size_t got = 0;
+    error = data ? readRegularFile(file, data, &got) : ENOMEM;
+    close(file.fd);
+    if (error != 0) {
         std::free(data);
         return error;
     }
-    *bytes = FileBytes{data, static_cast<size_t>(size)};
+    *bytes = FileBytes{data, got};
     return 0;
+}
+
+uint32_t bigEndian32(const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+// Of the ancillary chunks only the transparency changes the pixels we decode (no gamma, no colour
+// profile), yet libspng reads, and inflates, every one before the image: a few compressed text
+// chunks can make gigabytes. The others are cut out of the file's bytes, which keep their order.
+// Returns the new size; what is not a whole chunk is left at the end for the decoder to refuse.
+size_t dropUnusedChunks(uint8_t* data, size_t size) {
+    constexpr size_t SIGNATURE = 8;
+    constexpr size_t FRAME = 12;  // length, type and CRC around a chunk's data
+    if (size < SIGNATURE) return size;
+    size_t from = SIGNATURE;
+    size_t to = SIGNATURE;
+    while (size - from >= FRAME) {
+        const uint64_t chunk = FRAME + uint64_t{bigEndian32(data + from)};
+        if (chunk > size - from) break;
+        const uint8_t* type = data + from + 4;
+        const bool ancillary = (type[0] & 0x20) != 0;  // a lower-case first letter
+        if (!ancillary || std::memcmp(type, "tRNS", 4) == 0) {
+            std::memmove(data + to, data + from, static_cast<size_t>(chunk));
+            to += static_cast<size_t>(chunk);
+        }
+        from += static_cast<size_t>(chunk);
+    }
+    std::memmove(data + to, data + from, size - from);
+    return to + (size - from);
 }
 
 void flipRows(uint8_t* pixels, size_t rowBytes, uint32_t height) {
@@ -69,6 +91,7 @@ void flipRows(uint8_t* pixels, size_t rowBytes, uint32_t height) {
 int readHeader(spng_ctx* ctx, const uint8_t* data, size_t size, spng_ihdr* ihdr, size_t* length) {
     int error = spng_set_png_buffer(ctx, data, size);
     if (!error) error = spng_set_image_limits(ctx, 1u << 16, 1u << 16);
+    if (!error) error = spng_set_chunk_limits(ctx, PNG_CHUNK_LIMIT, PNG_CHUNK_LIMIT);
     if (!error) error = spng_get_ihdr(ctx, ihdr);
     if (error) return error;
     if (static_cast<uint64_t>(ihdr->width) * ihdr->height > PNG_MAX_PIXELS) return PNG_TOO_LARGE;
@@ -179,7 +202,7 @@ uint32_t uploadLevels(const PngMipmaps& mipmaps) {
 uint32_t uploadOrWarn(const char* path, const PngMipmaps& mipmaps) {
     if (mipmaps.readError) {
         std::fprintf(stderr, "demo: %s: cannot read the texture (%s); drawing without it\n", path,
-                     std::strerror(mipmaps.readError));
+                     fileErrorText(mipmaps.readError));
         return 0;
     }
     if (mipmaps.decodeError) {
@@ -226,6 +249,7 @@ int readPngMipmaps(const char* path, PngMipmaps* mipmaps) {
     FileBytes bytes = {};
     mipmaps->readError = readWholeFile(path, &bytes);
     if (mipmaps->readError) return mipmaps->readError;
+    bytes.size = dropUnusedChunks(bytes.data, bytes.size);
     mipmaps->decodeError = decodeMipmaps(bytes.data, bytes.size, mipmaps);
     std::free(bytes.data);
     return mipmaps->decodeError;
