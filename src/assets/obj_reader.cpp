@@ -1,6 +1,7 @@
 #include "assets/obj_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -612,13 +613,15 @@ int parseObjModel(ObjModel** model, const char* text, size_t length,
     return readObjModel(model, &file, libraries);
 }
 
-int loadObjModel(ObjModel** model, const char* path, int* openError) {
+int loadObjModel(ObjModel** model, const char* path, int* error) {
     AssetFile file;
-    const int error = openAssetFile(path, OBJ_MAX_BYTES, &file);
-    if (openError) *openError = error;
-    if (error != 0) return OBJ_CANNOT_OPEN;
-    const int result = readObjModel(model, &file, &objLibraryFiles);
-    closeAssetFile(&file);
+    const int opened = openAssetFile(path, OBJ_MAX_BYTES, &file);
+    int result = OBJ_CANNOT_OPEN;
+    if (opened == 0) {
+        result = readObjModel(model, &file, &objLibraryFiles);
+        closeAssetFile(&file);
+    }
+    if (error) *error = result == OBJ_OUT_OF_MEMORY ? ENOMEM : opened;
     return result;
 }
 

@@ -38,9 +38,9 @@ struct ObjLibrarySource {
 extern const ObjLibrarySource objLibraryFiles;
 
 // Reads the regular file `path` of at most OBJ_MAX_BYTES. Stores a new model in *model; on
-// failure *model is left as it was. With OBJ_CANNOT_OPEN, *openError (when not null) says why:
-// openAssetFile's code. The model and its arrays are never freed.
-int loadObjModel(ObjModel** model, const char* path, int* openError = nullptr);
+// failure *model is left as it was and *error (when not null) says why: openAssetFile's code, or
+// ENOMEM with OBJ_OUT_OF_MEMORY. The model and its arrays are never freed.
+int loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
 
 // The reader proper, over a model's text through its window. libraries may be null: the model
 // then has no materials, and no library error.

@@ -2,7 +2,6 @@
 
 #include <pthread.h>
 
-#include <cerrno>
 #include <chrono>
 
 #include "assets/obj_reader.h"
@@ -33,10 +32,8 @@ void readSceneAssets() {
     start = std::chrono::steady_clock::now();
     for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
         assetPrefetch.models[i] = nullptr;
-        int openError = 0;
-        const int result =
-            loadObjModel(&assetPrefetch.models[i], sceneFiles.models[i].path, &openError);
-        assetPrefetch.modelErrors[i] = result == OBJ_OUT_OF_MEMORY ? ENOMEM : openError;
+        loadObjModel(&assetPrefetch.models[i], sceneFiles.models[i].path,
+                     &assetPrefetch.modelErrors[i]);
     }
     assetPrefetch.modelSeconds = secondsSince(start);
 }

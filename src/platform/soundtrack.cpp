@@ -18,12 +18,14 @@ constexpr int SAMPLE_RATE = 44100;  // Hz
 constexpr int CHANNELS = 2;
 constexpr int CHUNK_SAMPLES = 2048;  // per mixer callback: about 46 ms, smooth under a busy CPU
 
-// Written by prepareSoundtrack, read by playSoundtrack; never released (it plays to the end).
+// Written by prepareSoundtrack and reloadSoundtrack, read by the rest; the presentation never
+// releases its music (it plays to the end), a reload releases the music it replaces.
 struct Soundtrack {
     Mix_Music* music;
     const char* path;
+    bool noDevice;  // the device could not be opened: the run is silent for good
 };
-Soundtrack soundtrack = {nullptr, nullptr};
+Soundtrack soundtrack = {nullptr, nullptr, false};
 
 // Audio back-ends (ALSA's library above all) print their own diagnostics on stderr while they look
 // for a device; with none to be had that is a screenful. For as long as the device is being
@@ -53,8 +55,12 @@ int openAudioDevice() {
     return 0;
 }
 
-int warnSilent(const char* path, const char* what, const char* why) {
-    std::fprintf(stderr, "demo: %s: %s (%s); playing without sound\n", path, what, why);
+const char PLAY_SILENT[] = "playing without sound";
+const char KEEP_LAST[] = "keeping the last good one";
+
+// One warning line; `consequence` says what the run does without the music.
+int warnSoundtrack(const char* path, const char* what, const char* why, const char* consequence) {
+    std::fprintf(stderr, "demo: %s: %s (%s); %s\n", path, what, why, consequence);
     return 1;
 }
 
@@ -109,8 +115,20 @@ const char* soundtrackFault(const RegularFile& file) {
     return nullptr;
 }
 
-// The soundtrack, already open and checked, as SDL_mixer's music; null when it refuses it, with
-// the descriptor closed.
+// Opens the soundtrack without blocking (a name SDL opened itself could be a FIFO) and checks it.
+// 0, or 1 after one warning line.
+int openSoundtrackFile(const char* path, RegularFile* file, const char* consequence) {
+    const int error = openRegularFile(path, UINT64_MAX, file);
+    if (error != 0)
+        return warnSoundtrack(path, "cannot read the soundtrack", fileErrorText(error), consequence);
+    const char* fault = soundtrackFault(*file);
+    if (!fault) return 0;
+    close(file->fd);
+    return warnSoundtrack(path, "cannot play the soundtrack", fault, consequence);
+}
+
+// The soundtrack, opened and checked, as SDL_mixer's music; null when it refuses it, with the
+// descriptor closed.
 Mix_Music* loadMusic(const RegularFile& file) {
     FILE* stream = fdopen(file.fd, "rb");
     if (!stream) {
@@ -139,30 +157,25 @@ int prepareSoundtrack(const char* path) {
     // SDL's init connects to the D-Bus session bus, which the audio does not use; where none runs
     // (a bare X server), libdbus would fork the by now large process to autolaunch one: several ms.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
-    // The file is opened here, without blocking, and handed to SDL open: a name SDL opened itself
-    // could be a FIFO by then.
     RegularFile file;
-    const int error = openRegularFile(path, UINT64_MAX, &file);
-    if (error != 0) return warnSilent(path, "cannot read the soundtrack", fileErrorText(error));
-    if (const char* fault = soundtrackFault(file)) {
-        close(file.fd);
-        return warnSilent(path, "cannot play the soundtrack", fault);
-    }
+    if (openSoundtrackFile(path, &file, PLAY_SILENT) != 0) return 1;
     const MutedStderr muted = muteStderr();
     const int device = openAudioDevice();
     restoreStderr(muted);
+    soundtrack.noDevice = device != 0;
     if (device != 0) close(file.fd);
-    if (device == 1) return warnSilent(path, "no audio", SDL_GetError());
-    if (device == 2) return warnSilent(path, "cannot open the audio device", SDL_GetError());
+    if (device == 1) return warnSoundtrack(path, "no audio", SDL_GetError(), PLAY_SILENT);
+    if (device == 2)
+        return warnSoundtrack(path, "cannot open the audio device", SDL_GetError(), PLAY_SILENT);
     Mix_Music* music = loadMusic(file);
     if (!music) {
-        warnSilent(path, "cannot play the soundtrack", SDL_GetError());
+        warnSoundtrack(path, "cannot play the soundtrack", SDL_GetError(), PLAY_SILENT);
         // No silent mixer thread left running for the rest of the run.
         Mix_CloseAudio();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 1;
     }
-    soundtrack = Soundtrack{music, path};
+    soundtrack = Soundtrack{music, path, false};
     return 0;
 }
 
@@ -170,5 +183,34 @@ void playSoundtrack() {
     if (!soundtrack.music) return;
     // One play-through, no repeat.
     if (Mix_PlayMusic(soundtrack.music, 1) != 0)
-        warnSilent(soundtrack.path, "cannot start the soundtrack", SDL_GetError());
+        warnSoundtrack(soundtrack.path, "cannot start the soundtrack", SDL_GetError(), PLAY_SILENT);
+}
+
+void playSoundtrackFrom(double seconds) {
+    if (!soundtrack.music) return;
+    // Starting at the position in one call: a play from the start followed by a seek would let
+    // the first few milliseconds of the music through.
+    if (Mix_FadeInMusicPos(soundtrack.music, 1, 0, seconds) != 0) Mix_HaltMusic();
+}
+
+void pauseSoundtrack() {
+    if (soundtrack.music) Mix_PauseMusic();
+}
+
+int reloadSoundtrack(const char* path) {
+    if (soundtrack.noDevice) return SOUNDTRACK_SILENT;
+    // The run began without a playable file, so without the device too.
+    if (!soundtrack.music)
+        return prepareSoundtrack(path) == 0 ? SOUNDTRACK_RELOADED : SOUNDTRACK_KEPT;
+    RegularFile file;
+    if (openSoundtrackFile(path, &file, KEEP_LAST) != 0) return SOUNDTRACK_KEPT;
+    Mix_Music* music = loadMusic(file);
+    if (!music) {
+        warnSoundtrack(path, "cannot play the soundtrack", SDL_GetError(), KEEP_LAST);
+        return SOUNDTRACK_KEPT;
+    }
+    Mix_HaltMusic();
+    Mix_FreeMusic(soundtrack.music);
+    soundtrack.music = music;
+    return SOUNDTRACK_RELOADED;
 }
