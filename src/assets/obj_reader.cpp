@@ -45,6 +45,12 @@ struct LinePieces {
     size_t library;
 };
 
+// A material's place in the lookup of names.
+struct MaterialKey {
+    uint64_t hash;  // of its name
+    int32_t index;  // into the model's materials
+};
+
 // The state of one parse; it lives on readObjModel's stack.
 struct ObjParse {
     ObjModel* model;
@@ -53,7 +59,7 @@ struct ObjParse {
     uint64_t lineOffset;  // text offset of the line being read
     LinePieces pieces;    // in a line longer than a window
     const ObjLibrarySource* libraries;
-    int32_t* materialOrder;  // indices of the materials, by name and then index; null when none
+    MaterialKey* materialKeys;  // one per material, by hash and then index; null when none
     Records vertices;
     Records texCoords;
     Records normals;
@@ -115,32 +121,42 @@ void trimArray(T** data, size_t count) {
 
 // ---- the material library ------------------------------------------------------------------
 
-// Orders the materials by name, equal names by index, so that a binary search finds the first
-// material of a name: usemtl lines look their names up in time logarithmic in the library.
-bool orderMaterials(ObjParse* parse) {
+// FNV-1a, 64 bits.
+uint64_t nameHash(const char* name) {
+    uint64_t hash = 14695981039346656037u;
+    for (; *name; ++name) hash = (hash ^ static_cast<unsigned char>(*name)) * 1099511628211u;
+    return hash;
+}
+
+bool keyBefore(const MaterialKey& a, const MaterialKey& b) {
+    return a.hash != b.hash ? a.hash < b.hash : a.index < b.index;
+}
+
+// Keys of the materials ordered by the hash of their names, equal hashes by index, so that a
+// binary search over the compact keys, then a comparison of the names of equal hash in index
+// order, finds the first material of a name: usemtl lines take time logarithmic in the library.
+bool keyMaterials(ObjParse* parse) {
     const ObjModel* model = parse->model;
     if (model->materialCount == 0) return true;
     const auto count = static_cast<size_t>(model->materialCount);
-    parse->materialOrder = static_cast<int32_t*>(std::malloc(count * sizeof(int32_t)));
-    if (!parse->materialOrder) return false;
-    for (int32_t i = 0; i < model->materialCount; ++i) parse->materialOrder[i] = i;
-    const ObjMaterial* materials = model->materials;
-    std::sort(parse->materialOrder, parse->materialOrder + count, [&](int32_t a, int32_t b) {
-        const int order = std::strcmp(materials[a].name, materials[b].name);
-        return order != 0 ? order < 0 : a < b;
-    });
+    parse->materialKeys = static_cast<MaterialKey*>(std::malloc(count * sizeof(MaterialKey)));
+    if (!parse->materialKeys) return false;
+    for (int32_t i = 0; i < model->materialCount; ++i)
+        parse->materialKeys[i] = MaterialKey{nameHash(model->materials[i].name), i};
+    std::sort(parse->materialKeys, parse->materialKeys + count, keyBefore);
     return true;
 }
 
 // Index of the first material whose name equals `name` exactly, or -1.
 int32_t findMaterial(const ObjParse* parse, const char* name) {
     const ObjModel* model = parse->model;
-    const int32_t* order = parse->materialOrder;
-    const int32_t* end = order + model->materialCount;
-    const int32_t* found = std::lower_bound(order, end, name, [&](int32_t index, const char* key) {
-        return std::strcmp(model->materials[index].name, key) < 0;
-    });
-    return found != end && std::strcmp(model->materials[*found].name, name) == 0 ? *found : -1;
+    const MaterialKey* keys = parse->materialKeys;
+    const MaterialKey* end = keys + model->materialCount;
+    const MaterialKey wanted = {nameHash(name), INT32_MIN};
+    for (const MaterialKey* key = std::lower_bound(keys, end, wanted, keyBefore);
+         key != end && key->hash == wanted.hash; ++key)
+        if (std::strcmp(model->materials[key->index].name, name) == 0) return key->index;
+    return -1;
 }
 
 void readLibrary(ObjParse* parse, const char* first, const char* last) {
@@ -155,7 +171,7 @@ void readLibrary(ObjParse* parse, const char* first, const char* last) {
         model->materialLibraryError = error;
         return;
     }
-    if (!parseMaterialLibrary(model, &file) || !orderMaterials(parse)) parse->outOfMemory = true;
+    if (!parseMaterialLibrary(model, &file) || !keyMaterials(parse)) parse->outOfMemory = true;
     source->close(source->context, &file);
 }
 
@@ -593,7 +609,7 @@ int readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySource* lib
         });
     // A backslash on the last line has no next line to continue on: the polygon ends there.
     if (parse.continuing) finishPolygon(&parse);
-    std::free(parse.materialOrder);
+    std::free(parse.materialKeys);
 
     if (parse.outOfMemory) {
         freeObjModel(model);
