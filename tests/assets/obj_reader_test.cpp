@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -216,6 +217,8 @@ TEST(MtlReaderText, OtherAndIndentedKeywordsChangeNothingAndUnreadComponentsStay
     expectFloats(c.materials[0].ambient, {0, 0, 0, 0});  // "Ka" without its blank is no keyword
     EXPECT_EQ(readLibrary("# nothing here\nKd 1 1 1\n").materials, nullptr);
     EXPECT_EQ(readLibrary("").materialCount, 0);
+    std::free(m.materials);
+    std::free(c.materials);
 }
 
 TEST(MtlReaderText, LinesAreReadInPiecesOf255) {
@@ -227,6 +230,7 @@ TEST(MtlReaderText, LinesAreReadInPiecesOf255) {
     EXPECT_EQ(std::strlen(m.materials[0].name), 248u);
     expectFloats(m.materials[0].diffuse, {0.5f, 0.5f, 0.5f, 1});
     EXPECT_EQ(std::strlen(m.materials[1].name), 248u);
+    std::free(m.materials);
 }
 
 }  // namespace
