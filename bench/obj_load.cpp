@@ -267,8 +267,7 @@ void runLoads(benchmark::State& state, LoadReport (*load)(const char* path),
         arrays = report.arrayMegabytes;
         triangles = report.triangles;
     }
-    state.SetBytesProcessed(
-        static_cast<int64_t>(state.iterations() * megabytes * (1 << 20)));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * megabytes * (1 << 20)));
     state.counters["file_MB"] = megabytes;
     state.counters["peak_MB"] = peak;
     if (arrays > 0) state.counters["arrays_MB"] = arrays;

@@ -60,9 +60,9 @@ AssetWindow assetWindow(AssetFile* file, uint64_t offset) {
     file->bufferOffset = offset;
     file->bufferLength = kept;
     while (file->bufferLength < wanted) {
-        const ssize_t got = pread(file->fd, file->buffer + file->bufferLength,
-                                  wanted - file->bufferLength,
-                                  static_cast<off_t>(offset + file->bufferLength));
+        const ssize_t got =
+            pread(file->fd, file->buffer + file->bufferLength, wanted - file->bufferLength,
+                  static_cast<off_t>(offset + file->bufferLength));
         if (got < 0 && errno == EINTR) continue;
         // The file shrank, or cannot be read further: its text ends here.
         if (got <= 0) return AssetWindow{file->buffer, file->bufferLength, true};

@@ -47,7 +47,7 @@ AssetWindow assetWindow(AssetFile* file, uint64_t offset);
 
 void closeAssetFile(AssetFile* file);
 
-// Offset, in a line, of the part that walkAssetLines hands on to stop the walk.
+// What a reader of line parts returns to stop walkAssetLines.
 constexpr size_t STOP_WALK = SIZE_MAX;
 
 // Hands the text from `offset` (the start of a line) on to a reader, a window at a time:

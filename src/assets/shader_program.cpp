@@ -38,8 +38,8 @@ char* readShaderText(const char* path, int* error) {
 }
 
 void warnUnreadable(const char* path, int error, const char* consequence) {
-    std::fprintf(stderr, "demo: %s: cannot read the shader (%s); %s\n", path,
-                 fileErrorText(error), consequence);
+    std::fprintf(stderr, "demo: %s: cannot read the shader (%s); %s\n", path, fileErrorText(error),
+                 consequence);
 }
 
 // Writes a log as plain text up to its zero byte: a "%" in it stays a "%", and no newline is

@@ -120,7 +120,8 @@ const char* soundtrackFault(const RegularFile& file) {
 int openSoundtrackFile(const char* path, RegularFile* file, const char* consequence) {
     const int error = openRegularFile(path, UINT64_MAX, file);
     if (error != 0)
-        return warnSoundtrack(path, "cannot read the soundtrack", fileErrorText(error), consequence);
+        return warnSoundtrack(path, "cannot read the soundtrack", fileErrorText(error),
+                              consequence);
     const char* fault = soundtrackFault(*file);
     if (!fault) return 0;
     close(file->fd);

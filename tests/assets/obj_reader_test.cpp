@@ -8,8 +8,8 @@
 
 #include "assets/mtl_reader.h"
 #include "assets/obj_reader.h"
-#include "platform/regular_file.h"
 #include "obj_files.h"
+#include "platform/regular_file.h"
 
 namespace {
 

@@ -40,8 +40,7 @@ TEST(HostileFiles, AModelRewrittenWhileItLoadsGivesAShorterOrOtherModelAndNeverA
         std::thread rewriter([&] {
             const int fd = open(path.c_str(), O_WRONLY);
             while (loading && ftruncate(fd, 0) == 0 &&
-                   pwrite(fd, text.data(), text.size(), 0) > 0) {
-            }
+                   pwrite(fd, text.data(), text.size(), 0) > 0) {}
             close(fd);
         });
         int tooLong = 0;
@@ -119,8 +118,7 @@ TEST(HostileFiles, AHundredThousandMaterialsFindTheFirstOfEachNameForEveryUsemtl
     constexpr int MATERIALS = 100000;
     constexpr int DISTINCT = 60000;
     std::string library;
-    for (int i = 0; i < MATERIALS; ++i)
-        library += "newmtl m" + std::to_string(i % DISTINCT) + "\n";
+    for (int i = 0; i < MATERIALS; ++i) library += "newmtl m" + std::to_string(i % DISTINCT) + "\n";
     std::string model = "mtllib lib\nv 0 0 0\nv 1 0 0\nv 0 1 0\n";
     std::vector<int32_t> expected;
     std::mt19937 random(13);

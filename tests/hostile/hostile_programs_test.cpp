@@ -115,7 +115,8 @@ TEST(HostileFiles, ANonRegularOrOversizedAssetIsNamedInOneLineAndTheRunGoesOn) {
 
 TEST(HostileFiles, ShaderFilesSwappedAfterARunCompileAgainRatherThanCrashTheLink) {
     AssetCopy copy;
-    const ProgramCall call = {capture(copy, "--png", copy.root + "/frames").arguments, copy.dir,
+    const ProgramCall call = {capture(copy, "--png", copy.root + "/frames").arguments,
+                              copy.dir,
                               {"HOME=" + copy.root, "XDG_CACHE_HOME=" + copy.root + "/cache",
                                "MESA_SHADER_CACHE_DISABLE"}};
     ASSERT_EQ(runProgram(call).status, 0);
@@ -183,8 +184,9 @@ TEST(HostileCapture, SigintOrSigtermStopsTheCaptureAndFfmpegAndRemovesTheUnfinis
                     return true;
             return false;
         });
-        const pid_t ffmpeg = std::atoi(fileBytes("/proc/" + std::to_string(pid) + "/task/" +
-                                                 std::to_string(pid) + "/children").c_str());
+        const pid_t ffmpeg = std::atoi(
+            fileBytes("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children")
+                .c_str());
         kill(pid, signal);
         const ProgramRun run = finishProgram(pid, call);
         ASSERT_TRUE(encoding) << run.err;

@@ -66,8 +66,10 @@ inline void moveDescriptor(int opened, int fd) {
     setenv("LSAN_OPTIONS", "detect_leaks=0", 1);
     for (const std::string& entry : call.environment) {
         const size_t equals = entry.find('=');
-        if (equals == std::string::npos) unsetenv(entry.c_str());
-        else setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
+        if (equals == std::string::npos)
+            unsetenv(entry.c_str());
+        else
+            setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
     }
     for (int fd = 0; fd <= 2; ++fd) {
         int ends[2] = {-1, -1};

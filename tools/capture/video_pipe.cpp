@@ -48,11 +48,10 @@ std::string audioFilter(const CaptureArguments& arguments) {
 std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool withSoundtrack,
                                          const std::string& output) {
     const std::string size = text(arguments.width) + "x" + text(arguments.height);
-    std::vector<std::string> line = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error",
-                                     "-y"};
+    std::vector<std::string> line = {"ffmpeg",    "-hide_banner", "-nostdin",
+                                     "-loglevel", "error",        "-y"};
     line.insert(line.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size});
-    line.insert(line.end(),
-                {"-framerate", text(arguments.fps), "-i", "pipe:" + text(FRAME_FD)});
+    line.insert(line.end(), {"-framerate", text(arguments.fps), "-i", "pipe:" + text(FRAME_FD)});
     if (withSoundtrack) line.insert(line.end(), {"-i", sceneFiles.soundtrack, "-map", "0:v", "-map", "1:a"});
     line.insert(line.end(),
                 {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
@@ -176,9 +175,8 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
         removePartFile(video);
         return 1;
     }
-    const int spawned =
-        spawnFfmpeg(ffmpegArguments(arguments, withSoundtrack, video->partPath), ends[0],
-                    fileno(video->log), &video->pid);
+    const int spawned = spawnFfmpeg(ffmpegArguments(arguments, withSoundtrack, video->partPath),
+                                    ends[0], fileno(video->log), &video->pid);
     close(ends[0]);
     if (spawned != 0) {
         close(ends[1]);
