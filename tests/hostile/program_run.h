@@ -61,9 +61,6 @@ inline void moveDescriptor(int opened, int fd) {
 [[noreturn]] inline void executeProgram(const ProgramCall& call) {
     setsid();  // no controlling terminal, which the program would send its streams to
     if (chdir(call.directory.c_str()) != 0) _exit(96);
-    // What Mesa's driver holds is reported as leaked once glfwTerminate has unloaded it (see
-    // tests/capture/link.cmake): a sanitized program's status would say so instead of its own.
-    setenv("LSAN_OPTIONS", "detect_leaks=0", 1);
     for (const std::string& entry : call.environment) {
         const size_t equals = entry.find('=');
         if (equals == std::string::npos)
