@@ -235,6 +235,7 @@ TEST_F(TinyObjLoaderComparison, AssimpModelsGiveTheSameArraysAndTheFansOfItsPoly
             }
         }
         EXPECT_EQ(next, ours->faceCount) << name;
+        freeObjModel(ours);
         if (HasFailure()) return;
     }
 }
