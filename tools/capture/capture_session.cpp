@@ -1,9 +1,11 @@
 #include "capture_session.h"
 
+#include <csignal>
 #include <cstdio>
 
 #include "frame_clock.h"
 #include "png_frames.h"
+#include "stop_signals.h"
 
 CaptureSession captureSession = {};
 
@@ -58,11 +60,11 @@ void captureSwapAndPoll() {
     session.windowPlatform.swapAndPoll();
 }
 
-// The loop ends after the last frame of the range, or at the first failure.
+// The loop ends after the last frame of the range, at the first failure, or on a stop signal.
 bool captureWindowOpen() {
     const CaptureSession& session = captureSession;
-    return !session.failed && currentFrame() + 1 < session.arguments.endFrame &&
-           session.windowPlatform.windowOpen();
+    return !session.failed && stopSignal() == 0 &&
+           currentFrame() + 1 < session.arguments.endFrame && session.windowPlatform.windowOpen();
 }
 
 void captureFrameSize(int* width, int* height) {
@@ -104,6 +106,15 @@ int finishCapture(int runStatus) {
     CaptureSession& session = captureSession;
     closeProgress(&session.progress);
     const int64_t expected = capturedFrameCount(session.arguments);
+    const bool video = session.arguments.output == OUTPUT_VIDEO;
+    if (const int signal = stopSignal()) {
+        if (video) closeVideoPipe(&session.video, false);
+        std::fprintf(stderr, "capture: stopped by %s after %lld of %lld frames%s\n",
+                     signal == SIGINT ? "SIGINT" : "SIGTERM",
+                     static_cast<long long>(session.framesWritten),
+                     static_cast<long long>(expected), video ? "; no video written" : "");
+        return 1;
+    }
     bool complete = runStatus == 0 && !session.failed;
     if (complete && session.framesWritten != expected) {
         std::fprintf(stderr, "capture: the window was closed after %lld of %lld frames\n",
@@ -111,8 +122,7 @@ int finishCapture(int runStatus) {
                      static_cast<long long>(expected));
         complete = false;
     }
-    if (session.arguments.output == OUTPUT_VIDEO && closeVideoPipe(&session.video, complete) != 0)
-        complete = false;
+    if (video && closeVideoPipe(&session.video, complete) != 0) complete = false;
     if (!complete) return 1;
     showSummary(&session.progress, session.framesWritten);
     return 0;

@@ -6,8 +6,14 @@
 #include "driver/startup.h"
 #include "platform/glfw_window.h"
 #include "platform/soundtrack.h"
+#include "platform/standard_streams.h"
+#include "stop_signals.h"
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: the pipe to ffmpeg and the X connection must not land on a
+    // closed standard descriptor. A line to a reader that has gone is dropped, and ffmpeg going
+    // away in mid-capture shows as a failed write rather than ending the process unseen.
+    guardStandardStreams();
     CaptureArguments& arguments = captureSession.arguments;
     const int parsed = parseCaptureArguments(argc, argv, &arguments);
     if (parsed != 0) return parsed;
@@ -15,11 +21,16 @@ int main(int argc, char** argv) {
         printCaptureUsage(stdout);
         return 0;
     }
+    // Ctrl-C and SIGTERM wind the capture down: ffmpeg stopped, no unfinished video left.
+    catchStopSignals();
     if (openCaptureOutput() != 0) return 1;
     // The soundtrack belongs in the video, not in the speakers at real-time speed.
     keepSoundtrackSilent();
     // The window only carries the context: every pass draws into the offscreen target of the
     // requested size, so the display's size does not matter and a small window's swap is free.
     const WindowRequest hidden = {64, 64, false, false};
-    return finishCapture(runDemoIn(hidden, StartupHooks{adaptPlatformForCapture, nullptr}));
+    const int run = runDemoIn(hidden, StartupHooks{adaptPlatformForCapture, nullptr});
+    const int status = finishCapture(run);
+    if (stopSignal() != 0) endByStopSignal();
+    return status;
 }

@@ -1,0 +1,24 @@
+#include "stop_signals.h"
+
+#include <csignal>
+
+#include "platform/stop_requests.h"
+
+namespace {
+
+// Written only by the handler, read by the capture's main thread.
+volatile std::sig_atomic_t caughtSignal = 0;
+
+void noteStopSignal(int signal) { caughtSignal = signal; }
+
+}  // namespace
+
+void catchStopSignals() { onStopRequests(noteStopSignal); }
+
+int stopSignal() { return caughtSignal; }
+
+void endByStopSignal() {
+    const int signal = caughtSignal;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
