@@ -1,4 +1,5 @@
-// capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] (--png DIR | --video FILE)
+// capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] [--supersample K]
+//         (--png DIR | --video FILE | --discard)
 // Renders the presentation offline from the asset files in the working directory.
 #include <csignal>
 #include <cstdio>
@@ -16,8 +17,14 @@ int main(int argc, char** argv) {
         printCaptureUsage(stdout);
         return 0;
     }
+    if (arguments.printRange) {
+        std::printf("%lld %lld %d\n", static_cast<long long>(arguments.firstFrame),
+                    static_cast<long long>(arguments.endFrame), arguments.fps);
+        return 0;
+    }
     // ffmpeg going away in mid-capture must show as a failed write, not end the process unseen.
     std::signal(SIGPIPE, SIG_IGN);
+    if (arguments.encodeDirectory) return encodeCapturedFrames();
     if (openCaptureOutput() != 0) return 1;
     // The soundtrack belongs in the video, not in the speakers at real-time speed.
     setenv("SDL_AUDIODRIVER", "dummy", 1);

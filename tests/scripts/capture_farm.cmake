@@ -1,0 +1,10 @@
+# The capture farm run from the fixture asset set and compared with one capture of the same frames.
+foreach(case PngFramesEqualOneCapture VideoHasTheFramesRateAndSoundOfOneCapture
+             FailedChunkIsRetriedThenNamedAndNothingIsLeft BadOptionGivesOneLineAndStatusTwo
+             ChunksRunOverSshOnTwoHosts)
+  add_test(NAME CaptureFarm.${case}
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/capture_farm_test.sh ${case}
+                   ${PROJECT_SOURCE_DIR}/scripts/capture-farm.sh $<TARGET_FILE:capture>
+                   ${CMAKE_CURRENT_SOURCE_DIR}/data/assets)
+  set_tests_properties(CaptureFarm.${case} PROPERTIES TIMEOUT 300)
+endforeach()
