@@ -7,7 +7,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 XVFB        = xvfb-run -a -s "-screen 0 1280x720x24"
 
-.PHONY: all deps build build-asan assets run test test-asan test-release fuzz bench video clean
+.PHONY: all deps build build-asan assets run test test-asan test-release fuzz bench video master clean
 
 all: build
 
@@ -52,3 +52,11 @@ bench: build
 # The whole presentation rendered offline to build/demo.mp4 with its soundtrack.
 video: assets
 	@scripts/video.sh $(BUILD)
+
+# A 3840x2160 master, every side rendered twice over and averaged down, through the capture farm:
+# build/master.mkv. FARM adds farm options, e.g. FARM="--hosts farm-hosts.txt" or FARM="--jobs 1".
+FARM ?=
+master: assets
+	@cd $(BUILD)/assets && $(CURDIR)/scripts/capture-farm.sh $(FARM) \
+	  --capture $(abspath $(BUILD))/tools/capture/capture --size 3840x2160 --supersample 2 \
+	  --video $(abspath $(BUILD))/master.mkv

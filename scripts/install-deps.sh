@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libtinyobjloader-dev assimp-testmodels
   xvfb xauth ffmpeg
+  parallel rsync openssh-client  # the capture farm, on this machine and over ssh
+  openssh-server                 # the farm's test runs a private sshd
 )
 
 missing=()
