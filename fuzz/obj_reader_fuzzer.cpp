@@ -23,10 +23,10 @@ struct Library {
     std::string text;
 };
 
-bool openLibrary(void* context, const char*, AssetFile* file) {
+int openLibrary(void* context, const char*, AssetFile* file) {
     const auto* library = static_cast<const Library*>(context);
     *file = {library->text.data(), library->text.size(), nullptr, false};
-    return true;
+    return 0;
 }
 
 void closeLibrary(void*, AssetFile*) {}

@@ -10,7 +10,7 @@ packages=(
   libspng-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libmpg123-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libtinyobjloader-dev assimp-testmodels
-  xvfb xauth ffmpeg
+  xvfb xauth ffmpeg xdotool
   parallel rsync openssh-client  # the capture farm, on this machine and over ssh
   openssh-server                 # the farm's test runs a private sshd
 )

@@ -51,9 +51,9 @@ void emitTriangle(const ObjModel* model, const ObjFace& face) {
 
 }  // namespace
 
-uint32_t compileModelList(const ObjModel* model) {
+uint32_t compileModelList(const ObjModel* model, uint32_t list) {
     if (!model) return 0;
-    const GLuint list = glGenLists(1);
+    if (list == 0) list = glGenLists(1);
     if (list == 0) return 0;
     glNewList(list, GL_COMPILE);
     glBegin(GL_TRIANGLES);

@@ -42,7 +42,8 @@ struct ObjModel {
     char materialLibrary[256];  // name from the first "mtllib " line, NUL-terminated; else empty
     ObjMaterial* materials;     // materialCount records, or null
     int32_t materialCount;
-    int32_t materialLibraryError;  // 0, or why the library named could not be opened (errno)
+    int32_t materialLibraryError;  // 0 when the named library was read or none is named, else the
+                                   // errno of why it could not be opened (EIO when none is known)
 };
 
 static_assert(sizeof(ObjFace) == 13 * sizeof(int32_t), "ObjFace is thirteen 32-bit integers");

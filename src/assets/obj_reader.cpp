@@ -8,10 +8,6 @@
 #include "assets/mtl_reader.h"
 #include "assets/text_scan.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 // The reader makes one pass over the text. Each line is seen by the three readers of the first
 // design (vertex-like lines in pieces of 99 characters, faces in pieces of 499, the library name
 // in pieces of 255), each cutting the line at its own length. Lines of the common shapes
@@ -60,7 +56,6 @@ struct ObjParse {
 };
 
 inline bool isFaceSeparator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Grows a heap array to hold `needed` elements, doubling from `first`; false when memory runs
 // out. Large blocks are mappings that grow by remapping: nothing is copied, and pages beyond the
@@ -114,8 +109,13 @@ void readLibrary(ObjParse* parse, const char* first, const char* last) {
     ObjModel* model = parse->model;
     scanWord(first + 6, last, model->materialLibrary, sizeof model->materialLibrary);
     const ObjLibrarySource* source = parse->libraries;
+    if (!source) return;
     AssetFile file;
-    if (!source || !source->open(source->context, model->materialLibrary, &file)) return;
+    const int error = source->open(source->context, model->materialLibrary, &file);
+    if (error != 0) {
+        model->materialLibraryError = error;
+        return;
+    }
     if (!parseMaterialLibrary(model, file.text, file.length)) parse->outOfMemory = true;
     source->close(source->context, &file);
 }
@@ -238,6 +238,37 @@ void finishPolygon(ObjParse* parse) {
     parse->continuing = false;
 }
 
+// The numbers of one corner token ("v", "v/t", "v/t/n" or "v//n"), as written: 1-based, negative
+// to count back from the last record read before the face, 0 where absent.
+struct ObjCorner {
+    int32_t vertexNumber;
+    int32_t normalNumber;
+    int32_t texCoordNumber;
+    bool hasVertexNumber;  // false for a token such as a lone backslash: it is no corner
+};
+
+// Reads the corner token [token, end); true when it holds a backslash anywhere, which continues
+// the polygon on the next piece.
+bool parseFaceCorner(const char* token, const char* end, ObjCorner* corner) {
+    const char* slash[2] = {end, end};  // the first two slashes
+    const char* lastSlash = end;
+    int slashes = 0;
+    bool backslash = false;
+    for (const char* p = token; p < end; ++p) {
+        if (*p == '/') {
+            if (slashes < 2) slash[slashes] = p;
+            ++slashes;
+            lastSlash = p;
+        }
+        backslash |= *p == '\\';
+    }
+    *corner = {};
+    corner->hasVertexNumber = scanInt(token, slash[0], &corner->vertexNumber) != nullptr;
+    if (slashes >= 1) scanInt(slash[0] + 1, slash[1], &corner->texCoordNumber);
+    if (slashes >= 2) scanInt(lastSlash + 1, end, &corner->normalNumber);
+    return backslash;
+}
+
 // Reads the corner tokens of [p, last); true when a backslash continues the polygon on the next
 // piece (what follows the backslash's token is dropped).
 bool readCorners(ObjParse* parse, const char* p, const char* last) {
@@ -247,7 +278,7 @@ bool readCorners(ObjParse* parse, const char* p, const char* last) {
         const char* token = p;
         while (p < last && !isFaceSeparator(*p)) ++p;
         ObjCorner corner;
-        const bool continues = parseFaceCorner(token, static_cast<size_t>(p - token), &corner);
+        const bool continues = parseFaceCorner(token, p, &corner);
         if (corner.hasVertexNumber)
             addCorner(parse, corner.vertexNumber, corner.normalNumber, corner.texCoordNumber);
         if (continues) return true;
@@ -351,112 +382,18 @@ inline const char* nextLine(const char* lineEnd, const char* end) {
     return lineEnd == end ? end : lineEnd + 1;
 }
 
-// Numbers are read from wide loads when this many bytes at their start lie inside the text.
-constexpr ptrdiff_t WIDE = 32;
-
-// Bit i set when byte i of the 16 at p is not a decimal digit, bit 16 always: the separators.
-inline uint32_t separatorMask(const char* p) {
-#if defined(__SSE2__)
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i values = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
-    const __m128i digits = _mm_cmpeq_epi8(_mm_min_epu8(values, _mm_set1_epi8(9)), values);
-    return (~static_cast<uint32_t>(_mm_movemask_epi8(digits)) & 0xFFFFu) | 0x10000u;
-#else
-    uint32_t mask = 0x10000u;
-    for (int i = 0; i < 16; ++i) mask |= static_cast<uint32_t>(!isDigit(p[i])) << i;
-    return mask;
-#endif
-}
-
-inline int lowestBit(uint32_t mask) { return __builtin_ctz(mask); }
-
-// The value of `count` (1 to 8) digit characters in the low bytes of `chunk`, the first in the
-// lowest: all at once, the bytes after the digits shifted out.
-inline uint32_t digitWordValue(uint64_t chunk, int count) {
-    uint64_t v = (chunk ^ 0x3030303030303030u) << (8 * (8 - count));
-    v = v * 10 + (v >> 8);
-    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
-         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
-        32;
-    return static_cast<uint32_t>(v);
-}
-
-// The value of `count` (1 to 8) digits at p, eight bytes at p readable.
-inline uint32_t digitValue(const char* p, int count) {
-    uint64_t chunk;
-    std::memcpy(&chunk, p, sizeof chunk);
-    return digitWordValue(chunk, count);
-}
-
-// The value of `count` (1 to 7) digits at p with a point after the first `whole` of them, as
-// one number: the point's byte is taken out of the word.
-inline uint32_t pointedDigitValue(const char* p, int whole, int count) {
-    uint64_t chunk;
-    std::memcpy(&chunk, p, sizeof chunk);
-    const uint64_t before = (uint64_t{1} << (8 * whole)) - 1;
-    return digitWordValue((chunk & before) | ((chunk >> 8) & ~before), count);
-}
-
-// Digits at p one at a time, at most `most`: their count and value.
-inline int readDigits(const char* p, const char* end, uint64_t* number, int most) {
-    uint64_t value = 0;
-    int count = 0;
-    for (; count < most && p + count < end && isDigit(p[count]); ++count)
-        value = value * 10 + static_cast<uint64_t>(p[count] - '0');
-    *number = value;
-    return count;
-}
-
-const double POWERS_OF_TEN[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
-// A number of digits with an optional point, 15 digits at most and no exponent: then
-// digits / 10^k is one correctly rounded division of exact doubles, what strtod gives. nullptr
-// for any other number, which scanAtof reads.
-inline const char* readFastDecimal(const char* p, const char* end, double* value) {
+// One number of a vertex-like line; nullptr when the general path must read it. A token that
+// starts otherwise than a number (with a tab, say) is left to that path: atof would skip the
+// blank after it.
+inline const char* readNumber(const char* p, const char* end, double* value) {
     const bool negative = *p == '-';
-    p += negative;
-    uint64_t digits = 0;  // all of them, the point left out
-    int wholeDigits, fractionDigits = 0;
-    const char* stop;
-    if (end - p >= WIDE) {
-        uint32_t separators = separatorMask(p);
-        wholeDigits = lowestBit(separators);
-        if (wholeDigits > 8) return nullptr;
-        stop = p + wholeDigits;
-        if (*stop != '.') {
-            if (wholeDigits) digits = digitValue(p, wholeDigits);
-        } else {
-            separators &= separators - 1;
-            const int fractionEnd = lowestBit(separators);
-            fractionDigits = fractionEnd - wholeDigits - 1;
-            if (fractionDigits > 8 || fractionEnd >= 16) return nullptr;
-            const int count = wholeDigits + fractionDigits;
-            if (count >= 1 && count <= 7) {
-                digits = pointedDigitValue(p, wholeDigits, count);
-            } else if (count > 7) {
-                const uint64_t whole = wholeDigits ? digitValue(p, wholeDigits) : 0;
-                const uint64_t fraction = fractionDigits ? digitValue(stop + 1, fractionDigits) : 0;
-                digits = whole * static_cast<uint64_t>(POWERS_OF_TEN[fractionDigits]) + fraction;
-            }
-            stop = p + fractionEnd;
-        }
-    } else {
-        uint64_t fraction = 0;
-        wholeDigits = readDigits(p, end, &digits, 16);
-        stop = p + wholeDigits;
-        if (stop < end && *stop == '.') {
-            fractionDigits = readDigits(stop + 1, end, &fraction, 16);
-            stop += 1 + fractionDigits;
-        }
-        if (wholeDigits + fractionDigits <= 15)
-            digits = digits * static_cast<uint64_t>(POWERS_OF_TEN[fractionDigits]) + fraction;
+    if (const char* stop = scanShortDecimal(p + negative, end, value)) {
+        if (negative) *value = -*value;
+        return stop;
     }
-    const int count = wholeDigits + fractionDigits;
-    if (count == 0 || count > 15 || (stop < end && (*stop == 'e' || *stop == 'E'))) return nullptr;
-    const double magnitude = static_cast<double>(digits) / POWERS_OF_TEN[fractionDigits];
-    *value = negative ? -magnitude : magnitude;
-    return stop;
+    if (!(isDigit(*p) || *p == '-' || *p == '.' || *p == '+')) return nullptr;
+    const char* stop = scanAtof(p, end, value);
+    return stop == p ? nullptr : stop;
 }
 
 // "v x y z", "vt u v", "vn x y z" with numbers separated by blanks, in one piece.
@@ -468,14 +405,8 @@ const char* readFastFloatLine(ObjParse* parse, Records* records, const char* sta
         while (p < end && *p == ' ') ++p;
         if (p == end) return nullptr;
         double value;
-        const char* stop = readFastDecimal(p, end, &value);
-        if (!stop) {
-            // A '+', an exponent, many digits, inf, nan or hex. A token that starts otherwise
-            // (with a tab, say) is left to the general path: atof would skip the blank after it.
-            if (!(isDigit(*p) || *p == '-' || *p == '.' || *p == '+')) return nullptr;
-            stop = scanAtof(p, end, &value);
-            if (stop == p) return nullptr;
-        }
+        const char* stop = readNumber(p, end, &value);
+        if (!stop) return nullptr;
         values[i] = static_cast<float>(value);
         p = stop;
         if (i + 1 < WIDTH && (p == end || *p != ' ')) return nullptr;
@@ -488,20 +419,23 @@ const char* readFastFloatLine(ObjParse* parse, Records* records, const char* sta
     return nextLine(lineEnd, end);
 }
 
-// An optional minus and one to nine digits.
+// An optional minus and one to nine digits: a value an int32_t holds. Its loop stops at ten
+// digits rather than at the end of the number, which reads face lines faster than scanDigits.
 inline bool readFastNumber(const char** p, const char* end, int32_t* value) {
     const char* q = *p;
     const bool negative = q < end && *q == '-';
     q += negative;
-    uint64_t number;
-    const int count = readDigits(q, end, &number, 10);
+    uint64_t number = 0;
+    int count = 0;
+    for (; count < 10 && q + count < end && isDigit(q[count]); ++count)
+        number = number * 10 + static_cast<uint64_t>(q[count] - '0');
     if (count == 0 || count > 9) return false;
     *value = negative ? -static_cast<int32_t>(number) : static_cast<int32_t>(number);
     *p = q + count;
     return true;
 }
 
-// A corner "v", "v/t", "v//n" or "v/t/n" one character at a time; its end, or nullptr.
+// A corner "v", "v/t", "v//n" or "v/t/n"; its end, or nullptr.
 inline const char* readCorner(const char* p, const char* end, int32_t* vertex, int32_t* texCoord,
                               int32_t* normal) {
     *texCoord = *normal = 0;
@@ -512,37 +446,6 @@ inline const char* readCorner(const char* p, const char* end, int32_t* vertex, i
     if (p == end || *p != '/') return p;
     ++p;
     return readFastNumber(&p, end, normal) ? p : nullptr;
-}
-
-// An unsigned number of one to eight digits at p, 16 bytes at p readable: its digit count, 0
-// for anything else. Its end is found from one wide load rather than digit by digit.
-inline int readWideNumber(const char* p, int32_t* value) {
-    const int digits = lowestBit(separatorMask(p));
-    if (digits == 0 || digits > 8) return 0;
-    *value = static_cast<int32_t>(digitValue(p, digits));
-    return digits;
-}
-
-// Corner bytes readable for readWideCorner: three numbers of up to eight digits, two slashes,
-// and the 16-byte load of the last number.
-constexpr ptrdiff_t WIDE_CORNER = 48;
-
-// readCorner for unsigned numbers of at most eight digits; nullptr for any other corner.
-inline const char* readWideCorner(const char* p, int32_t* vertex, int32_t* texCoord,
-                                  int32_t* normal) {
-    *texCoord = *normal = 0;
-    int digits = readWideNumber(p, vertex);
-    if (digits == 0) return nullptr;
-    p += digits;
-    if (*p != '/') return p;
-    if (*++p != '/') {
-        if ((digits = readWideNumber(p, texCoord)) == 0) return nullptr;
-        p += digits;
-        if (*p != '/') return p;
-    }
-    ++p;
-    digits = readWideNumber(p, normal);
-    return digits == 0 ? nullptr : p + digits;
 }
 
 // Longer polygons take the general path.
@@ -561,9 +464,7 @@ const char* readFastFaceLine(ObjParse* parse, const char* start) {
         while (p < end && *p == ' ') ++p;
         if ((lineEnd = lineEndAfter(p, end, false))) break;
         int32_t vertex, texCoord, normal;
-        const char* stop =
-            end - p >= WIDE_CORNER ? readWideCorner(p, &vertex, &texCoord, &normal) : nullptr;
-        if (!stop) stop = readCorner(p, end, &vertex, &texCoord, &normal);
+        const char* stop = readCorner(p, end, &vertex, &texCoord, &normal);
         if (!stop || count == FAST_CORNERS) return nullptr;
         p = stop;
         if (p < end && *p != ' ' && *p != '\n' && *p != '\r') return nullptr;
@@ -593,7 +494,7 @@ const char* readFastLine(ObjParse* parse, const char* p) {
     return nullptr;
 }
 
-bool openLibraryFile(void*, const char* name, AssetFile* file) { return openAssetFile(name, file); }
+int openLibraryFile(void*, const char* name, AssetFile* file) { return openAssetFile(name, file); }
 void closeLibraryFile(void*, AssetFile* file) { closeAssetFile(file); }
 
 }  // namespace
@@ -644,7 +545,7 @@ int parseObjModel(ObjModel** result, const char* text, size_t length,
 
 int loadObjModel(ObjModel** model, const char* path) {
     AssetFile file;
-    if (!openAssetFile(path, &file)) return OBJ_CANNOT_OPEN;
+    if (openAssetFile(path, &file) != 0) return OBJ_CANNOT_OPEN;
     const int result = parseObjModel(model, file.text, file.length, &objLibraryFiles);
     closeAssetFile(&file);
     return result;
@@ -654,27 +555,6 @@ int32_t findMaterial(const ObjModel* model, const char* name) {
     for (int32_t i = 0; i < model->materialCount; ++i)
         if (std::strcmp(model->materials[i].name, name) == 0) return i;
     return -1;
-}
-
-bool parseFaceCorner(const char* token, size_t length, ObjCorner* corner) {
-    const char* end = token + length;
-    const char* slash[2] = {end, end};  // the first two slashes
-    const char* lastSlash = end;
-    int slashes = 0;
-    bool backslash = false;
-    for (const char* p = token; p < end; ++p) {
-        if (*p == '/') {
-            if (slashes < 2) slash[slashes] = p;
-            ++slashes;
-            lastSlash = p;
-        }
-        backslash |= *p == '\\';
-    }
-    *corner = {};
-    corner->hasVertexNumber = scanInt(token, slash[0], &corner->vertexNumber) != nullptr;
-    if (slashes >= 1) scanInt(slash[0] + 1, slash[1], &corner->texCoordNumber);
-    if (slashes >= 2) scanInt(lastSlash + 1, end, &corner->normalNumber);
-    return backslash;
 }
 
 void freeObjModel(ObjModel* model) {

@@ -19,10 +19,11 @@ constexpr int OBJ_CANNOT_OPEN = 2;    // the model file cannot be opened or read
 constexpr int OBJ_OUT_OF_MEMORY = 3;  // nothing is kept
 
 // Where the reader gets the text of the material library a model names: open fills *file and
-// returns true, or returns false when the library cannot be read; close releases what open gave.
-// context is handed to both unchanged.
+// returns 0, or returns the errno of why the library cannot be read (EIO when none is known),
+// which the model keeps in materialLibraryError; close releases what open gave. context is
+// handed to both unchanged.
 struct ObjLibrarySource {
-    bool (*open)(void* context, const char* name, AssetFile* file);
+    int (*open)(void* context, const char* name, AssetFile* file);
     void (*close)(void* context, AssetFile* file);
     void* context;
 };
@@ -35,7 +36,7 @@ extern const ObjLibrarySource objLibraryFiles;
 int loadObjModel(ObjModel** model, const char* path);
 
 // The reader proper, over the text of a model file (length bytes, no NUL needed). libraries may
-// be null: the model then has no materials.
+// be null: the model then has no materials, and no library error.
 int parseObjModel(ObjModel** model, const char* text, size_t length,
                   const ObjLibrarySource* libraries);
 
@@ -45,16 +46,3 @@ void freeObjModel(ObjModel* model);
 
 // Index of the first material whose name equals `name` exactly, or -1.
 int32_t findMaterial(const ObjModel* model, const char* name);
-
-// The numbers of one corner token ("v", "v/t", "v/t/n" or "v//n"), as written: 1-based, negative
-// to count back from the last record read before the face, 0 where absent.
-struct ObjCorner {
-    int32_t vertexNumber;
-    int32_t normalNumber;
-    int32_t texCoordNumber;
-    bool hasVertexNumber;  // false for a token such as a lone backslash: it is no corner
-};
-
-// Reads a corner token of `length` characters; true when it holds a backslash anywhere, which
-// continues the polygon on the next piece.
-bool parseFaceCorner(const char* token, size_t length, ObjCorner* corner);

@@ -159,9 +159,9 @@ const char* decodeErrorText(int error) {
     return spng_strerror(error);
 }
 
-uint32_t uploadLevels(const PngMipmaps& mipmaps) {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
+// Into `texture`, or into a new texture object when it is 0.
+uint32_t uploadLevels(const PngMipmaps& mipmaps, GLuint texture) {
+    if (texture == 0) glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);  // RGBA8 rows are always whole words
     for (int level = 0; level < mipmaps.levelCount; ++level) {
@@ -176,26 +176,37 @@ uint32_t uploadLevels(const PngMipmaps& mipmaps) {
     return texture;
 }
 
-uint32_t uploadOrWarn(const char* path, const PngMipmaps& mipmaps) {
+// `consequence` ends the warning line: what the caller does without the image.
+uint32_t uploadOrWarn(const char* path, const PngMipmaps& mipmaps, GLuint texture,
+                      const char* consequence) {
     if (mipmaps.readError) {
-        std::fprintf(stderr, "demo: %s: cannot read the texture (%s); drawing without it\n", path,
-                     std::strerror(mipmaps.readError));
+        std::fprintf(stderr, "demo: %s: cannot read the texture (%s); %s\n", path,
+                     std::strerror(mipmaps.readError), consequence);
         return 0;
     }
     if (mipmaps.decodeError) {
-        std::fprintf(stderr, "demo: %s: not a usable PNG image (%s); drawing without it\n", path,
-                     decodeErrorText(mipmaps.decodeError));
+        std::fprintf(stderr, "demo: %s: not a usable PNG image (%s); %s\n", path,
+                     decodeErrorText(mipmaps.decodeError), consequence);
         return 0;
     }
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (mipmaps.width[0] > static_cast<uint32_t>(maxSize) ||
         mipmaps.height[0] > static_cast<uint32_t>(maxSize)) {
-        std::fprintf(stderr, "demo: %s: %ux%u is larger than OpenGL's %d; drawing without it\n",
-                     path, mipmaps.width[0], mipmaps.height[0], maxSize);
+        std::fprintf(stderr, "demo: %s: %ux%u is larger than OpenGL's %d; %s\n", path,
+                     mipmaps.width[0], mipmaps.height[0], maxSize, consequence);
         return 0;
     }
-    return uploadLevels(mipmaps);
+    return uploadLevels(mipmaps, texture);
+}
+
+uint32_t uploadAndFree(const char* path, PngMipmaps* mipmaps, GLuint texture,
+                       const char* consequence) {
+    const uint32_t uploaded = uploadOrWarn(path, *mipmaps, texture, consequence);
+    std::free(mipmaps->pixels[0]);
+    mipmaps->levelCount = 0;
+    for (uint8_t*& level : mipmaps->pixels) level = nullptr;
+    return uploaded;
 }
 
 }  // namespace
@@ -231,12 +242,12 @@ int readPngMipmaps(const char* path, PngMipmaps* mipmaps) {
     return mipmaps->decodeError;
 }
 
+uint32_t reloadPngMipmaps(uint32_t texture, const char* path, PngMipmaps* mipmaps) {
+    return uploadAndFree(path, mipmaps, texture, "keeping the last good image");
+}
+
 uint32_t uploadPngMipmaps(const char* path, PngMipmaps* mipmaps) {
-    const uint32_t texture = uploadOrWarn(path, *mipmaps);
-    std::free(mipmaps->pixels[0]);
-    mipmaps->levelCount = 0;
-    for (uint8_t*& level : mipmaps->pixels) level = nullptr;
-    return texture;
+    return uploadAndFree(path, mipmaps, 0, "drawing without it");
 }
 
 uint32_t loadPngTexture(const char* path) {

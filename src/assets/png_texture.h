@@ -43,5 +43,10 @@ int readPngMipmaps(const char* path, PngMipmaps* mipmaps);
 // pixels either way.
 uint32_t uploadPngMipmaps(const char* path, PngMipmaps* mipmaps);
 
+// As uploadPngMipmaps, but every level goes into the existing texture object `texture`, which
+// keeps its name, so whatever draws with it draws the new image (a new object when `texture` is
+// 0). Returns the texture; 0 after the warning line, with `texture` untouched.
+uint32_t reloadPngMipmaps(uint32_t texture, const char* path, PngMipmaps* mipmaps);
+
 // readPngMipmaps, then uploadPngMipmaps.
 uint32_t loadPngTexture(const char* path);

@@ -12,6 +12,8 @@
 namespace {
 
 const char OPEN_ERROR[] = "Error opening shader.";
+const char DRAW_WITHOUT[] = "drawing without shaders";
+const char KEEP_LAST[] = "keeping the last good program";
 constexpr long SHADER_MAX_BYTES = 16l * 1024 * 1024;  // far beyond any real shader text
 
 // Sets errno when the open file is not a regular file.
@@ -52,9 +54,9 @@ char* readShaderText(const char* path) {
     return text;
 }
 
-void warnUnreadable(const char* path, int error) {
-    std::fprintf(stderr, "demo: %s: cannot read the shader (%s); drawing without shaders\n", path,
-                 std::strerror(error ? error : EIO));
+void warnUnreadable(const char* path, int error, const char* consequence) {
+    std::fprintf(stderr, "demo: %s: cannot read the shader (%s); %s\n", path,
+                 std::strerror(error ? error : EIO), consequence);
 }
 
 // Writes a log as plain text up to its zero byte: a "%" in it stays a "%", and no newline is
@@ -82,6 +84,40 @@ void sourceShader(GLuint shader, const char* text) {
     glShaderSource(shader, 1, &text, nullptr);
 }
 
+struct BuiltProgram {
+    GLuint program;
+    GLuint fragmentShader;
+    GLuint vertexShader;
+};
+
+// Compiles both texts, prints the shaders' logs, links; frees the texts. The program's own log is
+// left to the caller, which decides first whether to make it current.
+BuiltProgram compileAndLink(char* vertexText, char* fragmentText) {
+    // The fragment shader comes first at every step; only the texts decide which is which.
+    BuiltProgram built = {0, glCreateShader(GL_FRAGMENT_SHADER), glCreateShader(GL_VERTEX_SHADER)};
+    sourceShader(built.fragmentShader, fragmentText);
+    sourceShader(built.vertexShader, vertexText);
+    std::free(fragmentText);
+    std::free(vertexText);
+    glCompileShader(built.fragmentShader);
+    glCompileShader(built.vertexShader);
+    printShaderLog(built.fragmentShader);
+    printShaderLog(built.vertexShader);
+
+    built.program = glCreateProgram();
+    glAttachShader(built.program, built.fragmentShader);
+    glAttachShader(built.program, built.vertexShader);
+    glLinkProgram(built.program);
+    return built;
+}
+
+bool statusSays(GLuint object, GLenum status, bool isProgram) {
+    GLint value = GL_FALSE;
+    if (isProgram) glGetProgramiv(object, status, &value);
+    else glGetShaderiv(object, status, &value);
+    return value == GL_TRUE;
+}
+
 }  // namespace
 
 void printShaderLog(uint32_t shader) { printInfoLog(shader, false); }
@@ -93,7 +129,7 @@ uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath) {
         const int error = errno;
         std::fputs(OPEN_ERROR, stdout);
         std::fflush(stdout);  // keeps the order on a console that both streams share
-        warnUnreadable(vertexPath, error);
+        warnUnreadable(vertexPath, error, DRAW_WITHOUT);
     }
     char* fragmentText = readShaderText(fragmentPath);
     if (!fragmentText) {
@@ -101,7 +137,7 @@ uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath) {
         // The message has no line end of its own; the warning naming the file starts a new line.
         std::fputs(OPEN_ERROR, stderr);
         std::fputc('\n', stderr);
-        warnUnreadable(fragmentPath, error);
+        warnUnreadable(fragmentPath, error, DRAW_WITHOUT);
     }
     // Without both texts there is nothing to compile; the scenes then draw with program 0.
     if (!vertexText || !fragmentText) {
@@ -111,24 +147,38 @@ uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath) {
         return 0;
     }
 
-    // The fragment shader comes first at every step; only the texts decide which is which.
-    const GLuint fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
-    const GLuint vertexShader = glCreateShader(GL_VERTEX_SHADER);
-    sourceShader(fragmentShader, fragmentText);
-    sourceShader(vertexShader, vertexText);
-    std::free(fragmentText);
-    std::free(vertexText);
-    glCompileShader(fragmentShader);
-    glCompileShader(vertexShader);
-    printShaderLog(fragmentShader);
-    printShaderLog(vertexShader);
-
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, fragmentShader);
-    glAttachShader(program, vertexShader);
-    glLinkProgram(program);
+    const GLuint program = compileAndLink(vertexText, fragmentText).program;
     glUseProgram(program);
     printInfoLog(program, true);
     std::fflush(stdout);
     return program;
+}
+
+uint32_t buildCheckedShaderProgram(const char* vertexPath, const char* fragmentPath) {
+    const char* const paths[] = {vertexPath, fragmentPath};
+    char* texts[2] = {nullptr, nullptr};
+    for (int i = 0; i < 2; ++i) {
+        texts[i] = readShaderText(paths[i]);
+        if (texts[i]) continue;
+        warnUnreadable(paths[i], errno, KEEP_LAST);
+        std::free(texts[0]);
+        return 0;
+    }
+    const BuiltProgram built = compileAndLink(texts[0], texts[1]);
+    printInfoLog(built.program, true);
+    std::fflush(stdout);
+    const bool good = statusSays(built.fragmentShader, GL_COMPILE_STATUS, false) &&
+                      statusSays(built.vertexShader, GL_COMPILE_STATUS, false) &&
+                      statusSays(built.program, GL_LINK_STATUS, true);
+    // Attached shaders are deleted with their program; a good one keeps them until then.
+    glDeleteShader(built.fragmentShader);
+    glDeleteShader(built.vertexShader);
+    if (good) {
+        glUseProgram(built.program);
+        return built.program;
+    }
+    glDeleteProgram(built.program);
+    std::fprintf(stderr, "demo: %s, %s: the program does not compile or link; %s\n", vertexPath,
+                 fragmentPath, KEEP_LAST);
+    return 0;
 }

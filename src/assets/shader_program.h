@@ -11,5 +11,12 @@
 // nothing and returns 0, so the scenes draw with the fixed-function pipeline.
 uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath);
 
+// For a program that replaces one in use: reads, compiles and links the two files the same way,
+// with the same logs, and then checks what buildShaderProgram never does. The new program, made
+// current, when both shaders compiled and it linked. Otherwise 0, after one line on stderr naming
+// the file that cannot be read or the two that do not build (their logs say why), with nothing
+// left behind and the current program untouched.
+uint32_t buildCheckedShaderProgram(const char* vertexPath, const char* fragmentPath);
+
 // Prints the shader's info log on stdout when OpenGL reports one; nothing otherwise.
 void printShaderLog(uint32_t shader);

@@ -8,7 +8,6 @@
 
 namespace {
 
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool isHexDigit(char c) {
     return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
@@ -31,31 +30,6 @@ size_t copyNumberText(const char* first, const char* last, char (&buffer)[LONGES
     std::memcpy(buffer, first, n);
     buffer[n] = '\0';
     return n;
-}
-
-const double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The common case of an OBJ file: digits, a point, digits, no exponent. When the digits fit in
-// 53 bits and the fraction has at most 22 of them, mantissa / 10^k is a single correctly rounded
-// division of two exact doubles, which is exactly what strtod returns. nullptr otherwise.
-const char* scanShortDecimal(const char* p, const char* last, double* value) {
-    if (last - p >= 2 && p[0] == '0' && toLower(p[1]) == 'x') return nullptr;
-    uint64_t mantissa = 0;
-    int digits = 0;
-    int fractionDigits = 0;
-    const char* q = p;
-    for (; q < last && isDigit(*q); ++q, ++digits) mantissa = mantissa * 10 + (*q - '0');
-    if (q < last && *q == '.') {
-        for (++q; q < last && isDigit(*q); ++q, ++digits, ++fractionDigits)
-            mantissa = mantissa * 10 + (*q - '0');
-    }
-    if (digits == 0 || digits > 19 || fractionDigits > 22 || mantissa > (uint64_t{1} << 53))
-        return nullptr;
-    if (q < last && toLower(*q) == 'e') return nullptr;
-    *value = static_cast<double>(mantissa) / POWERS_OF_TEN[fractionDigits];
-    return q;
 }
 
 // strtod in the C locale for what from_chars does not take: hexadecimal, inf, nan, and results

@@ -27,6 +27,45 @@ void textPiece(const TextLine& line, size_t offset, size_t limit, const char** f
 // isspace in the C locale: blank, tab, line feed, vertical tab, form feed, carriage return.
 inline bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Appends the digits at p to *number, which wraps past 19 of them; returns where they end.
+inline const char* scanDigits(const char* p, const char* last, uint64_t* number) {
+    uint64_t value = *number;
+    for (; p < last && isDigit(*p); ++p) value = value * 10 + static_cast<uint64_t>(*p - '0');
+    *number = value;
+    return p;
+}
+
+// Every power of ten a double holds exactly.
+inline constexpr double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common number of a model file, after its sign: digits with an optional point, no exponent.
+// When the digits fit in 53 bits and at most 22 follow the point, digits / 10^k is one correctly
+// rounded division of exact doubles, exactly what strtod gives. Returns where the number ended;
+// nullptr for any other number, which scanAtof reads. Inline, as the reader takes every
+// coordinate of a model through it.
+inline const char* scanShortDecimal(const char* p, const char* last, double* value) {
+    if (last - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return nullptr;
+    uint64_t mantissa = 0;
+    const char* q = scanDigits(p, last, &mantissa);
+    const ptrdiff_t wholeDigits = q - p;
+    ptrdiff_t fractionDigits = 0;
+    if (q < last && *q == '.') {
+        const char* fraction = q + 1;
+        q = scanDigits(fraction, last, &mantissa);
+        fractionDigits = q - fraction;
+    }
+    const ptrdiff_t digits = wholeDigits + fractionDigits;
+    if (digits == 0 || digits > 19 || fractionDigits > 22 || mantissa > (uint64_t{1} << 53))
+        return nullptr;
+    if (q < last && (*q == 'e' || *q == 'E')) return nullptr;
+    *value = static_cast<double>(mantissa) / POWERS_OF_TEN[fractionDigits];
+    return q;
+}
+
 inline bool startsWith(const char* first, const char* last, const char* keyword, size_t length) {
     if (static_cast<size_t>(last - first) < length) return false;
     for (size_t i = 0; i < length; ++i)

@@ -9,20 +9,33 @@
 #include "platform/platform.h"
 #include "scenes/overlay.h"
 
+namespace {
+
+struct FrameReport {
+    double mark;    // seconds; start of the current one-second report window
+    int passCount;  // passes in that window, the closing pass included
+};
+
+// Written by runTimeline and restartFrameReport, both on the frame loop's thread.
+FrameReport frameReport = {0.0, 0};
+
+}  // namespace
+
+void restartFrameReport() { frameReport = FrameReport{platform.now(), 0}; }
+
 int runTimeline() {
-    double reportMark = platform.now();  // seconds; start of the current one-second report window
-    int passCount = 0;                   // passes in that window, the closing pass included
+    restartFrameReport();
     for (;;) {
         limitFrameRate(DEMO_FPS);
 
         const double now = platform.now();
-        ++passCount;
-        if (now - reportMark >= 1.0) {
-            std::fprintf(stderr, "%f ms/frame\n", 1000.0 / passCount);
+        ++frameReport.passCount;
+        if (now - frameReport.mark >= 1.0) {
+            std::fprintf(stderr, "%f ms/frame\n", 1000.0 / frameReport.passCount);
             // Advanced by one second, not set to now: after a stall every pass reports until the
             // mark has caught up with the clock.
-            reportMark += 1.0;
-            passCount = 0;
+            frameReport.mark += 1.0;
+            frameReport.passCount = 0;
         }
 
         glMatrixMode(GL_MODELVIEW);

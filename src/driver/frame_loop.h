@@ -4,5 +4,9 @@
 
 constexpr double DEMO_FPS = 60.0;
 
+// Starts a new one-second report window at the clock's present reading. For a tool that moves the
+// clock by more than a pass (a seek), which the report would otherwise take for a stall.
+void restartFrameReport();
+
 // Returns the exit status (0) after shutting the window system down.
 int runTimeline();

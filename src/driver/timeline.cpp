@@ -1,7 +1,8 @@
 #include "driver/timeline.h"
 
-#include "scenes/demo_clock.h"
 #include "platform/platform.h"
+#include "scenes/demo_clock.h"
+#include "scenes/overlay.h"
 #include "scenes/scenes.h"
 
 const SceneWindow sceneWindows[SCENE_COUNT] = {
@@ -30,4 +31,9 @@ double stepTimeline() {
     const int scene = advanceTimeline(&demoClock.sceneCounter, t);
     if (scene >= 0) sceneWindows[scene].draw();
     return t;
+}
+
+void skipPass(double t) {
+    advanceTimeline(&demoClock.sceneCounter, t);
+    fadeAlpha = stepFadeAlpha(fadeAlpha, fadeModeAt(t));
 }

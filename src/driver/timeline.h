@@ -19,5 +19,10 @@ extern const SceneWindow sceneWindows[SCENE_COUNT];
 // the index into sceneWindows of the scene to draw, or -1 for none. Pure: no clock, no drawing.
 int advanceTimeline(float* counter, double t);
 
+// What a pass at elapsed time t (seconds) leaves for the next one, the scene counter and the fade
+// alpha, changed exactly as a drawn pass changes them, drawing nothing: for tools that step passes
+// nobody sees (a seek replays every pass from the first in a few microseconds each).
+void skipPass(double t);
+
 // Returns the elapsed time t of this pass, in seconds since demoClock.origin.
 double stepTimeline();

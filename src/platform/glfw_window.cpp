@@ -18,6 +18,58 @@ namespace {
 // The window opened by openDemoWindow; written there only.
 GLFWwindow* demoWindow = nullptr;
 
+// Key presses not yet taken, oldest at `first`. Written by the key callback during event
+// processing and emptied by glfwNextKeyPress, both on the thread that opened the window.
+constexpr int KEY_QUEUE_SIZE = 64;  // far more than a hand types between two passes
+struct KeyQueue {
+    KeyPress presses[KEY_QUEUE_SIZE];
+    int first;
+    int count;
+};
+KeyQueue keyQueue = {};
+
+struct KeyName {
+    int glfwKey;
+    PlatformKey key;
+};
+const KeyName keyNames[] = {
+    {GLFW_KEY_ESCAPE, KEY_ESCAPE},       {GLFW_KEY_SPACE, KEY_SPACE},
+    {GLFW_KEY_LEFT, KEY_LEFT},           {GLFW_KEY_RIGHT, KEY_RIGHT},
+    {GLFW_KEY_PAGE_UP, KEY_PAGE_UP},     {GLFW_KEY_PAGE_DOWN, KEY_PAGE_DOWN},
+    {GLFW_KEY_HOME, KEY_HOME},           {GLFW_KEY_PERIOD, KEY_PERIOD},
+    {GLFW_KEY_KP_DECIMAL, KEY_PERIOD},   {GLFW_KEY_Q, KEY_Q},
+    {GLFW_KEY_R, KEY_R},
+};
+
+void queueKey(GLFWwindow*, int glfwKey, int, int action, int mods) {
+    if (action == GLFW_RELEASE) return;
+    // A full queue keeps the older presses: what was typed first happens first.
+    if (keyQueue.count == KEY_QUEUE_SIZE) return;
+    PlatformKey key = KEY_OTHER;
+    for (const KeyName& name : keyNames)
+        if (name.glfwKey == glfwKey) key = name.key;
+    const int last = (keyQueue.first + keyQueue.count) % KEY_QUEUE_SIZE;
+    keyQueue.presses[last] = KeyPress{key, (mods & GLFW_MOD_SHIFT) != 0};
+    ++keyQueue.count;
+}
+
+bool glfwNextKeyPress(KeyPress* press) {
+    if (keyQueue.count == 0) return false;
+    *press = keyQueue.presses[keyQueue.first];
+    keyQueue.first = (keyQueue.first + 1) % KEY_QUEUE_SIZE;
+    --keyQueue.count;
+    return true;
+}
+
+void glfwWaitEvents(double seconds) {
+    if (seconds > 0.0)
+        glfwWaitEventsTimeout(seconds);
+    else
+        glfwPollEvents();
+}
+
+void glfwSetTitle(const char* title) { glfwSetWindowTitle(demoWindow, title); }
+
 double glfwNow() { return glfwGetTime(); }
 
 void threadSleep(double seconds) {
@@ -70,10 +122,13 @@ int openDemoWindow(const WindowRequest& request) {
         return 1;
     }
     glfwMakeContextCurrent(demoWindow);
+    keyQueue = KeyQueue{};
+    glfwSetKeyCallback(demoWindow, queueKey);
     // The kernel's default 50 us timer slack is added to every pacing sleep and never paid back,
     // which would stretch the 60 Hz period by a few tenths of a percent.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    platform = Platform{glfwNow,          threadSleep,    glfwSwapAndPoll, glfwEscapePressed,
-                        glfwWindowOpen,   glfwFrameSize,  glfwShutdown};
+    platform = Platform{glfwNow,          threadSleep,      glfwSwapAndPoll, glfwEscapePressed,
+                        glfwWindowOpen,   glfwFrameSize,    glfwShutdown,    glfwNextKeyPress,
+                        glfwWaitEvents,   glfwSetTitle};
     return 0;
 }

@@ -1,5 +1,5 @@
 // The demo's one window over GLFW 3: openDemoWindow() opens it, makes its context current and
-// fills `platform` with the GLFW clock, sleep, swap, keys and window state.
+// fills `platform` with the GLFW clock, sleep, swap, keys, key presses and window state.
 #pragma once
 
 struct WindowRequest {

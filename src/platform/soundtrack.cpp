@@ -15,12 +15,14 @@ constexpr int SAMPLE_RATE = 44100;  // Hz
 constexpr int CHANNELS = 2;
 constexpr int CHUNK_SAMPLES = 2048;  // per mixer callback: about 46 ms, smooth under a busy CPU
 
-// Written by prepareSoundtrack, read by playSoundtrack; never released (it plays to the end).
+// Written by prepareSoundtrack and reloadSoundtrack, read by the rest; the presentation never
+// releases its music (it plays to the end), a reload releases the music it replaces.
 struct Soundtrack {
     Mix_Music* music;
     const char* path;
+    bool noDevice;  // the device could not be opened: the run is silent for good
 };
-Soundtrack soundtrack = {nullptr, nullptr};
+Soundtrack soundtrack = {nullptr, nullptr, false};
 
 // Audio back-ends (ALSA's library above all) print their own diagnostics on stderr while they look
 // for a device; with none to be had that is a screenful. For as long as the device is being
@@ -67,6 +69,7 @@ int prepareSoundtrack(const char* path) {
     const MutedStderr muted = muteStderr();
     const int device = openAudioDevice();
     restoreStderr(muted);
+    soundtrack.noDevice = device != 0;
     if (device == 1) return warnSilent(path, "no audio");
     if (device == 2) return warnSilent(path, "cannot open the audio device");
     Mix_Music* music = Mix_LoadMUS(path);
@@ -77,7 +80,7 @@ int prepareSoundtrack(const char* path) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 1;
     }
-    soundtrack = Soundtrack{music, path};
+    soundtrack = Soundtrack{music, path, false};
     return 0;
 }
 
@@ -85,4 +88,33 @@ void playSoundtrack() {
     if (!soundtrack.music) return;
     // One play-through, no repeat.
     if (Mix_PlayMusic(soundtrack.music, 1) != 0) warnSilent(soundtrack.path, "cannot start the soundtrack");
+}
+
+void playSoundtrackFrom(double seconds) {
+    if (!soundtrack.music) return;
+    // Starting at the position in one call: a play from the start followed by a seek would let
+    // the first few milliseconds of the music through.
+    if (Mix_FadeInMusicPos(soundtrack.music, 1, 0, seconds) != 0) Mix_HaltMusic();
+}
+
+void pauseSoundtrack() {
+    if (soundtrack.music) Mix_PauseMusic();
+}
+
+int reloadSoundtrack(const char* path) {
+    if (soundtrack.noDevice) return SOUNDTRACK_SILENT;
+    // The file could not be played when the run began, so the device was closed again.
+    if (!soundtrack.music)
+        return prepareSoundtrack(path) == 0 ? SOUNDTRACK_RELOADED : SOUNDTRACK_KEPT;
+    Mix_Music* music = Mix_LoadMUS(path);
+    if (!music) {
+        std::fprintf(stderr,
+                     "demo: %s: cannot play the soundtrack (%s); keeping the last good one\n", path,
+                     SDL_GetError());
+        return SOUNDTRACK_KEPT;
+    }
+    Mix_HaltMusic();
+    Mix_FreeMusic(soundtrack.music);
+    soundtrack.music = music;
+    return SOUNDTRACK_RELOADED;
 }

@@ -1,5 +1,6 @@
 // The soundtrack, played once beside the timeline through SDL2_mixer.
-// prepareSoundtrack(path) opens the audio device and the file; playSoundtrack() starts it.
+// prepareSoundtrack(path) opens the audio device and the file; playSoundtrack() starts it. A tool
+// that moves through the timeline cues it with playSoundtrackFrom() and pauseSoundtrack().
 #pragma once
 
 // 0 when the music is ready to start. Otherwise prints one warning line on stderr naming the file
@@ -9,3 +10,19 @@ int prepareSoundtrack(const char* path);
 // Starts the prepared music and returns at once; it plays once to its end by itself and nothing
 // waits for it or stops it.
 void playSoundtrack();
+
+// Plays the prepared music from `seconds` into it, at once, whether it was playing, paused or had
+// ended; a time past its end leaves it silent. Does nothing when there is no music.
+void playSoundtrackFrom(double seconds);
+
+// Holds the music where it is. Does nothing when there is no music.
+void pauseSoundtrack();
+
+// Results of reloadSoundtrack.
+constexpr int SOUNDTRACK_RELOADED = 0;  // the new file is the music; cue it to play it
+constexpr int SOUNDTRACK_KEPT = 1;      // the file cannot be played: the music stays as it was
+constexpr int SOUNDTRACK_SILENT = 2;    // there is no audio device: nothing to reload
+
+// Reads `path` again into the music that the cues play. SOUNDTRACK_KEPT comes after one line on
+// stderr naming the file; SOUNDTRACK_SILENT without one, as the run said so when it began.
+int reloadSoundtrack(const char* path);

@@ -66,6 +66,13 @@ void endQuad() {
 
 }  // namespace
 
+float stepFadeAlpha(float alpha, FadeMode mode) {
+    // Stepped in double, stored in single, never clamped: a window of 300 passes drives it far
+    // past 0 or 1, and the next window has to climb back before anything shows.
+    const double stepOf[] = {0.0, -FADE_STEP, FADE_STEP};  // by FadeMode
+    return static_cast<float>(static_cast<double>(alpha) + stepOf[mode]);
+}
+
 void drawOverlayAndFade(double t) {
     drawOverlay();
     // The fade relies on the blend function the overlay has just set.
@@ -98,10 +105,7 @@ void drawFadeQuad(FadeMode mode) {
     glDisable(GL_LIGHTING);
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, FADE_DEPTH);
-    // Stepped in double, stored in single, never clamped: a window of 300 passes drives it far
-    // past 0 or 1, and the next window has to climb back before anything shows.
-    if (mode == FADE_IN) fadeAlpha = static_cast<float>(static_cast<double>(fadeAlpha) - FADE_STEP);
-    if (mode == FADE_OUT) fadeAlpha = static_cast<float>(static_cast<double>(fadeAlpha) + FADE_STEP);
+    fadeAlpha = stepFadeAlpha(fadeAlpha, mode);
     glColor4f(1.0f, 1.0f, 1.0f, fadeAlpha);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -24,8 +24,13 @@ constexpr double OVERLAY_HALF_HEIGHT = 90.0;
 
 constexpr float FADE_ALPHA_START = 1.0f;
 
-// Alpha of the fade quad; stepped only by drawFadeQuad, never clamped.
+// Alpha of the fade quad; stepped by drawFadeQuad (and by a tool's skipped pass, the same way),
+// never clamped.
 extern float fadeAlpha;
+
+// The alpha one fade quad of `mode` leaves after `alpha`: 0.01 less fading in, 0.01 more fading
+// out, the same for FADE_NONE. Pure, so that a pass can be stepped without drawing.
+float stepFadeAlpha(float alpha, FadeMode mode);
 
 void drawOverlayAndFade(double t);
 void drawOverlay();

@@ -69,32 +69,4 @@ TEST_F(MendedFaults, PolygonOf64CornersIsReadWhole) {
     }
 }
 
-TEST_F(MendedFaults, FixturesGiveTheirTriangles) {
-    const struct {
-        const char* name;
-        std::initializer_list<Face> faces;
-    } cases[] = {
-        // Faces of fewer than three corners give no record.
-        {"two_corners.obj", {{{0, 1, 2}}}},
-        // Zero, negative and far indices are stored for the list compiler to test: 0 names
-        // nothing, past the end stays, -4 of 4 is the first, -9 lies before the first record.
-        {"indices.obj",
-         {{{-1, 0, 1}},
-          {{0, 1, 2}, {0, 8, -1}, {0, 8, -1}},
-          {{0, 1, 2}, {0, -1, -1}, {0, -1, -1}},
-          {{0, 1, 98}},
-          {{-5, 0, 1}},
-          {{0, 1, 2}, {-4, -1, -1}, {-4, -1, -1}}}},
-        // A lone backslash continues without inventing a corner: 1 2 3 \ + 4 5 make five
-        // corners; then 1 2 3\ with nothing after.
-        {"lone_backslash.obj", {{{0, 1, 2}}, {{0, 2, 3}}, {{0, 3, 4}}, {{0, 1, 2}}}},
-        // A backslash on the last line ends the polygon.
-        {"backslash_last_line.obj", {{{0, 1, 2}}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        expectFaces(load(c.name), c.faces);
-    }
-}
-
 }  // namespace

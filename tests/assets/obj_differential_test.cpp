@@ -7,6 +7,7 @@
 #include <tiny_obj_loader.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -30,12 +31,12 @@ std::vector<std::string> filesEndingIn(const std::string& directory, const std::
 
 using Libraries = std::map<std::string, std::string>;
 
-bool openFromMap(void* context, const char* name, AssetFile* file) {
+int openFromMap(void* context, const char* name, AssetFile* file) {
     const auto* libraries = static_cast<const Libraries*>(context);
     const auto found = libraries->find(name);
-    if (found == libraries->end()) return false;
+    if (found == libraries->end()) return ENOENT;
     *file = {found->second.data(), found->second.size(), nullptr, false};
-    return true;
+    return 0;
 }
 
 void closeFromMap(void*, AssetFile*) {}

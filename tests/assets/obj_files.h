@@ -9,6 +9,7 @@
 #include <climits>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "assets/obj_reader.h"
 
@@ -20,17 +21,22 @@ protected:
         ASSERT_NE(getcwd(savedDirectory, sizeof savedDirectory), nullptr);
         ASSERT_EQ(chdir(OBJ_FIXTURES), 0);
     }
-    void TearDown() override { ASSERT_EQ(chdir(savedDirectory), 0); }
+    void TearDown() override {
+        for (ObjModel* model : loaded) freeObjModel(model);
+        ASSERT_EQ(chdir(savedDirectory), 0);
+    }
 
-    // Loads a fixture that must load.
-    static ObjModel* load(const char* name) {
+    // Loads a fixture that must load; it is freed when the test ends.
+    ObjModel* load(const char* name) {
         ObjModel* model = nullptr;
         EXPECT_EQ(loadObjModel(&model, name), OBJ_LOADED) << name;
+        loaded.push_back(model);
         return model;
     }
 
 private:
     char savedDirectory[PATH_MAX];
+    std::vector<ObjModel*> loaded;
 };
 
 using Corners = std::array<int32_t, 3>;

@@ -1,6 +1,7 @@
 // The OBJ and MTL readers on the edge cases of the dialect, one fixture file each.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -51,12 +52,27 @@ TEST_F(ObjReader, FixturesGiveTheirTriangles) {
                         {{0, 1, 3}, NONE, NONE, 0}}},
         // A usemtl before the library line still finds its material.
         {"library_after_usemtl.obj", {{{0, 1, 2}, NONE, NONE, 1}, {{0, 1, 2}, NONE, NONE, 0}}},
+        // Faces of fewer than three corners give no record.
+        {"two_corners.obj", {{{0, 1, 2}}}},
+        // Zero, negative and far indices are stored for the list compiler to test: 0 names
+        // nothing, past the end stays, -4 of 4 is the first, -9 lies before the first record.
+        {"indices.obj",
+         {{{-1, 0, 1}},
+          {{0, 1, 2}, {0, 8, -1}, {0, 8, -1}},
+          {{0, 1, 2}, {0, -1, -1}, {0, -1, -1}},
+          {{0, 1, 98}},
+          {{-5, 0, 1}},
+          {{0, 1, 2}, {-4, -1, -1}, {-4, -1, -1}}}},
+        // A lone backslash continues without inventing a corner: 1 2 3 \ + 4 5 make five
+        // corners; then 1 2 3\ with nothing after.
+        {"lone_backslash.obj", {{{0, 1, 2}}, {{0, 2, 3}}, {{0, 3, 4}}, {{0, 1, 2}}}},
+        // A backslash on the last line ends the polygon.
+        {"backslash_last_line.obj", {{{0, 1, 2}}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         expectFaces(load(c.name), c.faces);
     }
-    EXPECT_EQ(load("groups.obj")->vertexCount, 4);  // the "vp" line is not a position
 }
 
 TEST_F(ObjReader, UsemtlResolvesByExactNameFirstMatchWins) {
@@ -98,14 +114,16 @@ TEST_F(ObjReader, LibraryGivesNamesAndColoursWithUnsetFieldsZero) {
     EXPECT_FLOAT_EQ(m->materials[4].dissolve, 0.75f);  // the last line, without a line feed
 }
 
-TEST_F(ObjReader, OnlyTheFirstLibraryIsReadAndAMissingOneGivesNoMaterials) {
+TEST_F(ObjReader, OnlyTheFirstLibraryIsReadAndAMissingOneGivesNoMaterialsAndItsReason) {
     const ObjModel* m = load("two_libraries.obj");
     EXPECT_STREQ(m->materialLibrary, "first.mtl");
+    EXPECT_EQ(m->materialLibraryError, 0);
     ASSERT_EQ(m->materialCount, 2);
     EXPECT_STREQ(m->materials[1].name, "Other");
     expectFaces(m, {{{0, 0, 0}, NONE, NONE, 0}});
     const ObjModel* missing = load("missing_library.obj");
     EXPECT_STREQ(missing->materialLibrary, "nothere.mtl");
+    EXPECT_EQ(missing->materialLibraryError, ENOENT);
     EXPECT_EQ(missing->materialCount, 0);
     EXPECT_EQ(missing->materials, nullptr);
     ASSERT_EQ(missing->faceCount, 1);

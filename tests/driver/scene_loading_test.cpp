@@ -161,28 +161,4 @@ TEST_F(SceneResourcesTest, WorkerReadingPrintsTheWarningsInPlaceAndInOrder) {
     EXPECT_EQ(sceneResources.list3c, 0u);
 }
 
-TEST_F(SceneResourcesTest, WorkerResultsAreUploadedAndHandedOverOnce) {
-    AssetCopy assets;
-    EXPECT_EQ(texturesAndModels(true), "");
-    const SceneResources& r = sceneResources;
-    for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
-        EXPECT_TRUE(glIsTexture(r.*sceneFiles.textures[i].texture)) << i;
-        EXPECT_EQ(assetPrefetch.textures[i].pixels[0], nullptr) << "the upload freed image " << i;
-    }
-    for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
-        const SceneModelFile& f = sceneFiles.models[i];
-        EXPECT_NE(r.*f.model, nullptr) << f.path;
-        EXPECT_TRUE(glIsList(r.*f.list)) << f.path;
-        EXPECT_EQ(assetPrefetch.models[i], nullptr) << "handed over: " << f.path;
-    }
-    EXPECT_GT(assetPrefetch.textureSeconds, 0.0);
-    EXPECT_GT(assetPrefetch.modelSeconds, 0.0);
-    // Upload levels from the 128x64 overlay down to 1x1, as the chain was built.
-    glBindTexture(GL_TEXTURE_2D, r.texturePeitto);
-    GLint width = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 7, GL_TEXTURE_WIDTH, &width);
-    EXPECT_EQ(width, 1);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
 }  // namespace

@@ -35,6 +35,7 @@ void virtualTerminate() { ++virtualPlatform.terminations; }
 void installVirtualPlatform() {
     virtualPlatform = VirtualPlatform{};
     platform = Platform{virtualNow,        virtualSleep,     virtualSwap,     virtualEscape,
-                        virtualWindowOpen, virtualFrameSize, virtualTerminate};
+                        virtualWindowOpen, virtualFrameSize, virtualTerminate, nullptr,
+                        nullptr,           nullptr};
     resetPresentation();
 }

@@ -3,11 +3,10 @@
 #include <cstring>
 
 #include "driver/timeline.h"
+#include "option_values.h"
 
 namespace {
 
-constexpr int64_t MICROS_PER_SECOND = 1000000;
-constexpr int MAX_FRACTION_DIGITS = 6;
 constexpr int64_t TIMELINE_END_MICROS = static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND;
 
 const char* const USAGE =
@@ -54,49 +53,6 @@ int reject(const char* option, const char* value, const char* problem) {
         std::fprintf(stderr, "capture: %s: %s\n", option, problem);
     return 2;
 }
-
-// A whole number from 0 to `limit` written in digits alone, followed by `end`.
-bool parseBoundedInt(const char* text, char end, int limit, int* value, const char** rest) {
-    int64_t n = 0;
-    const char* p = text;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        n = n * 10 + (*p - '0');
-        if (n > limit) return false;
-    }
-    if (p == text || *p != end) return false;
-    *value = static_cast<int>(n);
-    if (rest) *rest = p;
-    return true;
-}
-
-// Seconds as a plain decimal ("12", "9.99"), kept as whole microseconds so that frame bounds
-// come out exact instead of through binary fractions.
-bool parseMicros(const char* text, int64_t* micros) {
-    int64_t whole = 0;
-    const char* p = text;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        whole = whole * 10 + (*p - '0');
-        if (whole > 1000000) return false;
-    }
-    if (p == text) return false;
-    int64_t fraction = 0;
-    int digits = 0;
-    if (*p == '.') {
-        for (++p; *p >= '0' && *p <= '9'; ++p) {
-            if (++digits > MAX_FRACTION_DIGITS) return false;
-            fraction = fraction * 10 + (*p - '0');
-        }
-        if (digits == 0) return false;
-    }
-    if (*p != '\0') return false;
-    for (; digits < MAX_FRACTION_DIGITS; ++digits) fraction *= 10;
-    *micros = whole * MICROS_PER_SECOND + fraction;
-    return true;
-}
-
-// Index of the first frame after `micros`: frame k lies at (k + 1) / fps, so it is the count of
-// frame times up to and including `micros`.
-int64_t framesUpTo(int64_t micros, int fps) { return micros * fps / MICROS_PER_SECOND; }
 
 bool hasVideoExtension(const char* path) {
     const char* dot = std::strrchr(path, '.');
@@ -145,12 +101,8 @@ int takeFps(CaptureArguments* arguments, GivenValues*, const char* option, const
 }
 
 int takeSize(CaptureArguments* arguments, GivenValues* given, const char*, const char* value) {
-    const char* rest = nullptr;
-    const bool good =
-        parseBoundedInt(value, 'x', MAX_CAPTURE_SIDE, &arguments->width, &rest) &&
-        parseBoundedInt(rest + 1, '\0', MAX_CAPTURE_SIDE, &arguments->height, nullptr) &&
-        arguments->width >= 1 && arguments->height >= 1;
-    if (!good) return reject("--size", value, "not a size like 1280x720, each side 1 to 8192");
+    if (!parseSize(value, MAX_CAPTURE_SIDE, &arguments->width, &arguments->height))
+        return reject("--size", value, "not a size like 1280x720, each side 1 to 8192");
     given->sizeText = value;
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "offscreen_target.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -21,6 +22,15 @@ GLuint makeRenderbuffer(GLint samples, GLenum format, int width, int height) {
 bool complete(GLuint framebuffer) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+// Leaves the resolved frame bound for reading.
+void resolveSamples(const OffscreenTarget& target) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.drawFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.resolveFramebuffer);
+    glBlitFramebuffer(0, 0, target.width, target.height, 0, 0, target.width, target.height,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.resolveFramebuffer);
 }
 
 }  // namespace
@@ -51,20 +61,26 @@ int createOffscreenTarget(int width, int height, OffscreenTarget* target) {
     if (!resolveReady || !complete(target->drawFramebuffer)) {
         std::fprintf(
             stderr,
-            "capture: --size %dx%d: the OpenGL driver cannot make a framebuffer this size\n", width,
-            height);
+            "%s: --size %dx%d: the OpenGL driver cannot make a framebuffer this size\n",
+            program_invocation_short_name, width, height);
         return 1;
     }
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     return 0;
 }
 
+void presentOffscreenFrame(const OffscreenTarget& target, int width, int height) {
+    resolveSamples(target);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // Scaled only when the window's drawable has changed size since the target was made.
+    const bool sameSize = width == target.width && height == target.height;
+    glBlitFramebuffer(0, 0, target.width, target.height, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
+                      sameSize ? GL_NEAREST : GL_LINEAR);
+    glBindFramebuffer(GL_FRAMEBUFFER, target.drawFramebuffer);
+}
+
 void readOffscreenFrame(const OffscreenTarget& target, uint8_t* rgb) {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.drawFramebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.resolveFramebuffer);
-    glBlitFramebuffer(0, 0, target.width, target.height, 0, 0, target.width, target.height,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.resolveFramebuffer);
+    resolveSamples(target);
     glReadPixels(0, 0, target.width, target.height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     glBindFramebuffer(GL_FRAMEBUFFER, target.drawFramebuffer);
 

@@ -11,3 +11,5 @@ void resetFrameClock(int fps) { frameClock = FrameClock{fps, 0}; }
 double frameClockNow() { return frameClockSeconds(frameClock.passes, frameClock.fps); }
 
 void advanceFrameClock() { ++frameClock.passes; }
+
+void setFrameClock(int64_t passes) { frameClock.passes = passes; }

@@ -1,5 +1,5 @@
-// The capture's clock: it stands still during a pass and moves on by exactly one frame when told,
-// which the capture does where the frame loop's pacer would sleep. resetFrameClock() once.
+// The tools' timeline clock: it stands still during a pass and moves on by whole passes when told,
+// which the tools do where the frame loop's pacer would sleep. resetFrameClock() once.
 #pragma once
 
 #include <cstdint>
@@ -25,3 +25,6 @@ double frameClockNow();
 
 // Begins the next pass, one frame later.
 void advanceFrameClock();
+
+// Begins pass `passes`, wherever the clock stood: a tool's seek.
+void setFrameClock(int64_t passes);

@@ -1,0 +1,116 @@
+#include <epoxy/gl.h>
+
+#include "driver/scene_reload.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "assets/display_list.h"
+#include "assets/obj_reader.h"
+#include "assets/png_texture.h"
+#include "assets/shader_program.h"
+#include "driver/scene_loading.h"
+#include "platform/soundtrack.h"
+
+namespace {
+
+const char KEEP_LIST[] = "keeping its last good list";
+
+int reloadTexture(const SceneTextureFile& f) {
+    PngMipmaps mipmaps = {};
+    readPngMipmaps(f.path, &mipmaps);
+    const uint32_t texture = reloadPngMipmaps(sceneResources.*f.texture, f.path, &mipmaps);
+    if (!texture) return SCENE_RELOAD_KEPT;
+    sceneResources.*f.texture = texture;
+    return SCENE_RELOADED;
+}
+
+// Why a freshly read model cannot replace the one drawn; null when it can.
+const char* modelProblem(const ObjModel& model) {
+    if (model.faceCount == 0) return "no triangles in the model";
+    if (model.materialLibraryError != 0) return "cannot open its material library";
+    return nullptr;
+}
+
+int reloadModel(const SceneModelFile& f) {
+    ObjModel* model = nullptr;
+    if (loadObjModel(&model, f.path) != OBJ_LOADED) {
+        std::fprintf(stderr, "demo: %s: cannot read the model; %s\n", f.path, KEEP_LIST);
+        return SCENE_RELOAD_KEPT;
+    }
+    const char* problem = modelProblem(*model);
+    const uint32_t list = problem ? 0 : compileModelList(model, sceneResources.*f.list);
+    if (!list) {
+        std::fprintf(stderr, "demo: %s: %s; %s\n", f.path, problem ? problem : "no list name left",
+                     KEEP_LIST);
+        freeObjModel(model);
+        return SCENE_RELOAD_KEPT;
+    }
+    freeObjModel(sceneResources.*f.model);
+    sceneResources.*f.model = model;
+    sceneResources.*f.list = list;
+    return SCENE_RELOADED;
+}
+
+int reloadProgram() {
+    const uint32_t program =
+        buildCheckedShaderProgram(sceneFiles.vertexShader, sceneFiles.fragmentShader);
+    if (!program) return SCENE_RELOAD_KEPT;
+    if (sceneResources.shaderProgram) glDeleteProgram(sceneResources.shaderProgram);
+    sceneResources.shaderProgram = program;
+    // The new program is current, as connectSamplers needs it.
+    connectSamplers();
+    return SCENE_RELOADED;
+}
+
+int reloadSoundtrackFile() {
+    const int result = reloadSoundtrack(sceneFiles.soundtrack);
+    if (result == SOUNDTRACK_SILENT) return SCENE_RELOAD_SILENT;
+    return result == SOUNDTRACK_RELOADED ? SCENE_RELOADED : SCENE_RELOAD_KEPT;
+}
+
+bool named(const char* name, const char* path) { return std::strcmp(name, path) == 0; }
+
+// Whether a change to the file `name` calls for reloading object `index`.
+bool touches(int index, const char* name) {
+    if (index < SCENE_TEXTURE_COUNT) return named(name, sceneFiles.textures[index].path);
+    if (index < SCENE_RELOAD_PROGRAM) {
+        const SceneModelFile& f = sceneFiles.models[index - SCENE_TEXTURE_COUNT];
+        const ObjModel* model = sceneResources.*f.model;
+        return named(name, f.path) || (model && named(name, model->materialLibrary));
+    }
+    if (index == SCENE_RELOAD_PROGRAM)
+        return named(name, sceneFiles.vertexShader) || named(name, sceneFiles.fragmentShader);
+    return named(name, sceneFiles.soundtrack);
+}
+
+}  // namespace
+
+int sceneReloadsFor(const char* name, bool due[SCENE_RELOAD_COUNT]) {
+    int marked = 0;
+    for (int i = 0; i < SCENE_RELOAD_COUNT; ++i) {
+        if (name && !touches(i, name)) continue;
+        due[i] = true;
+        ++marked;
+    }
+    return marked;
+}
+
+void describeSceneReload(int index, char* text, size_t size) {
+    if (index < SCENE_TEXTURE_COUNT)
+        std::snprintf(text, size, "%s", sceneFiles.textures[index].path);
+    else if (index < SCENE_RELOAD_PROGRAM)
+        std::snprintf(text, size, "%s", sceneFiles.models[index - SCENE_TEXTURE_COUNT].path);
+    else if (index == SCENE_RELOAD_PROGRAM)
+        std::snprintf(text, size, "%s, %s", sceneFiles.vertexShader, sceneFiles.fragmentShader);
+    else
+        std::snprintf(text, size, "%s", sceneFiles.soundtrack);
+}
+
+int reloadSceneObject(int index) {
+    if (index < SCENE_TEXTURE_COUNT) return reloadTexture(sceneFiles.textures[index]);
+    if (index < SCENE_RELOAD_PROGRAM)
+        return reloadModel(sceneFiles.models[index - SCENE_TEXTURE_COUNT]);
+    if (index == SCENE_RELOAD_PROGRAM) return reloadProgram();
+    return reloadSoundtrackFile();
+}

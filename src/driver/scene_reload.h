@@ -1,0 +1,34 @@
+// Reading the presentation's files again into the objects the scenes already draw with, for a
+// tool that follows the files as they change: sceneReloadsFor(name), then reloadSceneObject(i).
+#pragma once
+
+#include <cstddef>
+
+#include "scenes/scene_resources.h"
+
+// The objects a file fills, in this order: each texture, each model (with its display list), the
+// GLSL program (both shader files), the soundtrack.
+constexpr int SCENE_RELOAD_PROGRAM = SCENE_TEXTURE_COUNT + SCENE_MODEL_COUNT;
+constexpr int SCENE_RELOAD_SOUNDTRACK = SCENE_RELOAD_PROGRAM + 1;
+constexpr int SCENE_RELOAD_COUNT = SCENE_RELOAD_SOUNDTRACK + 1;
+
+// Marks in `due` the objects that a change to the file `name` (relative to the working directory)
+// calls for reloading: the one it fills, and every model whose loaded version names it as its
+// material library. Returns how many it marked; a null name, for "any file may have changed",
+// marks them all.
+int sceneReloadsFor(const char* name, bool due[SCENE_RELOAD_COUNT]);
+
+// The file or files that fill object `index`, for messages.
+void describeSceneReload(int index, char* text, size_t size);
+
+// Results of reloadSceneObject.
+constexpr int SCENE_RELOADED = 0;
+constexpr int SCENE_RELOAD_KEPT = 1;    // missing or broken, named in one line: the last good stays
+constexpr int SCENE_RELOAD_SILENT = 2;  // the soundtrack, without an audio device
+
+// With the context current, after start-up: a texture goes into its own texture object, a model is
+// compiled over its own display list, the program is rebuilt and checked (one that does not build
+// leaves the last good one current in the scenes), the soundtrack is read into the music, which the
+// caller then cues. A model without triangles or without the material library it names counts as
+// broken.
+int reloadSceneObject(int index);

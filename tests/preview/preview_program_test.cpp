@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "preview_arguments.h"
+#include "reference_frames.h"
+
+namespace {
+
+int parse(std::vector<std::string> words, PreviewArguments* arguments) {
+    words.insert(words.begin(), "preview");
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    return parsePreviewArguments(static_cast<int>(argv.size()), argv.data(), arguments);
+}
+
+TEST(PreviewArguments, GoodLinesAreTakenAndBadOnesGiveStatusTwoAndOneLine) {
+    PreviewArguments a = {};
+    ASSERT_EQ(parse({"--at", "20.5", "--paused", "--size", "640x360", "--fullscreen"}, &a), 0);
+    EXPECT_EQ(a.startPass, 1230);
+    EXPECT_TRUE(a.paused && a.fullscreen && !a.help);
+    EXPECT_EQ(a.width * 10000 + a.height, 640 * 10000 + 360);
+    ASSERT_EQ(parse({"--at", "0"}, &a), 0);
+    EXPECT_EQ(a.startPass, 1) << "the first pass is the earliest there is";
+    ASSERT_EQ(parse({"--help", "--bogus"}, &a), 0);
+    EXPECT_TRUE(a.help);
+    const std::vector<std::vector<std::string>> bad = {
+        {"--at", "80.001"}, {"--at", "-1"}, {"--at"}, {"--size", "0x720"}, {"--size", "big"},
+        {"--bogus"},        {"20"}};
+    for (const auto& words : bad) {
+        int status = 0;
+        const std::string err = stderrOf([&] { status = parse(words, &a); });
+        EXPECT_EQ(status, 2) << words[0];
+        EXPECT_EQ(lines(err).size(), 1u) << err;
+        EXPECT_EQ(err.rfind("preview: " + words[0], 0), 0u) << err;
+    }
+}
+
+TEST(PreviewProgram, WithoutADisplayOneLineAndStatusOne) {
+    const std::string command = "cd '" + FIXTURE_ASSETS.string() +
+                                "' && env -u DISPLAY -u WAYLAND_DISPLAY '" PREVIEW_EXECUTABLE
+                                "' 2>&1 >/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string err;
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) err += buffer;
+    const int status = pipe ? pclose(pipe) : -1;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << err;
+    EXPECT_EQ(lines(err).size(), 1u) << err;
+}
+
+// A process of our own with its output in `log`; -1 when it cannot be started.
+pid_t spawn(const std::vector<std::string>& words, const std::string& directory,
+            const std::string& log, int extraFd = -1) {
+    const pid_t child = fork();
+    if (child != 0) return child;
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, STDOUT_FILENO);
+    dup2(out, STDERR_FILENO);
+    if (chdir(directory.c_str()) != 0) _exit(127);
+    std::vector<char*> argv;
+    for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
+    argv.push_back(nullptr);
+    if (extraFd >= 0) fcntl(extraFd, F_SETFD, 0);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+std::string outputOf(const std::string& command) {
+    std::string text;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+    if (pipe) pclose(pipe);
+    return text;
+}
+
+// The real preview, fullscreen on an X server of its own the size of the tests' frames, so that
+// no other test's window takes the keys or covers the screen; keys pressed through XTEST.
+class PreviewUnderX : public ::testing::Test {
+protected:
+    pid_t server = -1;
+    pid_t preview = -1;
+    std::string display;
+    std::string outerDisplay;
+    const std::string log = "/tmp/preview_keys_" + std::to_string(getpid()) + ".txt";
+
+    void SetUp() override {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        server = spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
+                        "320x180x24", "-nolisten", "tcp"},
+                       "/", log + ".x", ready[1]);
+        close(ready[1]);
+        // The server writes its display number and a line end once it takes connections.
+        std::string number;
+        char c = 0;
+        while (read(ready[0], &c, 1) == 1 && c != '\n') number += c;
+        close(ready[0]);
+        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+        display = ":" + number;
+        if (const char* outer = std::getenv("DISPLAY")) outerDisplay = outer;
+        setenv("DISPLAY", display.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    void TearDown() override {
+        stop(preview, SIGKILL);
+        stop(server, SIGTERM);
+        // The other tests of this process open their windows on the display they were given.
+        if (outerDisplay.empty()) unsetenv("DISPLAY");
+        else setenv("DISPLAY", outerDisplay.c_str(), 1);
+        std::remove(log.c_str());
+        std::remove((log + ".x").c_str());
+    }
+
+    static void stop(pid_t process, int signal) {
+        if (process <= 0) return;
+        kill(process, signal);
+        waitpid(process, nullptr, 0);
+    }
+    std::string title() {
+        const std::string name =
+            outputOf("xdotool search --name '^preview ' getwindowname 2>/dev/null");
+        return name.empty() ? name : name.substr(0, name.size() - 1);
+    }
+    // The title once `wanted` holds of it, within ten seconds; the last one seen otherwise.
+    template <typename Wanted>
+    std::string titleWhen(Wanted wanted) {
+        std::string seen;
+        for (int i = 0; i < 200 && !wanted(seen = title()); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return seen;
+    }
+    std::string titleOnceItIs(const std::string& expected) {
+        return titleWhen([&](const std::string& t) { return t == expected; });
+    }
+    // Held for a tenth of a second, as a quick hand does.
+    void press(const std::string& keys) {
+        std::system(("xdotool keydown " + keys + "; sleep 0.1; xdotool keyup " + keys).c_str());
+    }
+};
+
+TEST_F(PreviewUnderX, ShowsTheCapturedFrameAndRealKeysPauseSeekAndQuit) {
+    preview = spawn({PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
+                    FIXTURE_ASSETS.string(), log);
+    ASSERT_EQ(titleOnceItIs("preview  20.000 s  scene 2  paused"),
+              "preview  20.000 s  scene 2  paused") << fileBytes(log);
+    const std::string shot = outputOf("ffmpeg -loglevel error -f x11grab -draw_mouse 0 "
+                                      "-video_size 320x180 -i " + display +
+                                      " -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+    const std::vector<uint8_t> expected = captureFrame(1200);
+    EXPECT_TRUE(std::vector<uint8_t>(shot.begin(), shot.end()) == expected && !expected.empty());
+
+    press("Right");
+    EXPECT_EQ(titleOnceItIs("preview  21.000 s  scene 2  paused"),
+              "preview  21.000 s  scene 2  paused");
+    press("Shift_L Left");
+    EXPECT_EQ(titleOnceItIs("preview  11.000 s  scene 2  paused"),
+              "preview  11.000 s  scene 2  paused");
+    press("space");
+    const std::string playing = titleWhen([](const std::string& t) {
+        return t.find("paused") == std::string::npos && t > "preview  11.1";
+    });
+    EXPECT_EQ(playing.find("paused"), std::string::npos) << playing;
+    EXPECT_GT(playing, "preview  11.1") << playing;
+
+    press("Escape");
+    int status = -1;
+    for (int i = 0; i < 100 && waitpid(preview, &status, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    preview = -1;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << fileBytes(log);
+}
+
+}  // namespace
