@@ -153,6 +153,10 @@ start_sshd() {
       "$host" "$work/ssh/ran" "$(command -v setsid)" >"$work/ssh/$host/setsid"
     chmod +x "$work/ssh/$host/setsid"
   done
+  # The sessions keep the sanitizer options the test runs with, as they would on a farm of such
+  # builds, where ssh passes no environment.
+  local sanitizer=""
+  [ -z "${ASAN_OPTIONS:-}" ] || sanitizer="ASAN_OPTIONS=$ASAN_OPTIONS"
   # As root, sshd wants the directory its service would make at boot.
   [ "$(id -u)" -ne 0 ] || [ -d /run/sshd ] || mkdir -m 0755 /run/sshd
   for _ in 1 2 3 4 5; do
@@ -169,9 +173,9 @@ UsePAM no
 StrictModes no
 PidFile none
 Match LocalAddress 127.0.0.1
-  SetEnv PATH=$work/ssh/one:/usr/local/bin:/usr/bin:/bin
+  SetEnv PATH=$work/ssh/one:/usr/local/bin:/usr/bin:/bin $sanitizer
 Match LocalAddress 127.0.0.2
-  SetEnv PATH=$work/ssh/two:/usr/local/bin:/usr/bin:/bin
+  SetEnv PATH=$work/ssh/two:/usr/local/bin:/usr/bin:/bin $sanitizer
 EOF
     /usr/sbin/sshd -D -f "$work/ssh/sshd_config" -E "$work/ssh/log" </dev/null >/dev/null 2>&1 &
     sshd_pid=$!
