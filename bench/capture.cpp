@@ -4,10 +4,13 @@
 // 4 seconds of scene 2. The kinds take turns round after round, so that a change in the load of a
 // shared machine falls on all of them alike, and each reports the median of its rounds. capture
 // counts from its first frame, after start-up; the farm counts from its own start, its chunks'
-// start-ups included.
+// start-ups included. Beside the speed, which follows the load of a shared machine, each run's
+// processor time a frame (all its processes, start-up included), which does not: with C cores
+// busy with nothing else, a kind cannot go faster than C divided by it.
 //   bench_capture [ASSET_DIR] [ROUNDS]   (default: the build's asset pack, 3 rounds; under Xvfb)
 // LP_NUM_THREADS=1 in the environment keeps llvmpipe to one thread, leaving a core to the writing.
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,9 +41,20 @@ const Kind KINDS[] = {
 };
 constexpr int KIND_COUNT = sizeof(KINDS) / sizeof(KINDS[0]);
 
-// The frames a second of the last summary line of a run ("... frames in 9.4 s, 12.71 frames/s"),
-// or 0 when the run failed.
-double runOnce(const Kind& kind, const std::string& assets, const fs::path& work) {
+struct Run {
+    double rate;        // frames a second; 0 when the run failed
+    double cpuPerFrame;  // processor seconds a frame, user and system, of every process of the run
+};
+
+double childSeconds() {
+    rusage usage = {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+// From the last summary line of the run, "... N frames in 9.4 s, 12.71 frames/s".
+Run runOnce(const Kind& kind, const std::string& assets, const fs::path& work) {
     // In a session of its own capture has no terminal to write to, so its report comes here.
     std::string command = "cd '" + assets + "' && ";
     command += kind.farm ? "'" CAPTURE_FARM "' --capture '" CAPTURE_EXECUTABLE "'"
@@ -48,18 +62,25 @@ double runOnce(const Kind& kind, const std::string& assets, const fs::path& work
     command += std::string(" ") + RANGE + " " + kind.options;
     if (kind.output) command += " '" + (work / kind.output).string() + "'";
     command += " 2>&1 >/dev/null";
+    const double cpuBefore = childSeconds();
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return 0.0;
+    if (!pipe) return Run{0.0, 0.0};
     char line[512];
-    double rate = 0.0;
+    Run run = {0.0, 0.0};
+    long frames = 0;
     while (std::fgets(line, sizeof line, pipe)) {
         const char* in = std::strstr(line, " frames in ");
+        const char* count = std::strchr(line, ' ');
         const char* comma = in ? std::strchr(in, ',') : nullptr;
-        if (comma) rate = std::strtod(comma + 1, nullptr);
+        if (!comma) continue;
+        run.rate = std::strtod(comma + 1, nullptr);
+        frames = std::strtol(count + 1, nullptr, 10);
     }
     const int status = pclose(pipe);
     if (kind.output) fs::remove_all(work / kind.output);
-    return status == 0 ? rate : 0.0;
+    if (status != 0 || frames <= 0) return Run{0.0, 0.0};
+    run.cpuPerFrame = (childSeconds() - cpuBefore) / static_cast<double>(frames);
+    return run;
 }
 
 std::string loadAverage() {
@@ -82,23 +103,28 @@ int main(int argc, char** argv) {
     std::printf("capture at 1280x720, %s, from %s; %d rounds; load average %s\n", RANGE,
                 assets.c_str(), rounds, loadAverage().c_str());
     std::vector<double> rates[KIND_COUNT];
+    std::vector<double> cpu[KIND_COUNT];
     for (int round = 0; round < rounds; ++round)
         for (int k = 0; k < KIND_COUNT; ++k) {
-            rates[k].push_back(runOnce(KINDS[k], assets, work));
-            std::printf("  round %d  %-22s %6.2f frames/s\n", round + 1, KINDS[k].name,
-                        rates[k].back());
+            const Run run = runOnce(KINDS[k], assets, work);
+            rates[k].push_back(run.rate);
+            cpu[k].push_back(run.cpuPerFrame * 1000.0);
+            std::printf("  round %d  %-22s %6.2f frames/s %6.0f ms of processor a frame\n",
+                        round + 1, KINDS[k].name, run.rate, run.cpuPerFrame * 1000.0);
             std::fflush(stdout);
         }
     fs::remove_all(work);
 
     double discard = 0.0;
     for (int k = 0; k < KIND_COUNT; ++k) {
-        std::vector<double>& r = rates[k];
-        std::sort(r.begin(), r.end());
-        const double median = r[r.size() / 2];
+        std::sort(rates[k].begin(), rates[k].end());
+        std::sort(cpu[k].begin(), cpu[k].end());
+        const double median = rates[k][rates[k].size() / 2];
         if (k == 0) discard = median;
-        std::printf("%-22s median %6.2f frames/s  (%3.0f %% of --discard)\n", KINDS[k].name, median,
-                    discard > 0.0 ? 100.0 * median / discard : 0.0);
+        std::printf("%-22s median %6.2f frames/s (%3.0f %% of --discard), %6.0f ms of processor "
+                    "a frame\n",
+                    KINDS[k].name, median, discard > 0.0 ? 100.0 * median / discard : 0.0,
+                    cpu[k][cpu[k].size() / 2]);
     }
     std::printf("load average %s\n", loadAverage().c_str());
     return 0;
