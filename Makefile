@@ -1,25 +1,36 @@
 # The two commands of the README, and a few more for developers.
-#   make run    install what is missing, build, generate the assets, play the presentation
-#   make test   install, build (plain and sanitized), run every test
+#   make run    install what playing needs, build, generate the assets, play the presentation
+#   make test   install what the tests need too, build (plain and sanitized), run every test
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
-XVFB        = xvfb-run -a -s "-screen 0 1280x720x24"
+# The plain build for playing leaves out the suites and their libraries, and does not stop at a
+# warning that a newer compiler than ours adds; the developers' targets below turn both on.
+TESTING    ?= OFF
+WERROR     ?= OFF
+FORMATTED   = $(shell find src tools tests bench fuzz -path tests/data -prune -o \
+                -type f \( -name '*.cpp' -o -name '*.h' \) -print | sort)
 
-.PHONY: all deps build build-asan assets run test test-asan test-release fuzz bench video master clean
+.PHONY: all deps build build-asan assets run test test-asan test-release fuzz bench video \
+        master format format-check clean
 
 all: build
 
+test test-asan test-release build-asan fuzz bench format format-check: TESTING = ON
+test test-asan test-release fuzz bench: WERROR = ON
+
 deps:
-	@scripts/install-deps.sh
+	@scripts/install-deps.sh $(if $(filter ON,$(TESTING)),--test)
 
 build: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$(TESTING) \
+	  -DDEMO_WERROR=$(WERROR) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
 
 build-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=ON -DDEMO_LONG_TESTS=OFF >/dev/null
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=ON -DDEMO_LONG_TESTS=OFF \
+	  -DDEMO_WERROR=$(WERROR) >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) -- --no-print-directory
 
 assets: build
@@ -30,21 +41,22 @@ run: assets
 	@scripts/play.sh $(BUILD)
 
 # The sanitized suite first, then the plain one, so that the last lines are CTest's summary of it.
+# Every test process starts an X server of its own (tests/support/with-x-server.sh).
 test: test-asan test-release
 
 test-asan: build-asan
-	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 $(XVFB) ctest --output-on-failure -j $(JOBS)
+	@cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The real-time runs of the program spend 80 s each whatever the load, so they run side by side.
+# The real-time runs of the program spend 80 s each whatever the load, so one job a core is enough.
 test-release: build
-	@cd $(BUILD) && $(XVFB) ctest --output-on-failure -j 12
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
 
-# Fuzz the OBJ and MTL readers with libFuzzer (clang); FUZZ_SECONDS bounds the run.
+# Each libFuzzer target (clang) for FUZZ_SECONDS seconds, 600 unless given.
 fuzz: deps
-	@scripts/fuzz.sh
+	@JOBS=$(JOBS) WERROR=$(WERROR) scripts/fuzz.sh
 
 bench: build
 	@scripts/bench.sh $(BUILD)
@@ -60,3 +72,11 @@ master: assets
 	@cd $(BUILD)/assets && $(CURDIR)/scripts/capture-farm.sh $(FARM) \
 	  --capture $(abspath $(BUILD))/tools/capture/capture --size 3840x2160 --supersample 2 \
 	  --video $(abspath $(BUILD))/master.mkv
+
+# The house layout of .clang-format, applied to our code, or only checked (as CI does).
+format: deps
+	@clang-format -i $(FORMATTED)
+
+format-check: deps
+	@clang-format --dry-run -Werror --ferror-limit=1 $(FORMATTED) || \
+	  { echo "format-check: the files above differ from .clang-format; make format rewrites them" >&2; exit 1; }

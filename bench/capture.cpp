@@ -42,7 +42,7 @@ const Kind KINDS[] = {
 constexpr int KIND_COUNT = sizeof(KINDS) / sizeof(KINDS[0]);
 
 struct Run {
-    double rate;        // frames a second; 0 when the run failed
+    double rate;         // frames a second; 0 when the run failed
     double cpuPerFrame;  // processor seconds a frame, user and system, of every process of the run
 };
 
@@ -121,10 +121,11 @@ int main(int argc, char** argv) {
         std::sort(cpu[k].begin(), cpu[k].end());
         const double median = rates[k][rates[k].size() / 2];
         if (k == 0) discard = median;
-        std::printf("%-22s median %6.2f frames/s (%3.0f %% of --discard), %6.0f ms of processor "
-                    "a frame\n",
-                    KINDS[k].name, median, discard > 0.0 ? 100.0 * median / discard : 0.0,
-                    cpu[k][cpu[k].size() / 2]);
+        std::printf(
+            "%-22s median %6.2f frames/s (%3.0f %% of --discard), %6.0f ms of processor "
+            "a frame\n",
+            KINDS[k].name, median, discard > 0.0 ? 100.0 * median / discard : 0.0,
+            cpu[k][cpu[k].size() / 2]);
     }
     std::printf("load average %s\n", loadAverage().c_str());
     return 0;

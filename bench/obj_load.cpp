@@ -2,6 +2,8 @@
 // Writes a ~150 MB model (a terrain grid of 780 000 positions with v, vt and vn on every corner,
 // 1.56 million triangles as triangles and quads, usemtl switches) to a temporary directory, then
 // loads it in a fresh child process per iteration and reports MB/s and the child's peak memory.
+// A second model switches 200 000 times among a library of 100 000 materials: our reader alone,
+// for the time its name lookups take.
 //   build/bench/bench_obj_load
 #include <benchmark/benchmark.h>
 #include <tiny_obj_loader.h>
@@ -28,12 +30,18 @@ constexpr int GRID_HEIGHT = 780;  // rows
 constexpr int ROWS_PER_MATERIAL = 50;
 constexpr const char* MODEL_NAME = "bench.obj";
 constexpr const char* LIBRARY_NAME = "bench.mtl";
+constexpr int TABLE_MATERIALS = 100000;
+constexpr int TABLE_SWITCHES = 200000;
+constexpr const char* TABLE_NAME = "table.obj";
+constexpr const char* TABLE_LIBRARY_NAME = "table.mtl";
 
 struct BenchFile {
     std::string directory;
     std::string path;
+    std::string tablePath;   // the model of many materials
     std::string warmUpPath;  // a small model of the same kinds of line
     double megabytes;        // file size, MB of 2^20 bytes
+    double tableMegabytes;
 };
 BenchFile benchFile;  // written once by main before the benchmarks run
 
@@ -150,6 +158,33 @@ bool writeLibrary(const std::string& path) {
     return fclose(file) == 0;
 }
 
+// The library's materials m0, m1 ...; the model uses them in a scattered order.
+bool writeTableLibrary(const std::string& path) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) return false;
+    for (int m = 0; m < TABLE_MATERIALS; ++m) fprintf(file, "newmtl m%d\nKd 0.5 0.5 0.5\n", m);
+    return fclose(file) == 0;
+}
+
+bool writeTableModel(const std::string& path) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) return false;
+    fprintf(file, "mtllib %s\nv 0 0 0\nv 1 0 0\nv 0 1 0\n", TABLE_LIBRARY_NAME);
+    Lcg random{7};
+    for (int i = 0; i < TABLE_SWITCHES; ++i)
+        fprintf(file, "usemtl m%d\nf 1 2 3\n", static_cast<int>(random.next() * TABLE_MATERIALS));
+    return fclose(file) == 0;
+}
+
+double megabytesOf(const std::string& path) {
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return 0;
+    fseek(file, 0, SEEK_END);
+    const double megabytes = ftell(file) / double(1 << 20);
+    fclose(file);
+    return megabytes;
+}
+
 double residentMegabytes() {
     FILE* status = fopen("/proc/self/status", "r");
     char line[256];
@@ -193,7 +228,7 @@ LoadReport loadWithTinyObjLoader(const char* path) {
 // Runs one load in a fresh child, so each starts from the same memory and none keeps the
 // previous one's model; the child times itself. A small load first brings in the code pages
 // (a forked child faults them in again), so that the peak counts the load's own memory only.
-LoadReport loadInChild(LoadReport (*load)(const char* path)) {
+LoadReport loadInChild(LoadReport (*load)(const char* path), const std::string& path) {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return {};
     const pid_t child = fork();
@@ -202,7 +237,7 @@ LoadReport loadInChild(LoadReport (*load)(const char* path)) {
         load(benchFile.warmUpPath.c_str());
         const double before = residentMegabytes();
         const auto start = std::chrono::steady_clock::now();
-        LoadReport report = load(benchFile.path.c_str());
+        LoadReport report = load(path.c_str());
         report.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         report.peakMegabytes = peakMegabytes() - before;
@@ -217,11 +252,12 @@ LoadReport loadInChild(LoadReport (*load)(const char* path)) {
     return report;
 }
 
-void runLoads(benchmark::State& state, LoadReport (*load)(const char* path)) {
+void runLoads(benchmark::State& state, LoadReport (*load)(const char* path),
+              const std::string& path, double megabytes) {
     double peak = 0, arrays = 0;
     long triangles = 0;
     for (auto _ : state) {
-        const LoadReport report = loadInChild(load);
+        const LoadReport report = loadInChild(load, path);
         if (report.triangles == 0) {
             state.SkipWithError("the load failed");
             return;
@@ -231,16 +267,22 @@ void runLoads(benchmark::State& state, LoadReport (*load)(const char* path)) {
         arrays = report.arrayMegabytes;
         triangles = report.triangles;
     }
-    state.SetBytesProcessed(
-        static_cast<int64_t>(state.iterations() * benchFile.megabytes * (1 << 20)));
-    state.counters["file_MB"] = benchFile.megabytes;
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * megabytes * (1 << 20)));
+    state.counters["file_MB"] = megabytes;
     state.counters["peak_MB"] = peak;
     if (arrays > 0) state.counters["arrays_MB"] = arrays;
     state.counters["triangles"] = static_cast<double>(triangles);
 }
 
-void ourReader(benchmark::State& state) { runLoads(state, loadWithOurs); }
-void tinyObjLoader(benchmark::State& state) { runLoads(state, loadWithTinyObjLoader); }
+void ourReader(benchmark::State& state) {
+    runLoads(state, loadWithOurs, benchFile.path, benchFile.megabytes);
+}
+void tinyObjLoader(benchmark::State& state) {
+    runLoads(state, loadWithTinyObjLoader, benchFile.path, benchFile.megabytes);
+}
+void materialTable(benchmark::State& state) {
+    runLoads(state, loadWithOurs, benchFile.tablePath, benchFile.tableMegabytes);
+}
 
 // Medians of single loads; main interleaves the repetitions of the two at random, so that both
 // meet the machine in the same states (fresh memory costs far more than memory just freed).
@@ -258,6 +300,13 @@ BENCHMARK(tinyObjLoader)
     ->Iterations(1)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
+BENCHMARK(materialTable)
+    ->Name("LoadObj/materialTable")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 
@@ -272,22 +321,25 @@ int main(int argc, char** argv) {
     benchFile.directory = std::string(directory) + "/";
     benchFile.path = benchFile.directory + MODEL_NAME;
     benchFile.warmUpPath = benchFile.directory + "warm_up.obj";
+    benchFile.tablePath = benchFile.directory + TABLE_NAME;
     // Our reader looks for the library in the working directory, as the demo runs beside its
     // assets.
     if (!writeModel(benchFile.path) || !writeWarmUpModel(benchFile.warmUpPath) ||
-        !writeLibrary(benchFile.directory + LIBRARY_NAME) || chdir(directory) != 0) {
+        !writeLibrary(benchFile.directory + LIBRARY_NAME) ||
+        !writeTableLibrary(benchFile.directory + TABLE_LIBRARY_NAME) ||
+        !writeTableModel(benchFile.tablePath) || chdir(directory) != 0) {
         fprintf(stderr, "cannot write the benchmark model under %s\n", directory);
         return 1;
     }
-    FILE* file = fopen(benchFile.path.c_str(), "rb");
-    fseek(file, 0, SEEK_END);
-    benchFile.megabytes = ftell(file) / double(1 << 20);
-    fclose(file);
+    benchFile.megabytes = megabytesOf(benchFile.path);
+    benchFile.tableMegabytes = megabytesOf(benchFile.tablePath);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::remove((benchFile.directory + LIBRARY_NAME).c_str());
     std::remove(benchFile.path.c_str());
     std::remove(benchFile.warmUpPath.c_str());
+    std::remove(benchFile.tablePath.c_str());
+    std::remove((benchFile.directory + TABLE_LIBRARY_NAME).c_str());
     rmdir(directory);
     return 0;
 }

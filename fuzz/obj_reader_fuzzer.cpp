@@ -21,11 +21,12 @@ constexpr const char* LIBRARY_MARK = "\n~~mtl~~\n";
 
 struct Library {
     std::string text;
+    size_t windowBytes;  // as the model's text is read
 };
 
 int openLibrary(void* context, const char*, AssetFile* file) {
     const auto* library = static_cast<const Library*>(context);
-    *file = {library->text.data(), library->text.size(), nullptr, false};
+    *file = memoryAssetFile(library->text.data(), library->text.size(), library->windowBytes);
     return 0;
 }
 
@@ -73,17 +74,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t objLength = mark == std::string::npos ? size : mark;
     char* obj = static_cast<char*>(std::malloc(objLength ? objLength : 1));
     std::memcpy(obj, data, objLength);
-    Library library{mark == std::string::npos ? std::string()
-                                              : input.substr(mark + std::strlen(LIBRARY_MARK))};
+    Library library{
+        mark == std::string::npos ? std::string() : input.substr(mark + std::strlen(LIBRARY_MARK)),
+        0};
     const ObjLibrarySource source = {openLibrary, closeLibrary, &library};
 
-    ObjModel* model = nullptr;
-    if (parseObjModel(&model, obj, objLength, &source) != OBJ_LOADED) fail("the load failed");
-    const ReferenceModel reference =
-        readReferenceModel(std::string(obj, objLength), {{model->materialLibrary, library.text}});
-    std::string difference;
-    if (!sameAsReference(*model, reference, &difference)) fail(difference);
-    freeObjModel(model);
+    // The whole text at once, and through windows of 512 bytes, which cut its lines and pieces
+    // as a large file's windows do.
+    for (const size_t windowBytes : {SIZE_MAX, size_t{512}}) {
+        library.windowBytes = windowBytes;
+        AssetFile text = memoryAssetFile(obj, objLength, windowBytes);
+        ObjModel* model = nullptr;
+        if (readObjModel(&model, &text, &source) != OBJ_LOADED) fail("the load failed");
+        const ReferenceModel reference = readReferenceModel(
+            std::string(obj, objLength), {{model->materialLibrary, library.text}});
+        std::string difference;
+        if (!sameAsReference(*model, reference, &difference)) fail(difference);
+        freeObjModel(model);
+    }
     std::free(obj);
     return 0;
 }

@@ -102,14 +102,16 @@ if [ "$output_kind" = --png ] && [ -e "$output" ] && [ ! -d "$output" ]; then
 fi
 stage=$(mktemp -d "$(dirname "$output")/.$(basename "$output").farm.XXXXXX" 2>/dev/null) ||
   fail "$output_kind $output: cannot write beside it in $(dirname "$output")"
-parallel_pid=""
+# The program running for the farm, parallel or the final encode: in the background, so that a
+# signal to the farm is handled at once, and stopped with it.
+child_pid=""
 terminal=0
 [ -t 2 ] && terminal=1
 finish() {
-  if [ -n "$parallel_pid" ]; then
+  if [ -n "$child_pid" ]; then
     [ "$terminal" -eq 0 ] || printf '\r\033[K' >&2
-    kill -TERM "$parallel_pid" 2>/dev/null
-    wait "$parallel_pid" 2>/dev/null
+    kill -TERM "$child_pid" 2>/dev/null
+    wait "$child_pid" 2>/dev/null
   fi
   rm -rf "$stage"
 }
@@ -187,7 +189,7 @@ start_parallel() {
      --env farm_chunk --env FARM_STAGE --env FARM_ASSETS --env FARM_CAPTURE --env FARM_OPTIONS \
      --joblog "$stage/joblog" --results "$stage/log/{#}" farm_chunk '{#}' '{3}' '{4}' \
      <"$stage/chunks" >"$stage/parallel.out" 2>&1) &
-  parallel_pid=$!
+  child_pid=$!
 }
 
 # The frames done: each chunk's capture reports on its stderr its frames done every few seconds
@@ -223,7 +225,7 @@ progress_line() {
 # Until parallel ends: redrawn in place on a terminal, a line every few seconds otherwise.
 show_progress() {
   local interval=$((terminal ? 1 : 5)) shown=0 now
-  while kill -0 "$parallel_pid" 2>/dev/null; do
+  while kill -0 "$child_pid" 2>/dev/null; do
     sleep 1
     now=$(date +%s)
     [ $((now - shown)) -ge "$interval" ] || continue
@@ -266,7 +268,10 @@ deliver() {
     local encoded
     encoded=$stage/$(basename "$output")
     echo "capture-farm: encoding the $total frames into $output" >&2
-    "$capture" "${pass[@]}" --encode-png "$stage/frames" --video "$encoded" || exit 1
+    "$capture" "${pass[@]}" --encode-png "$stage/frames" --video "$encoded" &
+    child_pid=$!
+    wait "$child_pid" || exit 1
+    child_pid=""
     mv -f "$encoded" "$output" || fail "--video $output: cannot be made"
   elif [ -d "$output" ]; then
     find "$stage/frames" -name 'frame_*.png' -exec mv -f -t "$output" {} + ||
@@ -282,9 +287,9 @@ machines="this machine"
 started=$(date +%s.%N)
 start_parallel
 show_progress
-wait "$parallel_pid"
+wait "$child_pid"
 status=$?
-parallel_pid=""
+child_pid=""
 [ "$status" -eq 0 ] || report_failure
 gather_frames
 deliver

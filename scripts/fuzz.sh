@@ -1,21 +1,33 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target over the OBJ and MTL readers (clang, ASan + UBSan) into build-fuzz/
-# and runs it for FUZZ_SECONDS seconds (default 60) from the seed corpus in fuzz/corpus/. New
-# inputs collect in build-fuzz/corpus/; a finding is written to fuzz/findings/ and fails the run.
+# Builds the libFuzzer targets of fuzz/ (clang, ASan + UBSan) in build-fuzz/ and runs each for
+# FUZZ_SECONDS seconds (default 600): the OBJ and MTL readers from fuzz/corpus/, which holds the
+# PNG seeds too, binary text the reader must survive; the PNG texture path from fuzz/corpus/png/.
+# New inputs collect in build-fuzz/corpus/<target>/; a finding is written to fuzz/findings/ and
+# fails the run, after the other target has had its turn.
+#   scripts/fuzz.sh   (FUZZ_SECONDS=60 scripts/fuzz.sh for a short run; WERROR=ON, JOBS=2)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${FUZZ_SECONDS:-60}
+seconds=${FUZZ_SECONDS:-600}
 out=build-fuzz
-mkdir -p "$out/corpus" fuzz/findings
+for tool in clang clang++; do
+  command -v "$tool" >/dev/null ||
+    { echo "fuzz: $tool not found; scripts/install-deps.sh --test installs it" >&2; exit 1; }
+done
+cmake -S . -B "$out" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+  -DDEMO_FUZZ=ON -DBUILD_TESTING=OFF -DDEMO_WERROR="${WERROR:-OFF}" >/dev/null
+cmake --build "$out" -j "${JOBS:-2}" --target obj_reader_fuzzer png_texture_fuzzer -- --no-print-directory
+mkdir -p fuzz/findings
 
-sources=(fuzz/obj_reader_fuzzer.cpp tests/assets/reference_reader.cpp
-         src/assets/obj_reader.cpp src/assets/mtl_reader.cpp src/assets/text_scan.cpp src/assets/asset_file.cpp)
-if [ ! -x "$out/obj_reader_fuzzer" ] || [ -n "$(find "${sources[@]}" src/assets/*.h tests/assets/reference_reader.h -newer "$out/obj_reader_fuzzer")" ]; then
-  clang++ -std=c++17 -O1 -g -fno-omit-frame-pointer \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -Wall -Wextra -Werror -Isrc -Itests/assets "${sources[@]}" -o "$out/obj_reader_fuzzer"
-fi
-
-"$out/obj_reader_fuzzer" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
-  -artifact_prefix=fuzz/findings/ -print_final_stats=1 "$out/corpus" fuzz/corpus
+status=0
+run() {
+  local target=$1 seeds=$2 max_len=$3
+  echo "== $target for ${seconds}s"
+  mkdir -p "$out/corpus/$target"
+  "$out/fuzz/$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
+    -artifact_prefix="fuzz/findings/$target-" -print_final_stats=1 "$out/corpus/$target" "$seeds" ||
+    status=1
+}
+run obj_reader_fuzzer fuzz/corpus 8192
+run png_texture_fuzzer fuzz/corpus/png 16384
+exit $status

@@ -1,19 +1,40 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the tools need, and nothing when all are
-# there already. Runs apt through sudo when not root.
+# Installs the Debian packages that building and playing need, and with --test those that the
+# tests, the benchmarks, the fuzzers and the format check need too; nothing when all are there.
+# Runs apt through sudo when not root; where that cannot be done without a password, says in one
+# line what to run as root and fails.
+#   scripts/install-deps.sh [--test]
 set -euo pipefail
 
-packages=(
-  build-essential cmake make pkg-config git
-  clang libclang-rt-14-dev
+build=(
+  build-essential cmake pkg-config
   libglfw3-dev libepoxy-dev libglu1-mesa-dev libgl1-mesa-dri
-  libspng-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libmpg123-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libtinyobjloader-dev assimp-testmodels
-  xvfb xauth ffmpeg xdotool
+  libspng-dev libsdl2-dev libsdl2-mixer-dev
+  libmp3lame-dev  # the asset generator's MP3 encoder
+  xvfb xauth      # playing without a display, under xvfb-run; the tests start Xvfb themselves
+  ffmpeg          # the capture tool's video encoder
   parallel rsync openssh-client  # the capture farm, on this machine and over ssh
-  openssh-server                 # the farm's test runs a private sshd
 )
+test=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libtinyobjloader-dev assimp-testmodels  # the second OBJ reader and real-world models it compares
+  libmpg123-dev                           # decodes the generated soundtrack back
+  clang libclang-rt-14-dev                # libFuzzer and the sanitizers' runtimes for clang
+  clang-format
+  xdotool                                 # real key presses for the preview's tests
+  openssh-server                          # the capture farm's test runs a private sshd
+)
+
+case "${1:-}" in
+  "") packages=("${build[@]}") ;;
+  --test) packages=("${build[@]}" "${test[@]}") ;;
+  *) echo "install-deps: unknown option $1 (only --test)" >&2; exit 2 ;;
+esac
+
+if ! command -v dpkg-query >/dev/null || ! command -v apt-get >/dev/null; then
+  echo "install-deps: no dpkg-query or apt-get: this is not Debian; install the equivalents of: ${packages[*]}" >&2
+  exit 1
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,9 +43,16 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+command="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null || ! sudo -n true 2>/dev/null; then
+    echo "install-deps: missing packages; run as root: $command" >&2
+    exit 1
+  fi
+  apt=(sudo -n "${apt[@]}")
+fi
+
 echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,79 +1,78 @@
 #include "assets/asset_file.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
-namespace {
+#include "platform/regular_file.h"
 
-// The reason of the call that just failed; EIO should it have left none, as 0 would read as
-// success.
-int lastError() { return errno != 0 ? errno : EIO; }
-
-// Pipes, devices and other files without a size are read to their end into the heap.
-int readStream(int fd, AssetFile* file) {
-    size_t capacity = 1 << 16;
-    size_t length = 0;
-    char* buffer = static_cast<char*>(std::malloc(capacity));
-    while (buffer) {
-        const ssize_t n = read(fd, buffer + length, capacity - length);
-        if (n == 0) break;
-        if (n < 0) {
-            const int error = lastError();  // before free, which may set errno
-            std::free(buffer);
-            return error;
-        }
-        length += static_cast<size_t>(n);
-        if (length == capacity) {
-            capacity *= 2;
-            char* grown = static_cast<char*>(std::realloc(buffer, capacity));
-            if (!grown) std::free(buffer);
-            buffer = grown;
-        }
+int openAssetFile(const char* path, uint64_t maxBytes, AssetFile* file) {
+    RegularFile regular;
+    const int error = openRegularFile(path, maxBytes, &regular);
+    if (error != 0) return error;
+    char* buffer = static_cast<char*>(std::malloc(ASSET_WINDOW_BYTES));
+    if (!buffer) {
+        close(regular.fd);
+        return ENOMEM;
     }
-    if (!buffer) return ENOMEM;
-    *file = {buffer, length, buffer, false};
+    *file = AssetFile{regular.fd, regular.size, nullptr, ASSET_WINDOW_BYTES, buffer, 0, 0};
     return 0;
 }
 
-// The whole file at once: its pages come from the page cache, so no fresh memory is touched.
-int mapRegularFile(int fd, size_t length, AssetFile* file) {
-    if (length == 0) {
-        *file = {"", 0, nullptr, false};
+AssetFile memoryAssetFile(const char* text, size_t length, size_t windowBytes) {
+    return AssetFile{-1, length, text, windowBytes, nullptr, 0, 0};
+}
+
+int openAssetFileAgain(const AssetFile& file, AssetFile* again) {
+    if (file.fd < 0) {
+        *again = file;
         return 0;
     }
-    void* text = mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (text == MAP_FAILED) return lastError();
-    *file = {static_cast<const char*>(text), length, text, true};
+    // A descriptor of its own, so that each reader closes its own; reads take explicit offsets,
+    // so the shared file position does not matter.
+    const int fd = dup(file.fd);
+    if (fd < 0) return errno;
+    char* buffer = static_cast<char*>(std::malloc(file.windowBytes));
+    if (!buffer) {
+        close(fd);
+        return ENOMEM;
+    }
+    *again = AssetFile{fd, file.length, nullptr, file.windowBytes, buffer, 0, 0};
     return 0;
 }
 
-int readOpenFile(int fd, AssetFile* file) {
-    struct stat status;
-    if (fstat(fd, &status) != 0) return lastError();
-    if (S_ISREG(status.st_mode))
-        return mapRegularFile(fd, static_cast<size_t>(status.st_size), file);
-    return readStream(fd, file);
-}
+AssetWindow assetWindow(AssetFile* file, uint64_t offset) {
+    if (offset >= file->length) return AssetWindow{"", 0, true};
+    const uint64_t left = file->length - offset;
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(left, file->windowBytes));
+    if (file->fd < 0) return AssetWindow{file->memory + offset, wanted, wanted == left};
 
-}  // namespace
-
-int openAssetFile(const char* path, AssetFile* file) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return lastError();
-    const int error = readOpenFile(fd, file);
-    close(fd);
-    return error;
+    // What the buffer holds from `offset` on is kept, so that each byte is read once, however the
+    // file changes meanwhile.
+    size_t kept = 0;
+    const uint64_t bufferEnd = file->bufferOffset + file->bufferLength;
+    if (offset >= file->bufferOffset && offset < bufferEnd) {
+        kept = static_cast<size_t>(bufferEnd - offset);
+        std::memmove(file->buffer, file->buffer + (offset - file->bufferOffset), kept);
+    }
+    file->bufferOffset = offset;
+    file->bufferLength = kept;
+    while (file->bufferLength < wanted) {
+        const ssize_t got =
+            pread(file->fd, file->buffer + file->bufferLength, wanted - file->bufferLength,
+                  static_cast<off_t>(offset + file->bufferLength));
+        if (got < 0 && errno == EINTR) continue;
+        // The file shrank, or cannot be read further: its text ends here.
+        if (got <= 0) return AssetWindow{file->buffer, file->bufferLength, true};
+        file->bufferLength += static_cast<size_t>(got);
+    }
+    return AssetWindow{file->buffer, wanted, wanted == left};
 }
 
 void closeAssetFile(AssetFile* file) {
-    if (file->mapped)
-        munmap(file->owned, file->length);
-    else
-        std::free(file->owned);
-    *file = {"", 0, nullptr, false};
+    if (file->fd >= 0) close(file->fd);
+    std::free(file->buffer);
+    *file = memoryAssetFile("", 0);
 }

@@ -7,20 +7,6 @@
 
 namespace {
 
-// Calls visit(first, last) for every piece of the library, in file order.
-template <typename Visit>
-void forEachLibraryPiece(const char* text, size_t length, Visit visit) {
-    TextLine line;
-    for (const char* p = text; nextTextLine(&line, p, text + length); p = line.next) {
-        for (size_t offset = 0; offset < line.length; offset += LIBRARY_PIECE) {
-            const char* first;
-            const char* last;
-            textPiece(line, offset, LIBRARY_PIECE, &first, &last);
-            visit(first, last);
-        }
-    }
-}
-
 // "%f%f%f" from the space after the keyword: the components read stay, the rest keep their value;
 // the fourth is 1 whatever was read.
 void readColour(const char* first, const char* last, float colour[4]) {
@@ -44,30 +30,38 @@ void readMaterialLine(ObjMaterial* material, const char* first, const char* last
 
 }  // namespace
 
-bool parseMaterialLibrary(ObjModel* model, const char* text, size_t length) {
+bool parseMaterialLibrary(ObjModel* model, AssetFile* library) {
     model->materials = nullptr;
     model->materialCount = 0;
     size_t count = 0;
-    forEachLibraryPiece(text, length, [&](const char* first, const char* last) {
+    forEachLibraryPiece(library, 0, [&](const char* first, const char* last) {
         count += startsWith(first, last, "newmtl ", 7);
+        return true;
     });
     if (count == 0) return true;
     if (count > INT32_MAX) return false;
     auto* materials = static_cast<ObjMaterial*>(std::calloc(count, sizeof(ObjMaterial)));
     if (!materials) return false;
 
-    // Lines before the first "newmtl " have no material to go to and are skipped.
+    // Lines before the first "newmtl " have no material to go to and are skipped. A library that
+    // changed since it was counted keeps the materials that fit in the records.
     ObjMaterial* current = nullptr;
-    ObjMaterial* next = materials;
-    forEachLibraryPiece(text, length, [&](const char* first, const char* last) {
+    size_t filled = 0;
+    forEachLibraryPiece(library, 0, [&](const char* first, const char* last) {
         if (startsWith(first, last, "newmtl ", 7)) {
-            current = next++;
+            if (filled == count) return false;
+            current = &materials[filled++];
             scanWord(first + 6, last, current->name, sizeof current->name);
         } else if (current) {
             readMaterialLine(current, first, last);
         }
+        return true;
     });
+    if (filled == 0) {
+        std::free(materials);
+        return true;
+    }
     model->materials = materials;
-    model->materialCount = static_cast<int32_t>(count);
+    model->materialCount = static_cast<int32_t>(filled);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "assets/obj_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -37,12 +38,28 @@ struct Polygon {
     int32_t texCoordBase;
 };
 
-// The state of one parse; it lives on parseObjModel's stack.
+// Where the three readers stand in the line being read: the line offset of each one's next piece.
+struct LinePieces {
+    size_t face;
+    size_t vertex;
+    size_t library;
+};
+
+// A material's place in the lookup of names.
+struct MaterialKey {
+    uint64_t hash;  // of its name
+    int32_t index;  // into the model's materials
+};
+
+// The state of one parse; it lives on readObjModel's stack.
 struct ObjParse {
     ObjModel* model;
-    const char* end;
-    const char* lineStart;  // the line being read
+    AssetFile* text;
+    const char* end;      // of the whole lines being read, in the text's window
+    uint64_t lineOffset;  // text offset of the line being read
+    LinePieces pieces;    // in a line longer than a window
     const ObjLibrarySource* libraries;
+    MaterialKey* materialKeys;  // one per material, by hash and then index; null when none
     Records vertices;
     Records texCoords;
     Records normals;
@@ -104,6 +121,44 @@ void trimArray(T** data, size_t count) {
 
 // ---- the material library ------------------------------------------------------------------
 
+// FNV-1a, 64 bits.
+uint64_t nameHash(const char* name) {
+    uint64_t hash = 14695981039346656037u;
+    for (; *name; ++name) hash = (hash ^ static_cast<unsigned char>(*name)) * 1099511628211u;
+    return hash;
+}
+
+bool keyBefore(const MaterialKey& a, const MaterialKey& b) {
+    return a.hash != b.hash ? a.hash < b.hash : a.index < b.index;
+}
+
+// Keys of the materials ordered by the hash of their names, equal hashes by index, so that a
+// binary search over the compact keys, then a comparison of the names of equal hash in index
+// order, finds the first material of a name: usemtl lines take time logarithmic in the library.
+bool keyMaterials(ObjParse* parse) {
+    const ObjModel* model = parse->model;
+    if (model->materialCount == 0) return true;
+    const auto count = static_cast<size_t>(model->materialCount);
+    parse->materialKeys = static_cast<MaterialKey*>(std::malloc(count * sizeof(MaterialKey)));
+    if (!parse->materialKeys) return false;
+    for (int32_t i = 0; i < model->materialCount; ++i)
+        parse->materialKeys[i] = MaterialKey{nameHash(model->materials[i].name), i};
+    std::sort(parse->materialKeys, parse->materialKeys + count, keyBefore);
+    return true;
+}
+
+// Index of the first material whose name equals `name` exactly, or -1.
+int32_t findMaterial(const ObjParse* parse, const char* name) {
+    const ObjModel* model = parse->model;
+    const MaterialKey* keys = parse->materialKeys;
+    const MaterialKey* end = keys + model->materialCount;
+    const MaterialKey wanted = {nameHash(name), INT32_MIN};
+    for (const MaterialKey* key = std::lower_bound(keys, end, wanted, keyBefore);
+         key != end && key->hash == wanted.hash; ++key)
+        if (std::strcmp(model->materials[key->index].name, name) == 0) return key->index;
+    return -1;
+}
+
 void readLibrary(ObjParse* parse, const char* first, const char* last) {
     parse->librarySettled = true;
     ObjModel* model = parse->model;
@@ -116,41 +171,34 @@ void readLibrary(ObjParse* parse, const char* first, const char* last) {
         model->materialLibraryError = error;
         return;
     }
-    if (!parseMaterialLibrary(model, file.text, file.length)) parse->outOfMemory = true;
+    if (!parseMaterialLibrary(model, &file) || !keyMaterials(parse)) parse->outOfMemory = true;
     source->close(source->context, &file);
 }
 
 // A "usemtl " line needs the library before the pass has reached its "mtllib " line: the first
-// such piece is then searched for from the current line on (earlier lines have none).
+// such piece is then looked for from the current line on (earlier lines have none), by a second
+// reader of the text, as the first one's window still holds the line being read.
 void settleLibrary(ObjParse* parse) {
     if (parse->librarySettled) return;
     parse->librarySettled = true;
-    const char* from = parse->lineStart;
-    for (const char* p = from; p < parse->end;) {
-        const char* hit =
-            static_cast<const char*>(memmem(p, static_cast<size_t>(parse->end - p), "mtllib ", 7));
-        if (!hit) return;
-        const char* lineFeed =
-            static_cast<const char*>(memrchr(from, '\n', static_cast<size_t>(hit - from)));
-        TextLine line;
-        nextTextLine(&line, lineFeed ? lineFeed + 1 : from, parse->end);
-        const size_t offset = static_cast<size_t>(hit - line.start);
-        if (offset % LIBRARY_PIECE == 0) {
-            const char* first;
-            const char* last;
-            textPiece(line, offset, LIBRARY_PIECE, &first, &last);
-            readLibrary(parse, first, last);
-            return;
-        }
-        p = hit + 1;
+    AssetFile ahead;
+    if (openAssetFileAgain(*parse->text, &ahead) != 0) {
+        parse->outOfMemory = true;
+        return;
     }
+    forEachLibraryPiece(&ahead, parse->lineOffset, [&](const char* first, const char* last) {
+        if (!startsWith(first, last, "mtllib ", 7)) return true;
+        readLibrary(parse, first, last);
+        return false;
+    });
+    closeAssetFile(&ahead);
 }
 
 void switchMaterial(ObjParse* parse, const char* first, const char* last) {
     char name[FACE_PIECE + 1] = "";  // a "usemtl " without a name looks for the empty name
     scanWord(first, last, name, sizeof name);
     settleLibrary(parse);
-    parse->currentMaterial = findMaterial(parse->model, name);
+    parse->currentMaterial = findMaterial(parse, name);
 }
 
 // ---- faces ---------------------------------------------------------------------------------
@@ -331,30 +379,36 @@ void readVertexPiece(ObjParse* parse, const char* first, const char* last) {
 
 // ---- the general path ----------------------------------------------------------------------
 
+// The line offset of the next piece any reader takes; SIZE_MAX past the line's end.
+size_t nextPiece(const ObjParse* parse, const LinePieces& at) {
+    return std::min({at.face, at.vertex, parse->librarySettled ? SIZE_MAX : at.library});
+}
+
 // The pieces of the three readers are taken in order of position, so that a face counts back
-// only over records whose pieces begin before it.
-void readLine(ObjParse* parse, const TextLine& line) {
-    size_t face = 0, vertex = 0, library = 0;
+// only over records whose pieces begin before it. `part` holds the line from line offset `base`
+// on; one that ends inside the line holds the pieces that end before its last byte, which may be
+// a carriage return the line feed after it drops. Returns the offset of the next piece.
+size_t readLinePieces(ObjParse* parse, const TextLine& part, size_t base, bool complete,
+                      LinePieces* at) {
     for (;;) {
-        const size_t f = face < line.length ? face : SIZE_MAX;
-        const size_t v = vertex < line.length ? vertex : SIZE_MAX;
-        const size_t l = library < line.length && !parse->librarySettled ? library : SIZE_MAX;
-        const size_t next = std::min({f, v, l});
-        if (next == SIZE_MAX) return;
+        const size_t next = nextPiece(parse, *at);
+        const size_t limit = next == at->face     ? FACE_PIECE
+                             : next == at->vertex ? VERTEX_PIECE
+                                                  : LIBRARY_PIECE;
+        const size_t offset = next - base;
+        if (complete ? offset >= part.length : offset + limit >= part.length) return next;
         const char* first;
         const char* last;
-        if (next == f) {
-            textPiece(line, f, FACE_PIECE, &first, &last);
+        textPiece(part, offset, limit, &first, &last);
+        if (next == at->face) {
             readFacePiece(parse, first, last);
-            face += FACE_PIECE;
-        } else if (next == v) {
-            textPiece(line, v, VERTEX_PIECE, &first, &last);
+            at->face += FACE_PIECE;
+        } else if (next == at->vertex) {
             readVertexPiece(parse, first, last);
-            vertex += VERTEX_PIECE;
+            at->vertex += VERTEX_PIECE;
         } else {
-            textPiece(line, l, LIBRARY_PIECE, &first, &last);
             if (startsWith(first, last, "mtllib ", 7)) readLibrary(parse, first, last);
-            library += LIBRARY_PIECE;
+            at->library += LIBRARY_PIECE;
         }
     }
 }
@@ -494,42 +548,68 @@ const char* readFastLine(ObjParse* parse, const char* p) {
     return nullptr;
 }
 
-int openLibraryFile(void*, const char* name, AssetFile* file) { return openAssetFile(name, file); }
+int openLibraryFile(void*, const char* name, AssetFile* file) {
+    return openAssetFile(name, MTL_MAX_BYTES, file);
+}
 void closeLibraryFile(void*, AssetFile* file) { closeAssetFile(file); }
+
+// Whole lines, each through the fast path when it takes it, else through the general path.
+bool readWholeLines(ObjParse* parse, const char* first, const char* end, uint64_t offset) {
+    parse->end = end;
+    for (const char* p = first; p < end && !parse->outOfMemory;) {
+        parse->lineOffset = offset + static_cast<uint64_t>(p - first);
+        const char* next = parse->continuing ? nullptr : readFastLine(parse, p);
+        if (!next) {
+            TextLine line;
+            nextTextLine(&line, p, end);
+            LinePieces at = {};
+            readLinePieces(parse, line, 0, true, &at);
+            next = line.next;
+        }
+        p = next;
+    }
+    return !parse->outOfMemory;
+}
+
+// A line longer than a window, through the general path a part at a time.
+size_t readLongLinePart(ObjParse* parse, const TextLine& part, size_t base, bool complete,
+                        uint64_t lineOffset) {
+    parse->lineOffset = lineOffset;
+    if (base == 0) parse->pieces = LinePieces{};
+    const size_t next = readLinePieces(parse, part, base, complete, &parse->pieces);
+    return parse->outOfMemory ? STOP_WALK : next;
+}
 
 }  // namespace
 
 const ObjLibrarySource objLibraryFiles = {openLibraryFile, closeLibraryFile, nullptr};
 
-int parseObjModel(ObjModel** result, const char* text, size_t length,
-                  const ObjLibrarySource* libraries) {
+int readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySource* libraries) {
     auto* model = static_cast<ObjModel*>(std::calloc(1, sizeof(ObjModel)));
     if (!model) return OBJ_OUT_OF_MEMORY;
     ObjParse parse = {};
     parse.model = model;
-    parse.end = text + length;
+    parse.text = text;
     parse.libraries = libraries;
     parse.vertices = {&model->vertices, &model->vertexCount, 0, 3};
     parse.texCoords = {&model->texCoords, &model->texCoordCount, 0, 2};
     parse.normals = {&model->normals, &model->normalCount, 0, 3};
     parse.currentMaterial = -1;
     // A large file starts its arrays large enough to be mappings, which grow without copies.
-    parse.firstCapacity =
-        static_cast<int32_t>(std::min<size_t>(INT32_MAX, std::max<size_t>(1024, length / 128)));
+    parse.firstCapacity = static_cast<int32_t>(
+        std::min<uint64_t>(INT32_MAX, std::max<uint64_t>(1024, text->length / 128)));
 
-    for (const char* p = text; p < parse.end && !parse.outOfMemory;) {
-        parse.lineStart = p;
-        const char* next = parse.continuing ? nullptr : readFastLine(&parse, p);
-        if (!next) {
-            TextLine line;
-            nextTextLine(&line, p, parse.end);
-            readLine(&parse, line);
-            next = line.next;
-        }
-        p = next;
-    }
+    walkAssetLines(
+        text, 0,
+        [&](const char* first, const char* end, uint64_t offset) {
+            return readWholeLines(&parse, first, end, offset);
+        },
+        [&](const TextLine& part, size_t base, bool complete, uint64_t lineOffset) {
+            return readLongLinePart(&parse, part, base, complete, lineOffset);
+        });
     // A backslash on the last line has no next line to continue on: the polygon ends there.
     if (parse.continuing) finishPolygon(&parse);
+    std::free(parse.materialKeys);
 
     if (parse.outOfMemory) {
         freeObjModel(model);
@@ -543,18 +623,22 @@ int parseObjModel(ObjModel** result, const char* text, size_t length,
     return OBJ_LOADED;
 }
 
-int loadObjModel(ObjModel** model, const char* path) {
-    AssetFile file;
-    if (openAssetFile(path, &file) != 0) return OBJ_CANNOT_OPEN;
-    const int result = parseObjModel(model, file.text, file.length, &objLibraryFiles);
-    closeAssetFile(&file);
-    return result;
+int parseObjModel(ObjModel** model, const char* text, size_t length,
+                  const ObjLibrarySource* libraries) {
+    AssetFile file = memoryAssetFile(text, length);
+    return readObjModel(model, &file, libraries);
 }
 
-int32_t findMaterial(const ObjModel* model, const char* name) {
-    for (int32_t i = 0; i < model->materialCount; ++i)
-        if (std::strcmp(model->materials[i].name, name) == 0) return i;
-    return -1;
+int loadObjModel(ObjModel** model, const char* path, int* error) {
+    AssetFile file;
+    const int opened = openAssetFile(path, OBJ_MAX_BYTES, &file);
+    int result = OBJ_CANNOT_OPEN;
+    if (opened == 0) {
+        result = readObjModel(model, &file, &objLibraryFiles);
+        closeAssetFile(&file);
+    }
+    if (error) *error = result == OBJ_OUT_OF_MEMORY ? ENOMEM : opened;
+    return result;
 }
 
 void freeObjModel(ObjModel* model) {

@@ -1,5 +1,5 @@
 // Reads a Wavefront OBJ model, with the MTL library it names, into an ObjModel.
-// loadObjModel(&model, "model.OBJ"): 0 on success, 2 when the file cannot be opened.
+// loadObjModel(&model, "model.OBJ", &error): 0 on success, 2 when the file cannot be opened.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,11 @@
 // VERTEX_PIECE, face and "usemtl " lines (continuation lines too) in pieces of FACE_PIECE.
 constexpr size_t VERTEX_PIECE = 99;
 constexpr size_t FACE_PIECE = 499;
+static_assert(FACE_PIECE < ASSET_WINDOW_BYTES / 2, "a window holds any piece of a longer line");
+
+// Largest model file read, in bytes. A triangle's record takes 52 bytes where its corner in a
+// face line may take two, so the records of the largest model may take some gigabytes.
+constexpr uint64_t OBJ_MAX_BYTES = 256ull << 20;
 
 // Results of loadObjModel and parseObjModel.
 constexpr int OBJ_LOADED = 0;
@@ -19,30 +24,32 @@ constexpr int OBJ_CANNOT_OPEN = 2;    // the model file cannot be opened or read
 constexpr int OBJ_OUT_OF_MEMORY = 3;  // nothing is kept
 
 // Where the reader gets the text of the material library a model names: open fills *file and
-// returns 0, or returns the errno of why the library cannot be read (EIO when none is known),
-// which the model keeps in materialLibraryError; close releases what open gave. context is
-// handed to both unchanged.
+// returns 0, or returns why the library cannot be read (an errno, EIO when none is known, or
+// FILE_NOT_REGULAR), which the model keeps in materialLibraryError; close releases what open
+// gave. context is handed to both unchanged.
 struct ObjLibrarySource {
     int (*open)(void* context, const char* name, AssetFile* file);
     void (*close)(void* context, AssetFile* file);
     void* context;
 };
 
-// Libraries are files, their names taken relative to the working directory (not to the model).
+// Libraries are regular files of at most MTL_MAX_BYTES, their names taken relative to the working
+// directory (not to the model).
 extern const ObjLibrarySource objLibraryFiles;
 
-// Stores a new model in *model; on failure *model is left as it was. The model and its arrays
-// are never freed.
-int loadObjModel(ObjModel** model, const char* path);
+// Reads the regular file `path` of at most OBJ_MAX_BYTES. Stores a new model in *model; on
+// failure *model is left as it was and *error (when not null) says why: openAssetFile's code, or
+// ENOMEM with OBJ_OUT_OF_MEMORY. The model and its arrays are never freed.
+int loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
 
-// The reader proper, over the text of a model file (length bytes, no NUL needed). libraries may
-// be null: the model then has no materials, and no library error.
+// The reader proper, over a model's text through its window. libraries may be null: the model
+// then has no materials, and no library error.
+int readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource* libraries);
+
+// readObjModel over a text in memory (length bytes, no NUL needed).
 int parseObjModel(ObjModel** model, const char* text, size_t length,
                   const ObjLibrarySource* libraries);
 
 // Releases a model and its arrays. The presentation keeps its models for the whole run; this is
 // for a reader that fails half-way and for tools that load many models.
 void freeObjModel(ObjModel* model);
-
-// Index of the first material whose name equals `name` exactly, or -1.
-int32_t findMaterial(const ObjModel* model, const char* name);

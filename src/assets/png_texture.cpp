@@ -3,7 +3,7 @@
 #include "assets/png_texture.h"
 
 #include <spng.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,46 +11,69 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/regular_file.h"
+
 namespace {
 
 // Past the end of libspng's error codes; our own reasons for refusing an image.
 constexpr int PNG_TOO_LARGE = 1000;
 // No PNG within the pixel limit compresses worse than this.
 constexpr uint64_t PNG_MAX_FILE_BYTES = 2 * PNG_MAX_PIXELS * 4;
+// Most bytes libspng may take for one chunk, and for all the chunks it keeps, text inflated
+// included. What reaches it after copyUsedChunks (palette, transparency) is far smaller.
+constexpr size_t PNG_CHUNK_LIMIT = 1 << 20;
 
 struct FileBytes {
     uint8_t* data;  // malloc'd
     size_t size;
 };
 
-// 0, or the errno of the failure. An empty file reads as zero bytes, which the decoder refuses.
+// 0, or why the file cannot be read (an errno or FILE_NOT_REGULAR). An empty file, or one cut
+// short while it was read, gives the bytes there are, which the decoder then refuses.
 int readWholeFile(const char* path, FileBytes* bytes) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return errno;
-    int error = 0;
-    long size = -1;
-    // A directory opens too, and reports a size of nonsense: only a regular file is read.
-    struct stat info = {};
-    if (fstat(fileno(file), &info) != 0) error = errno;
-    else if (!S_ISREG(info.st_mode)) error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-    if (!error && std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    if (!error && (size < 0 || std::fseek(file, 0, SEEK_SET) != 0)) error = errno ? errno : EIO;
-    if (!error && static_cast<uint64_t>(size) > PNG_MAX_FILE_BYTES) error = EFBIG;
-    uint8_t* data = nullptr;
-    if (!error) {
-        data = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size) + 1));
-        if (!data) error = ENOMEM;
-    }
-    if (!error && std::fread(data, 1, static_cast<size_t>(size), file) != static_cast<size_t>(size)) {
-        error = std::ferror(file) ? (errno ? errno : EIO) : EIO;
-    }
-    std::fclose(file);
-    if (error) {
+    RegularFile file;
+    int error = openRegularFile(path, PNG_MAX_FILE_BYTES, &file);
+    if (error != 0) return error;
+    auto* data = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(file.size) + 1));
+    size_t got = 0;
+    error = data ? readRegularFile(file, data, &got) : ENOMEM;
+    close(file.fd);
+    if (error != 0) {
         std::free(data);
         return error;
     }
-    *bytes = FileBytes{data, static_cast<size_t>(size)};
+    *bytes = FileBytes{data, got};
     return 0;
+}
+
+uint32_t bigEndian32(const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+// Of the ancillary chunks only the transparency changes the pixels we decode (no gamma, no colour
+// profile), yet libspng reads, and inflates, every one before the image: a few compressed text
+// chunks can make gigabytes. The others are left out of the copy in `out` (room for `size`
+// bytes), which keeps the order of the rest. Returns the copy's size; what is not a whole chunk is
+// copied as it is, for the decoder to refuse.
+size_t copyUsedChunks(const uint8_t* data, size_t size, uint8_t* out) {
+    constexpr size_t SIGNATURE = 8;
+    constexpr size_t FRAME = 12;  // length, type and CRC around a chunk's data
+    size_t from = std::min(size, SIGNATURE);
+    std::memcpy(out, data, from);
+    size_t to = from;
+    while (size - from >= FRAME) {
+        const uint64_t chunk = FRAME + uint64_t{bigEndian32(data + from)};
+        if (chunk > size - from) break;
+        const uint8_t* type = data + from + 4;
+        const bool ancillary = (type[0] & 0x20) != 0;  // a lower-case first letter
+        if (!ancillary || std::memcmp(type, "tRNS", 4) == 0) {
+            std::memcpy(out + to, data + from, static_cast<size_t>(chunk));
+            to += static_cast<size_t>(chunk);
+        }
+        from += static_cast<size_t>(chunk);
+    }
+    std::memcpy(out + to, data + from, size - from);
+    return to + (size - from);
 }
 
 void flipRows(uint8_t* pixels, size_t rowBytes, uint32_t height) {
@@ -69,10 +92,32 @@ void flipRows(uint8_t* pixels, size_t rowBytes, uint32_t height) {
 int readHeader(spng_ctx* ctx, const uint8_t* data, size_t size, spng_ihdr* ihdr, size_t* length) {
     int error = spng_set_png_buffer(ctx, data, size);
     if (!error) error = spng_set_image_limits(ctx, 1u << 16, 1u << 16);
+    if (!error) error = spng_set_chunk_limits(ctx, PNG_CHUNK_LIMIT, PNG_CHUNK_LIMIT);
     if (!error) error = spng_get_ihdr(ctx, ihdr);
     if (error) return error;
     if (static_cast<uint64_t>(ihdr->width) * ihdr->height > PNG_MAX_PIXELS) return PNG_TOO_LARGE;
     return spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, length);
+}
+
+// libspng's context over a copy of the file's bytes without the chunks we never use.
+struct PngDecoder {
+    spng_ctx* ctx;
+    uint8_t* bytes;  // malloc'd; read by the context until closeDecoder
+};
+
+// Opens the decoder and reads the header; `length` gets the bytes of the decoded image. Every
+// outcome needs closeDecoder.
+int openDecoder(const uint8_t* data, size_t size, PngDecoder* decoder, spng_ihdr* ihdr,
+                size_t* length) {
+    *decoder = PngDecoder{spng_ctx_new(0), static_cast<uint8_t*>(std::malloc(size ? size : 1))};
+    if (!decoder->ctx || !decoder->bytes) return SPNG_EMEM;
+    const size_t used = copyUsedChunks(data, size, decoder->bytes);
+    return readHeader(decoder->ctx, decoder->bytes, used, ihdr, length);
+}
+
+void closeDecoder(PngDecoder* decoder) {
+    spng_ctx_free(decoder->ctx);
+    std::free(decoder->bytes);
 }
 
 int decodeFlipped(spng_ctx* ctx, const spng_ihdr& ihdr, uint8_t* pixels, size_t length) {
@@ -127,19 +172,18 @@ void halveLevel(const PngMipmaps& mipmaps, int level) {
 
 // Decodes level 0 straight into a block with room for the whole chain, then filters the rest.
 int decodeMipmaps(const uint8_t* data, size_t size, PngMipmaps* mipmaps) {
-    spng_ctx* ctx = spng_ctx_new(0);
-    if (!ctx) return SPNG_EMEM;
+    PngDecoder decoder;
     spng_ihdr ihdr = {};
     size_t length = 0;
     PngMipmaps chain = {};
     uint8_t* block = nullptr;
-    int error = readHeader(ctx, data, size, &ihdr, &length);
+    int error = openDecoder(data, size, &decoder, &ihdr, &length);
     if (!error) {
         block = static_cast<uint8_t*>(std::malloc(layOutLevels(ihdr.width, ihdr.height, &chain)));
         if (!block) error = SPNG_EMEM;
     }
-    if (!error) error = decodeFlipped(ctx, ihdr, block, length);
-    spng_ctx_free(ctx);
+    if (!error) error = decodeFlipped(decoder.ctx, ihdr, block, length);
+    closeDecoder(&decoder);
     if (error) {
         std::free(block);
         return error;
@@ -181,7 +225,7 @@ uint32_t uploadOrWarn(const char* path, const PngMipmaps& mipmaps, GLuint textur
                       const char* consequence) {
     if (mipmaps.readError) {
         std::fprintf(stderr, "demo: %s: cannot read the texture (%s); %s\n", path,
-                     std::strerror(mipmaps.readError), consequence);
+                     fileErrorText(mipmaps.readError), consequence);
         return 0;
     }
     if (mipmaps.decodeError) {
@@ -212,18 +256,17 @@ uint32_t uploadAndFree(const char* path, PngMipmaps* mipmaps, GLuint texture,
 }  // namespace
 
 int decodePng(const uint8_t* data, size_t size, PngImage* image) {
-    spng_ctx* ctx = spng_ctx_new(0);
-    if (!ctx) return SPNG_EMEM;
+    PngDecoder decoder;
     spng_ihdr ihdr = {};
     size_t length = 0;
     uint8_t* pixels = nullptr;
-    int error = readHeader(ctx, data, size, &ihdr, &length);
+    int error = openDecoder(data, size, &decoder, &ihdr, &length);
     if (!error) {
         pixels = static_cast<uint8_t*>(std::malloc(length));
         if (!pixels) error = SPNG_EMEM;
     }
-    if (!error) error = decodeFlipped(ctx, ihdr, pixels, length);
-    spng_ctx_free(ctx);
+    if (!error) error = decodeFlipped(decoder.ctx, ihdr, pixels, length);
+    closeDecoder(&decoder);
     if (error) {
         std::free(pixels);
         return error;
@@ -232,14 +275,20 @@ int decodePng(const uint8_t* data, size_t size, PngImage* image) {
     return 0;
 }
 
+int decodePngMipmaps(const uint8_t* data, size_t size, PngMipmaps* mipmaps) {
+    *mipmaps = PngMipmaps{};
+    mipmaps->decodeError = decodeMipmaps(data, size, mipmaps);
+    return mipmaps->decodeError;
+}
+
 int readPngMipmaps(const char* path, PngMipmaps* mipmaps) {
     *mipmaps = PngMipmaps{};
     FileBytes bytes = {};
     mipmaps->readError = readWholeFile(path, &bytes);
     if (mipmaps->readError) return mipmaps->readError;
-    mipmaps->decodeError = decodeMipmaps(bytes.data, bytes.size, mipmaps);
+    const int error = decodePngMipmaps(bytes.data, bytes.size, mipmaps);
     std::free(bytes.data);
-    return mipmaps->decodeError;
+    return error;
 }
 
 uint32_t reloadPngMipmaps(uint32_t texture, const char* path, PngMipmaps* mipmaps) {

@@ -32,10 +32,13 @@ struct PngMipmaps {
 // image's top row comes last. 0 on success, otherwise libspng's error code (image untouched).
 int decodePng(const uint8_t* data, size_t size, PngImage* image);
 
-// Reads and decodes the file and box-filters each level from the one above (a 2x2 average,
+// Decodes PNG bytes in memory and box-filters each level from the one above (a 2x2 average,
 // rounded as Mesa's glGenerateMipmap rounds; an odd last row or column is left out). Touches no
-// OpenGL state and prints nothing, so it may run on any thread. 0 on success; otherwise readError
-// or decodeError says why.
+// OpenGL state and prints nothing, so it may run on any thread. 0 on success, the whole chain in
+// `mipmaps` for the caller to free (pixels[0]); otherwise decodeError, and no level.
+int decodePngMipmaps(const uint8_t* data, size_t size, PngMipmaps* mipmaps);
+
+// Reads the file, then decodePngMipmaps. 0 on success; otherwise readError or decodeError says why.
 int readPngMipmaps(const char* path, PngMipmaps* mipmaps);
 
 // With a context current: a new texture object holding every level, left bound to GL_TEXTURE_2D on

@@ -2,61 +2,44 @@
 
 #include "assets/shader_program.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/regular_file.h"
+
 namespace {
 
 const char OPEN_ERROR[] = "Error opening shader.";
 const char DRAW_WITHOUT[] = "drawing without shaders";
 const char KEEP_LAST[] = "keeping the last good program";
-constexpr long SHADER_MAX_BYTES = 16l * 1024 * 1024;  // far beyond any real shader text
-
-// Sets errno when the open file is not a regular file.
-bool isRegularFile(FILE* file) {
-    struct stat info = {};
-    if (fstat(fileno(file), &info) != 0) return false;
-    if (S_ISREG(info.st_mode)) return true;
-    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-    return false;
-}
+constexpr uint64_t SHADER_MAX_BYTES = 16ull * 1024 * 1024;  // far beyond any real shader text
 
 // The whole file, byte for byte, followed by one zero byte; null when it cannot be opened or
-// read, with errno saying why.
-char* readShaderText(const char* path) {
-    errno = 0;
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return nullptr;
-    char* text = nullptr;
-    long size = -1;
-    // A directory opens too, and reports a size of nonsense: only a regular file is read.
-    if (isRegularFile(file) && std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    if (size > SHADER_MAX_BYTES) errno = EFBIG;
-    if (size >= 0 && size <= SHADER_MAX_BYTES && std::fseek(file, 0, SEEK_SET) == 0) {
-        text = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
+// read, with *error saying why (an errno or FILE_NOT_REGULAR). A file that shrank or failed
+// part-way is cut at what arrived, never padded with whatever the allocation held.
+char* readShaderText(const char* path, int* error) {
+    RegularFile file;
+    *error = openRegularFile(path, SHADER_MAX_BYTES, &file);
+    if (*error != 0) return nullptr;
+    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(file.size) + 1));
+    size_t got = 0;
+    *error = text ? readRegularFile(file, text, &got) : ENOMEM;
+    close(file.fd);
+    if (*error != 0) {
+        std::free(text);
+        return nullptr;
     }
-    if (text) {
-        const size_t got = std::fread(text, 1, static_cast<size_t>(size), file);
-        // A file that shrank or failed part-way is cut at what arrived, never padded with
-        // whatever the allocation held.
-        text[got] = '\0';
-        if (std::ferror(file)) {
-            if (!errno) errno = EIO;
-            std::free(text);
-            text = nullptr;
-        }
-    }
-    std::fclose(file);
+    text[got] = '\0';
     return text;
 }
 
 void warnUnreadable(const char* path, int error, const char* consequence) {
-    std::fprintf(stderr, "demo: %s: cannot read the shader (%s); %s\n", path,
-                 std::strerror(error ? error : EIO), consequence);
+    std::fprintf(stderr, "demo: %s: cannot read the shader (%s); %s\n", path, fileErrorText(error),
+                 consequence);
 }
 
 // Writes a log as plain text up to its zero byte: a "%" in it stays a "%", and no newline is
@@ -124,16 +107,15 @@ void printShaderLog(uint32_t shader) { printInfoLog(shader, false); }
 
 uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath) {
     // Each file's message comes right after its own open, before anything else is printed.
-    char* vertexText = readShaderText(vertexPath);
+    int error = 0;
+    char* vertexText = readShaderText(vertexPath, &error);
     if (!vertexText) {
-        const int error = errno;
         std::fputs(OPEN_ERROR, stdout);
         std::fflush(stdout);  // keeps the order on a console that both streams share
         warnUnreadable(vertexPath, error, DRAW_WITHOUT);
     }
-    char* fragmentText = readShaderText(fragmentPath);
+    char* fragmentText = readShaderText(fragmentPath, &error);
     if (!fragmentText) {
-        const int error = errno;
         // The message has no line end of its own; the warning naming the file starts a new line.
         std::fputs(OPEN_ERROR, stderr);
         std::fputc('\n', stderr);
@@ -158,9 +140,10 @@ uint32_t buildCheckedShaderProgram(const char* vertexPath, const char* fragmentP
     const char* const paths[] = {vertexPath, fragmentPath};
     char* texts[2] = {nullptr, nullptr};
     for (int i = 0; i < 2; ++i) {
-        texts[i] = readShaderText(paths[i]);
+        int error = 0;
+        texts[i] = readShaderText(paths[i], &error);
         if (texts[i]) continue;
-        warnUnreadable(paths[i], errno, KEEP_LAST);
+        warnUnreadable(paths[i], error, KEEP_LAST);
         std::free(texts[0]);
         return 0;
     }

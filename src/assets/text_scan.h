@@ -1,4 +1,4 @@
-// Text read the way the C library of the first design read it, over memory that is not
+// Text read the way the C library reads a text-mode stream, over memory that is not
 // NUL-terminated: lines in pieces of bounded length, and atof, sscanf "%d", "%f" and "%s".
 // nextTextLine(&line, p, end) walks the lines; textPiece(line, offset, limit) gives one piece.
 #pragma once

@@ -31,9 +31,9 @@ void readSceneAssets() {
     assetPrefetch.textureSeconds = secondsSince(start);
     start = std::chrono::steady_clock::now();
     for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
-        // Only a file that cannot be opened leaves no model; the result code adds nothing.
         assetPrefetch.models[i] = nullptr;
-        loadObjModel(&assetPrefetch.models[i], sceneFiles.models[i].path);
+        loadObjModel(&assetPrefetch.models[i], sceneFiles.models[i].path,
+                     &assetPrefetch.modelErrors[i]);
     }
     assetPrefetch.modelSeconds = secondsSince(start);
 }

@@ -10,7 +10,8 @@ struct ObjModel;
 // The scene's asset files as read from the working directory, in the order of their tables.
 struct AssetPrefetch {
     PngMipmaps textures[SCENE_TEXTURE_COUNT];  // decoded with every level, or why not
-    ObjModel* models[SCENE_MODEL_COUNT];       // null where the file could not be opened
+    ObjModel* models[SCENE_MODEL_COUNT];       // null where the file could not be read
+    int modelErrors[SCENE_MODEL_COUNT];        // why a model is null: loadObjModel's error
     double textureSeconds;  // spent reading and decoding the textures
     double modelSeconds;    // spent reading the models
 };

@@ -1,4 +1,8 @@
 // The presentation takes no arguments; whatever is on the command line is ignored.
 #include "driver/startup.h"
+#include "platform/standard_streams.h"
 
-int main() { return runDemo(); }
+int main() {
+    guardStandardStreams();
+    return runDemo();
+}

@@ -10,6 +10,7 @@
 #include "assets/shader_program.h"
 #include "driver/asset_prefetch.h"
 #include "platform/platform.h"
+#include "platform/regular_file.h"
 #include "platform/soundtrack.h"
 #include "scenes/demo_clock.h"
 #include "scenes/scene_resources.h"
@@ -27,8 +28,9 @@ void warnAboutLoadedModel(const char* path, const ObjModel& model) {
         std::fprintf(stderr, "demo: %s: no triangles in the model; nothing is drawn for it\n", path);
     }
     if (model.materialLibraryError == 0) return;
-    std::fprintf(stderr, "demo: %s: cannot open the material library of %s; drawn without it\n",
-                 model.materialLibrary, path);
+    std::fprintf(stderr,
+                 "demo: %s: cannot open the material library of %s (%s); drawn without it\n",
+                 model.materialLibrary, path, fileErrorText(model.materialLibraryError));
 }
 
 }  // namespace
@@ -55,7 +57,8 @@ void loadSceneModels() {
         ObjModel* model = assetPrefetch.models[i];
         assetPrefetch.models[i] = nullptr;
         if (!model) {
-            std::fprintf(stderr, "demo: %s: cannot open the model; it is left out\n", f.path);
+            std::fprintf(stderr, "demo: %s: cannot read the model (%s); it is left out\n", f.path,
+                         fileErrorText(assetPrefetch.modelErrors[i]));
         } else {
             warnAboutLoadedModel(f.path, *model);
         }

@@ -10,6 +10,7 @@
 #include "assets/png_texture.h"
 #include "assets/shader_program.h"
 #include "driver/scene_loading.h"
+#include "platform/regular_file.h"
 #include "platform/soundtrack.h"
 
 namespace {
@@ -34,8 +35,10 @@ const char* modelProblem(const ObjModel& model) {
 
 int reloadModel(const SceneModelFile& f) {
     ObjModel* model = nullptr;
-    if (loadObjModel(&model, f.path) != OBJ_LOADED) {
-        std::fprintf(stderr, "demo: %s: cannot read the model; %s\n", f.path, KEEP_LIST);
+    int error = 0;
+    if (loadObjModel(&model, f.path, &error) != OBJ_LOADED) {
+        std::fprintf(stderr, "demo: %s: cannot read the model (%s); %s\n", f.path,
+                     fileErrorText(error), KEEP_LIST);
         return SCENE_RELOAD_KEPT;
     }
     const char* problem = modelProblem(*model);

@@ -105,6 +105,10 @@ int openDemoWindow(const WindowRequest& request) {
     // GLFW opens an X input method, which parses the locale's whole Compose table, a few ms of
     // start-up; the presentation reads no text, so an empty table does. A user's setting stands.
     setenv("XCOMPOSEFILE", "/dev/null", 0);
+    // Mesa's on-disk shader cache can hand back another program's binary once shader files have
+    // been swapped or copied onto each other, and the link then crashes inside the driver. Our two
+    // shaders compile in milliseconds, so the cache is off unless the user has said otherwise.
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     if (!glfwInit()) {
         printGlfwError("cannot initialise the window system");
         glfwTerminate();

@@ -1,4 +1,4 @@
-// The faults of the first design that the reader mends.
+// What the reader does where a careless one would fail: read-only files, polygons of any size.
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/stat.h>

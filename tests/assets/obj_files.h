@@ -8,6 +8,7 @@
 #include <array>
 #include <climits>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 

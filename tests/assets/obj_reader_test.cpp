@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "assets/mtl_reader.h"
 #include "assets/obj_reader.h"
 #include "obj_files.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -148,25 +150,29 @@ TEST_F(ObjReader, CrLfFileReadsAsItsLfTwin) {
     expectFaces(m, {{{0, 1, 2}, {0, 0, 0}, {0, 0, 0}, -1, 1, 1}});
 }
 
-TEST_F(ObjReader, EmptyFileAndSizelessStreamLoadAnEmptyModel) {
-    for (const char* name : {"empty.obj", "/dev/null"}) {
-        const ObjModel* m = load(name);
-        ASSERT_NE(m, nullptr) << name;
-        const int32_t counts[] = {m->faceCount, m->vertexCount, m->texCoordCount,
-                                  m->normalCount, m->materialCount};
-        for (int32_t count : counts) EXPECT_EQ(count, 0) << name;
-        EXPECT_EQ(m->materials, nullptr);
-        EXPECT_STREQ(m->materialLibrary, "");
-    }
+TEST_F(ObjReader, EmptyFileLoadsAnEmptyModel) {
+    const ObjModel* m = load("empty.obj");
+    ASSERT_NE(m, nullptr);
+    const int32_t counts[] = {m->faceCount, m->vertexCount, m->texCoordCount, m->normalCount,
+                              m->materialCount};
+    for (int32_t count : counts) EXPECT_EQ(count, 0);
+    EXPECT_EQ(m->materials, nullptr);
+    EXPECT_STREQ(m->materialLibrary, "");
 }
 
-TEST_F(ObjReader, MissingFileGivesTwoAndLeavesThePlaceUntouched) {
-    ObjModel sentinel = {};
-    ObjModel* model = &sentinel;
-    EXPECT_EQ(loadObjModel(&model, "no_such_model.obj"), OBJ_CANNOT_OPEN);
-    EXPECT_EQ(model, &sentinel);
-    EXPECT_EQ(loadObjModel(&model, "sub"), OBJ_CANNOT_OPEN);  // a directory cannot be read
-    EXPECT_EQ(model, &sentinel);
+TEST_F(ObjReader, FileThatCannotBeReadGivesTwoWithWhyAndLeavesThePlaceUntouched) {
+    const struct {
+        const char* name;
+        int error;
+    } cases[] = {{"no_such_model.obj", ENOENT}, {"sub", EISDIR}, {"/dev/null", FILE_NOT_REGULAR}};
+    for (const auto& c : cases) {
+        ObjModel sentinel = {};
+        ObjModel* model = &sentinel;
+        int error = 0;
+        EXPECT_EQ(loadObjModel(&model, c.name, &error), OBJ_CANNOT_OPEN) << c.name;
+        EXPECT_EQ(error, c.error) << c.name;
+        EXPECT_EQ(model, &sentinel) << c.name;
+    }
 }
 
 TEST_F(ObjReader, ShortExtraAndMisplacedValues) {
@@ -192,7 +198,8 @@ TEST_F(ObjReader, LongLinesAreReadInPiecesOf99And499) {
 
 ObjModel readLibrary(const std::string& text) {
     ObjModel model = {};
-    EXPECT_TRUE(parseMaterialLibrary(&model, text.data(), text.size()));
+    AssetFile library = memoryAssetFile(text.data(), text.size());
+    EXPECT_TRUE(parseMaterialLibrary(&model, &library));
     return model;
 }
 
@@ -210,6 +217,8 @@ TEST(MtlReaderText, OtherAndIndentedKeywordsChangeNothingAndUnreadComponentsStay
     expectFloats(c.materials[0].ambient, {0, 0, 0, 0});  // "Ka" without its blank is no keyword
     EXPECT_EQ(readLibrary("# nothing here\nKd 1 1 1\n").materials, nullptr);
     EXPECT_EQ(readLibrary("").materialCount, 0);
+    std::free(m.materials);
+    std::free(c.materials);
 }
 
 TEST(MtlReaderText, LinesAreReadInPiecesOf255) {
@@ -221,6 +230,7 @@ TEST(MtlReaderText, LinesAreReadInPiecesOf255) {
     EXPECT_EQ(std::strlen(m.materials[0].name), 248u);
     expectFloats(m.materials[0].diffuse, {0.5f, 0.5f, 0.5f, 1});
     EXPECT_EQ(std::strlen(m.materials[1].name), 248u);
+    std::free(m.materials);
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -75,14 +75,8 @@ protected:
         const std::string command =
             "cd '" + ASSETS + "' && " + environment + " '" CAPTURE_EXECUTABLE "' " + arguments +
             " >'" + (work / "out.txt").string() + "' 2>'" + (work / "err.txt").string() + "'";
-        // Many tests start at once against one X server, which now and then refuses a
-        // connection; a run that failed only for that is started again.
-        int status = 0;
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            status = std::system(command.c_str());
-            errors = fileBytes(work / "err.txt");
-            if (errors.find("Failed to open display") == std::string::npos) break;
-        }
+        const int status = std::system(command.c_str());
+        errors = fileBytes(work / "err.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string errors;

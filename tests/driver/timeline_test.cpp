@@ -16,10 +16,12 @@ int sceneAt(double t) {
 }
 
 TEST(Timeline, DrawsEachSceneOnlyStrictlyInsideItsWindow) {
-    const double bounds[] = {0.0, 10.0, 30.0, 60.0, 80.0};
     for (int scene = 0; scene < SCENE_COUNT; ++scene) {
-        const double start = bounds[scene];
-        const double end = bounds[scene + 1];
+        const double start = sceneWindows[scene].start;
+        const double end = sceneWindows[scene].end;
+        if (scene > 0) {
+            EXPECT_EQ(start, sceneWindows[scene - 1].end) << "scenes follow each other";
+        }
         EXPECT_EQ(sceneAt(std::nextafter(start, 1e9)), scene) << "just after " << start;
         EXPECT_EQ(sceneAt((start + end) / 2), scene);
         EXPECT_EQ(sceneAt(std::nextafter(end, 0.0)), scene) << "just before " << end;
@@ -27,11 +29,12 @@ TEST(Timeline, DrawsEachSceneOnlyStrictlyInsideItsWindow) {
     }
     EXPECT_EQ(sceneAt(0.0), -1);
     EXPECT_EQ(sceneAt(-0.5), -1);
-    EXPECT_EQ(sceneAt(std::nextafter(80.0, 1e9)), -1);
+    EXPECT_EQ(sceneAt(std::nextafter(TIMELINE_END, 1e9)), -1);
 }
 
 TEST(Timeline, CounterIsZeroDuringTheFirstTenthOfEachSceneThenCountsOn) {
-    for (double start : {0.0, 10.0, 30.0, 60.0}) {
+    for (const SceneWindow& scene : sceneWindows) {
+        const double start = scene.start;
         float counter = 417.0f;
         advanceTimeline(&counter, start + 0.02);
         EXPECT_EQ(counter, 0.0f) << start;

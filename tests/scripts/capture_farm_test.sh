@@ -154,10 +154,12 @@ start_sshd() {
       "$host" "$work/ssh/ran" "$(command -v setsid)" >"$work/ssh/$host/setsid"
     chmod +x "$work/ssh/$host/setsid"
   done
-  # The sessions keep the sanitizer options the test runs with, as they would on a farm of such
+  # The sessions keep the sanitizer settings the test runs with, as they would on a farm of such
   # builds, where ssh passes no environment.
-  local sanitizer=""
-  [ -z "${ASAN_OPTIONS:-}" ] || sanitizer="ASAN_OPTIONS=$ASAN_OPTIONS"
+  local sanitizer="" name
+  for name in LD_PRELOAD ASAN_OPTIONS LSAN_OPTIONS; do
+    [ -z "${!name:-}" ] || sanitizer+=" $name=${!name}"
+  done
   # As root, sshd wants the directory its service would make at boot.
   [ "$(id -u)" -ne 0 ] || [ -d /run/sshd ] || mkdir -m 0755 /run/sshd
   for _ in 1 2 3 4 5; do
@@ -178,7 +180,9 @@ Match LocalAddress 127.0.0.1
 Match LocalAddress 127.0.0.2
   SetEnv PATH=$work/ssh/two:/usr/local/bin:/usr/bin:/bin $sanitizer
 EOF
-    /usr/sbin/sshd -D -f "$work/ssh/sshd_config" -E "$work/ssh/log" </dev/null >/dev/null 2>&1 &
+    # sshd itself runs without them: its sandboxed children refuse a preloaded sanitizer runtime.
+    env -u LD_PRELOAD -u ASAN_OPTIONS -u LSAN_OPTIONS \
+      /usr/sbin/sshd -D -f "$work/ssh/sshd_config" -E "$work/ssh/log" </dev/null >/dev/null 2>&1 &
     sshd_pid=$!
     for _ in $(seq 50); do
       [ "$(grep -c "Server listening" "$work/ssh/log" 2>/dev/null)" = 2 ] && return 0

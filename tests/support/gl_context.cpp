@@ -4,9 +4,7 @@
 
 #include <GLFW/glfw3.h>
 
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -24,18 +22,13 @@ GLFWwindow* openTestWindow(int width, int height) {
 }  // namespace
 
 bool requireGlContext(int width, int height) {
-    // Many test processes start at once against one X server, and now and then it refuses a
-    // connection; a moment later it takes it. Only a refusal that persists fails the test.
-    for (int attempt = 0; !testWindow && attempt < 5; ++attempt) {
-        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        testWindow = openTestWindow(width, height);
-        if (testWindow) break;
+    if (!testWindow) testWindow = openTestWindow(width, height);
+    if (!testWindow) {
         const char* reason = nullptr;
         glfwGetError(&reason);
-        std::fprintf(stderr, "test: no GL context (attempt %d): %s\n", attempt + 1,
-                     reason ? reason : "unknown reason");
+        std::fprintf(stderr, "test: no GL context: %s\n", reason ? reason : "unknown reason");
+        return false;
     }
-    if (!testWindow) return false;
     glfwMakeContextCurrent(testWindow);
     return true;
 }

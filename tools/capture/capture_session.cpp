@@ -1,9 +1,14 @@
 #include "capture_session.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 
 #include "frame_clock.h"
 #include "png_frames.h"
+#include "stop_signals.h"
 
 CaptureSession captureSession = {};
 
@@ -60,11 +65,11 @@ void captureSwapAndPoll() {
     session.windowPlatform.swapAndPoll();
 }
 
-// The loop ends after the last frame of the range, or at the first failure.
+// The loop ends after the last frame of the range, at the first failure, or on a stop signal.
 bool captureWindowOpen() {
     const CaptureSession& session = captureSession;
-    return !session.failed && currentFrame() + 1 < session.arguments.endFrame &&
-           session.windowPlatform.windowOpen();
+    return !session.failed && stopSignal() == 0 &&
+           currentFrame() + 1 < session.arguments.endFrame && session.windowPlatform.windowOpen();
 }
 
 void captureFrameSize(int* width, int* height) {
@@ -86,7 +91,20 @@ int openCaptureOutput() {
 
 int encodeCapturedFrames() {
     if (openCaptureOutput() != 0) return 1;
-    return closeVideoPipe(&captureSession.video, true);
+    VideoPipe& video = captureSession.video;
+    // ffmpeg reads the frames itself. Its end is looked for without reaping it, which
+    // closeVideoPipe does, and a stop signal is seen within a tenth of a second.
+    siginfo_t ended = {};
+    while (stopSignal() == 0 && ended.si_pid == 0) {
+        if (waitid(P_PID, static_cast<id_t>(video.pid), &ended, WEXITED | WNOWAIT | WNOHANG) != 0)
+            break;
+        if (ended.si_pid == 0) usleep(100000);
+    }
+    if (stopSignal() == 0) return closeVideoPipe(&video, true);
+    closeVideoPipe(&video, false);
+    std::fprintf(stderr, "capture: stopped by %s; no video written\n",
+                 stopSignal() == SIGINT ? "SIGINT" : "SIGTERM");
+    return 1;
 }
 
 int adaptPlatformForCapture() {
@@ -117,17 +135,27 @@ int finishCapture(int runStatus) {
     CaptureSession& session = captureSession;
     closeProgress(&session.progress);
     const int64_t expected = capturedFrameCount(session.arguments);
+    const bool video = session.arguments.output == OUTPUT_VIDEO;
+    if (const int signal = stopSignal()) {
+        // The workers end before ffmpeg's input closes behind them; what is queued is dropped.
+        finishFrameWriter(&session.writer, true);
+        if (video) closeVideoPipe(&session.video, false);
+        std::fprintf(stderr, "capture: stopped by %s after %lld of %lld frames%s\n",
+                     signal == SIGINT ? "SIGINT" : "SIGTERM",
+                     static_cast<long long>(session.framesWritten),
+                     static_cast<long long>(expected), video ? "; no video written" : "");
+        return 1;
+    }
     bool complete = runStatus == 0 && !session.failed;
     // The workers finish what was read back before the video is closed behind them.
-    if (finishFrameWriter(&session.writer) != 0) complete = false;
+    if (finishFrameWriter(&session.writer, false) != 0) complete = false;
     if (complete && session.framesWritten != expected) {
         std::fprintf(stderr, "capture: the window was closed after %lld of %lld frames\n",
                      static_cast<long long>(session.framesWritten),
                      static_cast<long long>(expected));
         complete = false;
     }
-    if (session.arguments.output == OUTPUT_VIDEO && closeVideoPipe(&session.video, complete) != 0)
-        complete = false;
+    if (video && closeVideoPipe(&session.video, complete) != 0) complete = false;
     if (!complete) return 1;
     showSummary(&session.progress, session.framesWritten);
     return 0;

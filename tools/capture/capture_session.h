@@ -13,9 +13,9 @@
 
 struct CaptureSession {
     CaptureArguments arguments;
-    VideoPipe video;             // when the output is a video
-    OffscreenTarget target;      // every pass draws here, at the size as rendered
-    FrameWriter writer;          // takes the frames read back
+    VideoPipe video;         // when the output is a video
+    OffscreenTarget target;  // every pass draws here, at the size as rendered
+    FrameWriter writer;      // takes the frames read back
     ProgressLine progress;
     Platform windowPlatform;     // the window system's own services, for the swap and window state
     int64_t lastPresentedFrame;  // frame index of the last pass presented, -1 before the first

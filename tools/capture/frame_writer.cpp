@@ -1,6 +1,9 @@
 #include "frame_writer.h"
 
+#include <pthread.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -33,9 +36,9 @@ int writeFrame(FrameWriter* writer, FrameBuffer* buffer, std::string* failure) {
     if (arguments.output == OUTPUT_PNG)
         return writePngFrame(arguments.path, buffer->index, pixels, arguments.width,
                              arguments.height, failure);
-    return writeVideoFrame(writer->video, pixels,
-                           static_cast<size_t>(arguments.width) *
-                               static_cast<size_t>(arguments.height) * 3);
+    return writeVideoFrame(
+        writer->video, pixels,
+        static_cast<size_t>(arguments.width) * static_cast<size_t>(arguments.height) * 3);
 }
 
 // The oldest queued buffer; null once the writer closes with nothing queued.
@@ -83,7 +86,13 @@ void startFrameWriter(FrameWriter* writer, const CaptureArguments& arguments, Vi
     writer->closing = false;
     writer->failed = false;
     writer->workers.clear();
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
     for (size_t i = 0; i < workers; ++i) writer->workers.emplace_back(runWorker, writer);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 FrameBuffer* takeFrameBuffer(FrameWriter* writer) {
@@ -109,10 +118,11 @@ void passFrame(FrameWriter* writer, FrameBuffer* buffer) {
     writer->changed.notify_all();
 }
 
-int finishFrameWriter(FrameWriter* writer) {
+int finishFrameWriter(FrameWriter* writer, bool drop) {
     {
         std::lock_guard<std::mutex> held(writer->lock);
         writer->closing = true;
+        if (drop) writer->queued.clear();
         writer->changed.notify_all();
     }
     for (std::thread& worker : writer->workers) worker.join();

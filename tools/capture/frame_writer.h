@@ -38,7 +38,8 @@ struct FrameWriter {
 };
 
 // Starts the workers: none for OUTPUT_DISCARD, one for a video, which must stay in frame order,
-// and for PNG frames half the processor's threads, the other half being the renderer's.
+// and for PNG frames half the processor's threads, the other half being the renderer's. Stop
+// signals reach the render thread only, which ends the run; the workers' writes go on unbroken.
 void startFrameWriter(FrameWriter* writer, const CaptureArguments& arguments, VideoPipe* video);
 
 // An idle buffer whose `rendered` holds the frame as read back, waiting for one while all are
@@ -48,6 +49,6 @@ FrameBuffer* takeFrameBuffer(FrameWriter* writer);
 // Hands the filled buffer to the workers.
 void passFrame(FrameWriter* writer, FrameBuffer* buffer);
 
-// Writes what is queued, unless a frame has failed, and stops the workers. 0 when every frame
-// passed was written; 1 after a failure, which has been reported on stderr.
-int finishFrameWriter(FrameWriter* writer);
+// Writes what is queued, unless a frame has failed or `drop` asks to stop at once, and stops the
+// workers. 0 when every frame passed was written; 1 after a failure, reported on stderr.
+int finishFrameWriter(FrameWriter* writer, bool drop);

@@ -1,15 +1,20 @@
 // capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] [--supersample K]
 //         (--png DIR | --video FILE | --discard)
 // Renders the presentation offline from the asset files in the working directory.
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 #include "capture_session.h"
 #include "driver/startup.h"
 #include "platform/glfw_window.h"
+#include "platform/standard_streams.h"
+#include "stop_signals.h"
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: the pipe to ffmpeg and the X connection must not land on a
+    // closed standard descriptor. A line to a reader that has gone is dropped, and ffmpeg going
+    // away in mid-capture shows as a failed write rather than ending the process unseen.
+    guardStandardStreams();
     CaptureArguments& arguments = captureSession.arguments;
     const int parsed = parseCaptureArguments(argc, argv, &arguments);
     if (parsed != 0) return parsed;
@@ -22,14 +27,21 @@ int main(int argc, char** argv) {
                     static_cast<long long>(arguments.endFrame), arguments.fps);
         return 0;
     }
-    // ffmpeg going away in mid-capture must show as a failed write, not end the process unseen.
-    std::signal(SIGPIPE, SIG_IGN);
-    if (arguments.encodeDirectory) return encodeCapturedFrames();
+    // Ctrl-C and SIGTERM wind the capture down: ffmpeg stopped, no unfinished video left.
+    catchStopSignals();
+    if (arguments.encodeDirectory) {
+        const int status = encodeCapturedFrames();
+        if (stopSignal() != 0) endByStopSignal();
+        return status;
+    }
     if (openCaptureOutput() != 0) return 1;
     // The soundtrack belongs in the video, not in the speakers at real-time speed.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     // The window only carries the context: every pass draws into the offscreen target of the
     // requested size, so the display's size does not matter and a small window's swap is free.
     const WindowRequest hidden = {64, 64, false, false};
-    return finishCapture(runDemoIn(hidden, StartupHooks{adaptPlatformForCapture, nullptr}));
+    const int run = runDemoIn(hidden, StartupHooks{adaptPlatformForCapture, nullptr});
+    const int status = finishCapture(run);
+    if (stopSignal() != 0) endByStopSignal();
+    return status;
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,14 +13,20 @@
 #include <vector>
 
 #include "capture_arguments.h"
+#include "platform/regular_file.h"
 #include "png_frames.h"
 #include "scenes/scene_resources.h"
+#include "stop_signals.h"
 
 extern char** environ;
 
 namespace {
 
 constexpr int64_t AUDIO_RATE = 48000;  // samples a second in the video
+
+// The descriptor ffmpeg reads the frames from. Its standard input is /dev/null, whatever ours is,
+// so that it never takes keys from the terminal nor finds the frames' descriptor there.
+constexpr int FRAME_FD = 3;
 
 std::string text(int64_t value) { return std::to_string(value); }
 
@@ -38,18 +45,23 @@ std::string audioFilter(const CaptureArguments& arguments) {
            ":end_sample=" + text(end) + ",asetpts=PTS-STARTPTS";
 }
 
-std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool withSoundtrack) {
+// ffmpeg's command line; it writes `output`, which has the video's extension.
+std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool withSoundtrack,
+                                         const std::string& output) {
     const std::string size = text(arguments.width) + "x" + text(arguments.height);
-    std::vector<std::string> line = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y"};
+    std::vector<std::string> line = {"ffmpeg",    "-hide_banner", "-nostdin",
+                                     "-loglevel", "error",        "-y"};
     // Frames a PNG capture wrote decode to the same RGB as those piped raw, so both encode alike.
     if (arguments.encodeDirectory)
-        line.insert(line.end(), {"-framerate", text(arguments.fps), "-start_number",
-                                 text(arguments.firstFrame), "-i",
-                                 pngFramePattern(arguments.encodeDirectory)});
+        line.insert(line.end(),
+                    {"-framerate", text(arguments.fps), "-start_number", text(arguments.firstFrame),
+                     "-i", pngFramePattern(arguments.encodeDirectory)});
     else
-        line.insert(line.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size,
-                                 "-framerate", text(arguments.fps), "-i", "pipe:0"});
-    if (withSoundtrack) line.insert(line.end(), {"-i", sceneFiles.soundtrack, "-map", "0:v", "-map", "1:a"});
+        line.insert(line.end(),
+                    {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate",
+                     text(arguments.fps), "-i", "pipe:" + text(FRAME_FD)});
+    if (withSoundtrack)
+        line.insert(line.end(), {"-i", sceneFiles.soundtrack, "-map", "0:v", "-map", "1:a"});
     line.insert(line.end(),
                 {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
     // The directory may hold later frames too; the audio is cut on its own, by its filter.
@@ -64,7 +76,7 @@ std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool
                     {"-af", audioFilter(arguments), "-c:a", quickTime ? "aac" : "flac"});
     if (withSoundtrack && quickTime) line.insert(line.end(), {"-b:a", "192k"});
     if (quickTime) line.insert(line.end(), {"-movflags", "+faststart"});
-    line.push_back(arguments.path);
+    line.push_back(output);
     return line;
 }
 
@@ -82,51 +94,106 @@ std::string failureOf(FILE* log, int status) {
     return "exit status " + text(WEXITSTATUS(status));
 }
 
-int spawnFfmpeg(const std::vector<std::string>& line, int input, int log, int* pid) {
+// `frames` and `log` lie above the standard descriptors (main guards those first), so that no
+// step below overwrites a descriptor a later step still needs.
+int spawnFfmpeg(const std::vector<std::string>& line, int frames, int log, int* pid) {
     std::vector<char*> argv;
     for (const std::string& word : line) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, log, 2);
-    const int result = posix_spawnp(pid, "ffmpeg", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_adddup2(&actions, log, STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, frames, FRAME_FD);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    // A group of its own: Ctrl-C on the terminal reaches the capture only, which then stops
+    // ffmpeg itself, rather than ffmpeg closing a shorter video that looks complete.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    const int result = posix_spawnp(pid, "ffmpeg", &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return result;
+}
+
+// The temporary file beside the video: its name with ".unfinished-XXXXXX" before the extension,
+// which ffmpeg takes the container from. mkstemps makes it private; it gets the mode a new file
+// gets. 0, or the errno of the failure.
+int createPartFile(const char* path, std::string* partPath) {
+    const char* extension = std::strrchr(path, '.');  // the arguments made sure there is one
+    std::string name = std::string(path, extension) + ".unfinished-XXXXXX" + extension;
+    const int fd = mkstemps(name.data(), static_cast<int>(std::strlen(extension)));
+    if (fd < 0) return errno;
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    close(fd);
+    *partPath = name;
+    return 0;
+}
+
+// Refuses a directory early: it could only be found out after the whole capture, at the rename.
+int checkTarget(const char* path) {
+    struct stat status;
+    if (stat(path, &status) == 0 && S_ISDIR(status.st_mode)) return EISDIR;
+    return 0;
+}
+
+void removePartFile(VideoPipe* video) {
+    if (!video->partPath.empty()) unlink(video->partPath.c_str());
+    video->partPath.clear();
+}
+
+// Why the soundtrack cannot go into the video, as a line on stderr; false when it can.
+bool soundtrackUnusable() {
+    RegularFile file;
+    const int error = openRegularFile(sceneFiles.soundtrack, UINT64_MAX, &file);
+    if (error == 0) {
+        close(file.fd);
+        return false;
+    }
+    std::fprintf(stderr, "capture: %s: cannot be read (%s); the video has no soundtrack\n",
+                 sceneFiles.soundtrack, fileErrorText(error));
+    return true;
+}
+
+// A stop signal may interrupt the wait; the wait goes on.
+bool waitFor(int pid, int* status) {
+    while (waitpid(pid, status, 0) < 0)
+        if (errno != EINTR) return false;
+    return true;
 }
 
 }  // namespace
 
 int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
-    *video = VideoPipe{-1, -1, nullptr, arguments.path, false};
-    const int probe = open(arguments.path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (probe < 0) {
+    *video = VideoPipe{-1, -1, nullptr, arguments.path, std::string(), false};
+    int error = checkTarget(arguments.path);
+    if (error == 0) error = createPartFile(arguments.path, &video->partPath);
+    if (error != 0) {
         std::fprintf(stderr, "capture: --video %s: cannot write: %s\n", arguments.path,
-                     std::strerror(errno));
+                     std::strerror(error));
         return 1;
     }
-    close(probe);
-
-    const bool withSoundtrack = access(sceneFiles.soundtrack, R_OK) == 0;
-    if (!withSoundtrack)
-        std::fprintf(stderr, "capture: %s: cannot be read (%s); the video has no soundtrack\n",
-                     sceneFiles.soundtrack, std::strerror(errno));
+    const bool withSoundtrack = !soundtrackUnusable();
 
     int ends[2];
     video->log = std::tmpfile();
     if (!video->log || pipe2(ends, O_CLOEXEC) != 0) {
         std::fprintf(stderr, "capture: --video %s: cannot set up the pipe to ffmpeg: %s\n",
                      arguments.path, std::strerror(errno));
+        removePartFile(video);
         return 1;
     }
-    const int spawned = spawnFfmpeg(ffmpegArguments(arguments, withSoundtrack), ends[0],
-                                    fileno(video->log), &video->pid);
+    const int spawned = spawnFfmpeg(ffmpegArguments(arguments, withSoundtrack, video->partPath),
+                                    ends[0], fileno(video->log), &video->pid);
     close(ends[0]);
     if (spawned != 0) {
         close(ends[1]);
         video->pid = -1;
-        unlink(arguments.path);
+        removePartFile(video);
         if (spawned == ENOENT)
             std::fprintf(stderr, "capture: ffmpeg: not found; install the Debian package ffmpeg\n");
         else
@@ -141,7 +208,10 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
 int writeVideoFrame(VideoPipe* video, const uint8_t* rgb, size_t size) {
     while (size > 0) {
         const ssize_t written = write(video->frameFd, rgb, size);
-        if (written < 0 && errno == EINTR) continue;
+        if (written < 0 && errno == EINTR) {
+            if (stopSignal() != 0) return 1;
+            continue;
+        }
         if (written <= 0) {
             video->refused = true;
             return 1;
@@ -158,7 +228,7 @@ int closeVideoPipe(VideoPipe* video, bool keep) {
     const bool ownFailure = video->refused || keep;
     if (!ownFailure && video->pid > 0) kill(video->pid, SIGTERM);
     int status = 0;
-    const bool waited = video->pid > 0 && waitpid(video->pid, &status, 0) == video->pid;
+    const bool waited = video->pid > 0 && waitFor(video->pid, &status);
     video->pid = -1;
     const bool encoded = waited && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!encoded && ownFailure && video->log)
@@ -166,7 +236,14 @@ int closeVideoPipe(VideoPipe* video, bool keep) {
                      failureOf(video->log, status).c_str());
     if (video->log) std::fclose(video->log);
     video->log = nullptr;
-    if (encoded && keep) return 0;
-    unlink(video->path);
+    if (encoded && keep) {
+        if (rename(video->partPath.c_str(), video->path) == 0) {
+            video->partPath.clear();
+            return 0;
+        }
+        std::fprintf(stderr, "capture: --video %s: cannot write: %s\n", video->path,
+                     std::strerror(errno));
+    }
+    removePartFile(video);
     return 1;
 }

@@ -4,9 +4,11 @@
 
 #include "driver/startup.h"
 #include "platform/glfw_window.h"
+#include "platform/standard_streams.h"
 #include "preview_session.h"
 
 int main(int argc, char** argv) {
+    guardStandardStreams();
     PreviewArguments& arguments = previewSession.arguments;
     const int parsed = parsePreviewArguments(argc, argv, &arguments);
     if (parsed != 0) return parsed;

@@ -1,0 +1,26 @@
+// Opening an input file without ever blocking, and only when it is a regular file of bounded size:
+// if (openRegularFile(path, maxBytes, &file) == 0) { read file.fd up to file.size bytes; close }.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Past every errno value: a FIFO, device or socket, whose open or read could wait for ever or
+// never end.
+constexpr int FILE_NOT_REGULAR = 1 << 16;
+
+struct RegularFile {
+    int fd;         // read-only and close-on-exec; the caller closes it
+    uint64_t size;  // bytes when it was opened; what a reader may take of it
+};
+
+// 0, or why the file is refused: FILE_NOT_REGULAR, EISDIR for a directory, EFBIG when it holds
+// more than maxBytes, or the errno of the open (EIO when none is known). *file is then untouched.
+int openRegularFile(const char* path, uint64_t maxBytes, RegularFile* file);
+
+// Reads the file from its start into `data`, which has room for file.size bytes; *got is what it
+// held, less when it shrank meanwhile. 0, or the errno of a read that failed.
+int readRegularFile(const RegularFile& file, void* data, size_t* got);
+
+// The reason in words, for a warning line: strerror's, or ours for FILE_NOT_REGULAR.
+const char* fileErrorText(int error);

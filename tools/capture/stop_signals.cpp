@@ -1,0 +1,29 @@
+#include "stop_signals.h"
+
+#include <csignal>
+
+namespace {
+
+// Written only by the handler, which runs on the main thread (the frame writer's threads block
+// both signals), and read by the capture's threads.
+volatile std::sig_atomic_t caughtSignal = 0;
+
+void noteStopSignal(int signal) { caughtSignal = signal; }
+
+}  // namespace
+
+void catchStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = noteStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int stopSignal() { return caughtSignal; }
+
+void endByStopSignal() {
+    const int signal = caughtSignal;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
