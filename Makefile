@@ -17,7 +17,7 @@ FORMATTED   = $(shell find src tools tests bench fuzz -path tests/data -prune -o
                 -type f \( -name '*.cpp' -o -name '*.h' \) -print | sort)
 
 .PHONY: all deps build build-asan assets run test test-asan test-release windows test-windows \
-        fuzz bench video format format-check clean
+        fuzz bench video master format format-check clean
 
 all: build
 
@@ -90,6 +90,14 @@ bench: build
 # The whole presentation rendered offline to build/demo.mp4 with its soundtrack.
 video: assets
 	@scripts/video.sh $(BUILD)
+
+# A 3840x2160 master, every side rendered twice over and averaged down, through the capture farm:
+# build/master.mkv. FARM adds farm options, e.g. FARM="--hosts farm-hosts.txt" or FARM="--jobs 1".
+FARM ?=
+master: assets
+	@cd $(BUILD)/assets && $(CURDIR)/scripts/capture-farm.sh $(FARM) \
+	  --capture $(abspath $(BUILD))/tools/capture/capture --size 3840x2160 --supersample 2 \
+	  --video $(abspath $(BUILD))/master.mkv
 
 # The house layout of .clang-format, applied to our code, or only checked (as CI does).
 format: deps

@@ -23,7 +23,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # pkg-config reads the prefix's .pc files and never the build machine's own.
 if(DEMO_WINDOWS_PREFIX)
-  set(ENV{PKG_CONFIG_LIBDIR} "${DEMO_WINDOWS_PREFIX}/lib/pkgconfig:/usr/${MINGW_TRIPLE}/lib/pkgconfig")
+  set(ENV{PKG_CONFIG_LIBDIR}
+      "${DEMO_WINDOWS_PREFIX}/lib/pkgconfig:/usr/${MINGW_TRIPLE}/lib/pkgconfig")
   set(ENV{PKG_CONFIG_PATH} "")
 endif()
 

@@ -52,7 +52,10 @@ fetch_source() {
     (cd "$prefix/src" && apt-get "${apt_private[@]}" source --download-only "$package" \
       >/dev/null 2>&1 || true)
   fi
-  [ -e "$tarball" ] || { echo "cross-deps: $package $version: no source tarball from Debian" >&2; exit 1; }
+  if [ ! -e "$tarball" ]; then
+    echo "cross-deps: $package $version: no source tarball from Debian" >&2
+    exit 1
+  fi
   rm -rf "$prefix/src/$package"
   mkdir -p "$prefix/src/$package"
   tar -xzf "$tarball" -C "$prefix/src/$package" --strip-components=1

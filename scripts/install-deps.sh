@@ -14,6 +14,7 @@ build=(
   libmp3lame-dev  # the asset generator's MP3 encoder
   xvfb xauth      # playing without a display, under xvfb-run; the tests start Xvfb themselves
   ffmpeg          # the capture tool's video encoder
+  parallel rsync openssh-client  # the capture farm, on this machine and over ssh
 )
 test=(
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -22,6 +23,7 @@ test=(
   clang libclang-rt-14-dev                # libFuzzer and the sanitizers' runtimes for clang
   clang-format
   xdotool                                 # real key presses for the preview's tests
+  openssh-server                          # the capture farm's test runs a private sshd
   wine wine64                             # runs the Windows suites
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good  # Wine's MP3 decoding, for MCI
   pulseaudio pulseaudio-utils             # a null sink that records what demo.exe plays

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/regular_file.h"
+#include "files/regular_file.h"
 
 int openAssetFile(const char* path, uint64_t maxBytes, AssetFile* file) {
     RegularFile regular;

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/regular_file.h"
+#include "files/regular_file.h"
 
 namespace {
 

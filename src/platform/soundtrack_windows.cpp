@@ -5,12 +5,14 @@
 
 #include <mmsystem.h>
 
-#include <cerrno>
+#include <io.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+
+#include "platform/soundtrack_file.h"
 
 namespace {
 
@@ -55,11 +57,6 @@ MCIERROR openMusic(const char* path, char (&alias)[ALIAS_BYTES]) {
     return error;
 }
 
-int warnSilent(const char* path, const char* what, const char* reason) {
-    std::fprintf(stderr, "demo: %s: %s (%s); playing without sound\n", path, what, reason);
-    return 1;
-}
-
 bool hasMusic() { return soundtrack.alias[0] != '\0'; }
 
 void closeMusic() {
@@ -73,11 +70,11 @@ void keepSoundtrackSilent() { soundtrack.silent = true; }
 int prepareSoundtrack(const char* path) {
     soundtrack.path = path;
     if (soundtrack.silent) return 0;
-    // The player answers a file it cannot read as it answers a missing device (MCIERR_INTERNAL
-    // under Wine), so the file is tried first, for a reason that names what is wrong.
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return warnSilent(path, "cannot play the soundtrack", std::strerror(errno));
-    std::fclose(file);
+    // The player answers a file it cannot read or decode as it answers a missing device
+    // (MCIERR_INTERNAL under Wine), so the file is checked first, as on every system.
+    RegularFile file;
+    if (openSoundtrackFile(path, &file, PLAY_SILENT) != 0) return 1;
+    _close(file.fd);
     const MCIERROR error = openMusic(path, soundtrack.alias);
     if (error == 0) {
         // DirectShow's threads must not be playing while the process ends: Wine crashes then.
@@ -85,9 +82,9 @@ int prepareSoundtrack(const char* path) {
         return 0;
     }
     soundtrack.noDevice = waveOutGetNumDevs() == 0;
-    return warnSilent(
+    return warnSoundtrack(
         path, soundtrack.noDevice ? "cannot open the audio device" : "cannot play the soundtrack",
-        errorText(error).c_str());
+        errorText(error).c_str(), PLAY_SILENT);
 }
 
 void playSoundtrack() {
@@ -95,7 +92,8 @@ void playSoundtrack() {
     // Without "wait" MCI returns at once; the music plays once to its end.
     const MCIERROR error = sendCommand(std::string("play ") + soundtrack.alias);
     if (error != 0)
-        warnSilent(soundtrack.path, "cannot start the soundtrack", errorText(error).c_str());
+        warnSoundtrack(soundtrack.path, "cannot start the soundtrack", errorText(error).c_str(),
+                       PLAY_SILENT);
 }
 
 void playSoundtrackFrom(double seconds) {
@@ -115,12 +113,13 @@ int reloadSoundtrack(const char* path) {
     if (soundtrack.noDevice) return SOUNDTRACK_SILENT;
     // The file could not be played when the run began, or nothing was ever opened.
     if (!hasMusic()) return prepareSoundtrack(path) == 0 ? SOUNDTRACK_RELOADED : SOUNDTRACK_KEPT;
+    RegularFile file;
+    if (openSoundtrackFile(path, &file, KEEP_LAST) != 0) return SOUNDTRACK_KEPT;
+    _close(file.fd);
     char alias[ALIAS_BYTES];
     const MCIERROR error = openMusic(path, alias);
     if (error != 0) {
-        std::fprintf(stderr,
-                     "demo: %s: cannot play the soundtrack (%s); keeping the last good one\n", path,
-                     errorText(error).c_str());
+        warnSoundtrack(path, "cannot play the soundtrack", errorText(error).c_str(), KEEP_LAST);
         return SOUNDTRACK_KEPT;
     }
     sendCommand(std::string("close ") + soundtrack.alias);

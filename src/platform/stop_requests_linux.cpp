@@ -1,5 +1,7 @@
 #include "platform/stop_requests.h"
 
+#include <pthread.h>
+
 #include <csignal>
 
 void onStopRequests(void (*handler)(int signal)) {
@@ -9,4 +11,15 @@ void onStopRequests(void (*handler)(int signal)) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+void withStopRequestsBlocked(void (*run)(void* context), void* context) {
+    sigset_t stops;
+    sigset_t before;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    run(context);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }

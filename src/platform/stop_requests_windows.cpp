@@ -8,3 +8,5 @@ void onStopRequests(void (*handler)(int signal)) {
     std::signal(SIGINT, handler);
     std::signal(SIGTERM, handler);
 }
+
+void withStopRequestsBlocked(void (*run)(void* context), void* context) { run(context); }

@@ -22,18 +22,7 @@ bool decodePackImage(const char* name, Decoded* decoded) {
     return !bytes.empty() && decodePng(bytes.data(), bytes.size(), &decoded->image) == 0;
 }
 
-bool powerOfTwo(uint32_t n) { return n >= 64 && (n & (n - 1)) == 0; }
-
 }  // namespace
-
-TEST(AssetPackTextures, ArePowerOfTwoSized) {
-    for (const SceneTextureFile& file : sceneFiles.textures) {
-        const char* name = file.path;
-        Decoded decoded;
-        ASSERT_TRUE(decodePackImage(name, &decoded)) << name;
-        EXPECT_TRUE(powerOfTwo(decoded.image.width) && powerOfTwo(decoded.image.height)) << name;
-    }
-}
 
 // Tangent-space normals of unit length that never face into the surface, with a relief height
 // in alpha that actually varies (the offset mapping reads it).

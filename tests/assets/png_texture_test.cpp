@@ -65,21 +65,6 @@ TEST_F(PngTexture, ImageIsUprightMipmappedTrilinearAndRepeats) {
     EXPECT_EQ(format, GL_RGBA8);
 }
 
-TEST_F(PngTexture, OtherColourTypesAndDepthsArriveAsRgba8WithTransparencyApplied) {
-    const struct {
-        const char* name;
-        int width;
-        Bytes texels;
-    } cases[] = {{"grey_trns.png", 2, {0, 0, 0, 0, 200, 200, 200, 255}},
-                 {"palette.png", 2, {255, 0, 0, 128, 0, 0, 255, 255}},
-                 {"rgb16.png", 1, {255, 128, 0, 255}}};
-    for (const auto& c : cases) {
-        const GLuint texture = loadPngTexture((PNG + c.name).c_str());
-        ASSERT_NE(texture, 0u) << c.name;
-        EXPECT_EQ(levelOf(texture, 0, c.width, 1), c.texels) << c.name;
-    }
-}
-
 TEST_F(PngTexture, EveryBadFileGivesZeroAndOneLineNamingIt) {
     for (const char* name : {"absent.png", "truncated.png", "bad_crc.png", "not_a_png.png",
                              "empty.png", "huge_header.png", "directory.png"}) {

@@ -42,8 +42,13 @@ TEST(CaptureArguments, BadLinesGiveStatusTwoAndOneLineNamingWhatIsWrong) {
         const char* named;  // must appear in the message
     };
     const Case cases[] = {
-        {{}, "--png DIR or --video FILE"},
+        {{}, "--png DIR, --video FILE or --discard"},
         {{"--png", "a", "--video", "b.mp4"}, "only one"},
+        {{"--discard", "--png", "a"}, "only one"},
+        {{"--supersample", "5", "--png", "d"}, "--supersample 5"},
+        {{"--supersample", "0", "--png", "d"}, "--supersample 0"},
+        {{"--size", "4096x2048", "--supersample", "3", "--discard"}, "--supersample 3"},
+        {{"--encode-png", "d", "--png", "e"}, "--encode-png d: needs --video"},
         {{"--fps", "0", "--png", "d"}, "--fps 0"},
         {{"--fps", "24.5", "--png", "d"}, "--fps 24.5"},
         {{"--size", "320x", "--png", "d"}, "--size 320x"},

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -101,6 +101,32 @@ TEST_F(CaptureRun, TwoCapturesOfTheSameRangeGiveIdenticalFrames) {
     }
     // The frames really move: a tool that wrote one frame over and over would pass the above.
     EXPECT_GT(distinct.size(), a.size() / 2);
+}
+
+TEST_F(CaptureRun, SupersampledFramesHaveTheAskedSizeAndDifferOnlyAtEdges) {
+    // Scene 2: models with sharp outlines over a textured floor, under the overlay.
+    const std::string range = "--from 20 --to 20.02 --size 160x90 --png ";
+    ASSERT_EQ(capture(range + (work / "plain").string()), 0) << errors;
+    ASSERT_EQ(capture("--supersample 2 " + range + (work / "fine").string()), 0) << errors;
+    Image plain, fine;
+    ASSERT_TRUE(readPng(work / "plain" / "frame_001200.png", &plain));
+    ASSERT_TRUE(readPng(work / "fine" / "frame_001200.png", &fine));
+    ASSERT_EQ(fine.width, 160);
+    ASSERT_EQ(fine.height, 90);
+    ASSERT_EQ(fine.rgb.size(), plain.rgb.size());
+    long total = 0;
+    size_t close = 0;
+    for (size_t i = 0; i < fine.rgb.size(); ++i) {
+        const int difference = std::abs(fine.rgb[i] - plain.rgb[i]);
+        total += difference;
+        close += difference <= 4;
+    }
+    const double mean = static_cast<double>(total) / static_cast<double>(fine.rgb.size());
+    // Finer outlines and texture detail, the same picture: a frame upside down, shifted or of
+    // another time differs by tens on average.
+    EXPECT_GT(mean, 0.0);
+    EXPECT_LT(mean, 3.0);
+    EXPECT_GT(static_cast<double>(close) / static_cast<double>(fine.rgb.size()), 0.8);
 }
 
 // What ffprobe says of the file's first stream of a kind ("v" or "a"), one line per entry.

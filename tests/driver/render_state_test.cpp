@@ -23,7 +23,9 @@ void expectPerspective(double aspect) {
     EXPECT_FLOAT_EQ(m[15], 0.0f);
 }
 
-TEST(RenderState, SharedStateMatchesTheTable) {
+// What the pictures alone would not tell: the viewport and the aspect follow the size given, the
+// matrix mode is left for the frame loop, the light sits at the eye.
+TEST(RenderState, ViewportAndPerspectiveFollowTheSizeAndTheLightSitsAtTheEye) {
     ASSERT_TRUE(requireGlContext());
     setRenderState(1024, 600);
 
@@ -39,21 +41,6 @@ TEST(RenderState, SharedStateMatchesTheTable) {
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_PROJECTION);
 
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    for (float c : clear) EXPECT_EQ(c, 1.0f);
-
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
-    GLint cull = 0, front = 0;
-    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
-    glGetIntegerv(GL_FRONT_FACE, &front);
-    EXPECT_EQ(cull, GL_BACK);
-    EXPECT_EQ(front, GL_CCW);
-
-    // Given while the modelview matrix is the identity, the light sits at the eye.
     GLfloat position[4] = {-9, -9, -9, -9};
     glGetLightfv(GL_LIGHT0, GL_POSITION, position);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(position[i], i == 3 ? 1.0f : 0.0f) << i;

@@ -30,5 +30,6 @@ echo "exit $status ${after}s after the key press, $reports report lines"
 fail=0
 [ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; unix_lines stderr.txt; fail=1; }
 [ "$reports" -ge 2 ] && [ "$reports" -le 60 ] || { echo "FAIL: $reports report lines"; fail=1; }
-awk -v a="$after" 'BEGIN { exit !(a < 5) }' || { echo "FAIL: ended ${after}s after Escape"; fail=1; }
+awk -v a="$after" 'BEGIN { exit !(a < 5) }' ||
+  { echo "FAIL: ended ${after}s after Escape"; fail=1; }
 exit $fail

@@ -24,7 +24,11 @@ raw "$work/frames/$expected" "$work/windows.rgb" && raw "$golden" "$work/golden.
 [ "$(stat -c %s "$work/windows.rgb")" -eq "$(stat -c %s "$work/golden.rgb")" ] ||
   { echo "FAIL: the frame and the golden differ in size"; exit 1; }
 worst=$(cmp -l "$work/windows.rgb" "$work/golden.rgb" | awk '
-  function octal(s,   v, i) { v = 0; for (i = 1; i <= length(s); ++i) v = v * 8 + substr(s, i, 1); return v }
+  function octal(s,   v, i) {
+    v = 0
+    for (i = 1; i <= length(s); ++i) v = v * 8 + substr(s, i, 1)
+    return v
+  }
   { d = octal($2) - octal($3); if (d < 0) d = -d; if (d > worst) worst = d; ++count }
   END { printf "%d %d", worst, count }')
 echo "$(basename "$golden"): largest difference ${worst% *} of 255, ${worst#* } bytes differ"

@@ -23,7 +23,8 @@ unix_lines stderr.txt | grep -E "$report" | sort -n | awk '{ t[NR] = $1 } END {
 
 fail=0
 [ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
-awk -v e="$elapsed" 'BEGIN { exit !(e >= 79.5 && e <= 100) }' || { echo "FAIL: ran ${elapsed}s"; fail=1; }
+awk -v e="$elapsed" 'BEGIN { exit !(e >= 79.5 && e <= 100) }' ||
+  { echo "FAIL: ran ${elapsed}s"; fail=1; }
 [ "$reports" -ge 78 ] && [ "$reports" -le 81 ] || { echo "FAIL: $reports report lines"; fail=1; }
 [ -z "$others" ] || { printf 'FAIL: other lines on stderr:\n%s\n' "$others"; fail=1; }
 # 176400 bytes a second of 16-bit stereo at 44.1 kHz; silence would be all zeros.

@@ -31,7 +31,8 @@ if(TARGET windowszip AND DEMO_LONG_TESTS)
   set_tests_properties(Wine.DemoPlaysTheWholeTimelineWithSound PROPERTIES TIMEOUT 240 COST 1000)
   # On an X server of its own, so that the key reaches the presentation's window and no other's.
   add_test(NAME Wine.EscapeEndsTheDemoEarly
-           COMMAND ${WITH_X_SERVER} ${WINE_DIR}/escape_ends_early.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+           COMMAND ${WITH_X_SERVER} ${WINE_DIR}/escape_ends_early.sh
+                   ${CMAKE_CROSSCOMPILING_EMULATOR}
                    ${WINDOWS_ZIP})
   set_tests_properties(Wine.EscapeEndsTheDemoEarly PROPERTIES TIMEOUT 180)
 endif()

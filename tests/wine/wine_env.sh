@@ -1,5 +1,5 @@
-# Sourced by the Windows suites' scripts. Every script gets the build's emulator, scripts/wine-run.sh
-# and its Wine prefix, as its first two arguments and runs programs as `wine_run PROGRAM.exe ARGS`.
+# Sourced by the Windows suites' scripts. Each gets the build's emulator (scripts/wine-run.sh
+# and its Wine prefix) as its first two arguments and runs programs as `wine_run PROGRAM.exe ...`.
 # start_pulse starts a PulseAudio server of the script's own with one null sink, which plays
 # nowhere; parec records what reaches it. Everything started here ends with the script.
 set -u

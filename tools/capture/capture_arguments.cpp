@@ -10,21 +10,27 @@ namespace {
 constexpr int64_t TIMELINE_END_MICROS = static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND;
 
 const char* const USAGE =
-    "usage: capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] (--png DIR | --video "
-    "FILE)\n"
+    "usage: capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] [--supersample K]\n"
+    "               (--png DIR | --video FILE | --discard)\n"
     "\n"
     "Renders the presentation offline, frame by frame, from the asset files in the working\n"
     "directory, on a clock that moves exactly 1/N seconds a frame, so any machine renders the\n"
     "same frames however slow it is.\n"
     "\n"
-    "  --from SECONDS  start after this time (default 0)\n"
-    "  --to SECONDS    end at this time, at most 80 (default 80)\n"
-    "  --fps N         frames a second (default 60); frame k shows the time (k + 1) / N\n"
-    "  --size WxH      frame size in pixels (default 1280x720)\n"
-    "  --png DIR       write frame_000000.png, frame_000001.png ... into DIR, numbered by k\n"
-    "  --video FILE    encode with ffmpeg, with the soundtrack from the time of the first\n"
-    "                  frame: H.264 and AAC in .mp4 and .mov, H.264 and FLAC in .mkv\n"
-    "  --help          print this and exit\n";
+    "  --from SECONDS    start after this time (default 0)\n"
+    "  --to SECONDS      end at this time, at most 80 (default 80)\n"
+    "  --fps N           frames a second (default 60); frame k shows the time (k + 1) / N\n"
+    "  --size WxH        frame size in pixels (default 1280x720)\n"
+    "  --supersample K   render each side K times larger (1 to 4, default 1), then average\n"
+    "                    every K x K block down to --size\n"
+    "  --png DIR         write frame_000000.png, frame_000001.png ... into DIR, numbered by k\n"
+    "  --video FILE      encode with ffmpeg, with the soundtrack from the time of the first\n"
+    "                    frame: H.264 and AAC in .mp4 and .mov, H.264 and FLAC in .mkv\n"
+    "  --discard         read every frame back and drop it, to measure rendering alone\n"
+    "  --encode-png DIR  with --video: encode the frames a --png capture of the same range\n"
+    "                    wrote into DIR instead of rendering them (the capture farm's last step)\n"
+    "  --print-range     print the first frame index, one past the last and the rate, and exit\n"
+    "  --help            print this and exit\n";
 
 const char* const VIDEO_EXTENSIONS[] = {".mp4", ".mkv", ".mov"};
 
@@ -33,6 +39,7 @@ struct GivenValues {
     const char* fromText;
     const char* toText;
     const char* sizeText;
+    const char* supersampleText;
     int64_t fromMicros;
     int64_t toMicros;
 };
@@ -59,53 +66,106 @@ bool hasVideoExtension(const char* path) {
 int setOutput(CaptureArguments* arguments, CaptureOutput output, const char* option,
               const char* value) {
     if (arguments->output != OUTPUT_NONE)
-        return reject(option, value, "give only one of --png and --video");
-    if (value[0] == '\0') return reject(option, nullptr, "the path is empty");
+        return reject(option, value, "give only one of --png, --video and --discard");
+    if (value && value[0] == '\0') return reject(option, nullptr, "the path is empty");
     arguments->output = output;
     arguments->path = value;
     return 0;
 }
 
-int takeSize(CaptureArguments* arguments, const char* value) {
-    if (!parseSize(value, MAX_CAPTURE_SIDE, &arguments->width, &arguments->height))
-        return reject("--size", value, "not a size like 1280x720, each side 1 to 8192");
+int takePng(CaptureArguments* arguments, GivenValues*, const char* option, const char* value) {
+    return setOutput(arguments, OUTPUT_PNG, option, value);
+}
+
+int takeVideo(CaptureArguments* arguments, GivenValues*, const char* option, const char* value) {
+    return setOutput(arguments, OUTPUT_VIDEO, option, value);
+}
+
+int takeDiscard(CaptureArguments* arguments, GivenValues*, const char* option, const char*) {
+    return setOutput(arguments, OUTPUT_DISCARD, option, nullptr);
+}
+
+int takeTime(CaptureArguments*, GivenValues* given, const char* option, const char* value) {
+    const bool from = std::strcmp(option, "--from") == 0;
+    if (!parseMicros(value, from ? &given->fromMicros : &given->toMicros))
+        return reject(option, value, "not a number of seconds like 12 or 9.99");
+    (from ? given->fromText : given->toText) = value;
     return 0;
 }
 
-// One option and its value; `value` is null when the line ends after the option.
-int takeOption(CaptureArguments* arguments, GivenValues* given, const char* option,
-               const char* value) {
-    const char* const names[] = {"--from", "--to", "--fps", "--size", "--png", "--video"};
-    bool known = false;
-    for (const char* name : names) known = known || std::strcmp(option, name) == 0;
-    if (!known) return reject(option, nullptr, "unknown option (try --help)");
-    if (!value) return reject(option, nullptr, "needs a value");
+int takeFps(CaptureArguments* arguments, GivenValues*, const char* option, const char* value) {
+    if (!parseBoundedInt(value, '\0', MAX_CAPTURE_FPS, &arguments->fps, nullptr) ||
+        arguments->fps < 1)
+        return reject(option, value, "not a whole number of frames a second from 1 to 1000");
+    return 0;
+}
 
-    if (std::strcmp(option, "--from") == 0 || std::strcmp(option, "--to") == 0) {
-        const bool from = std::strcmp(option, "--from") == 0;
-        if (!parseMicros(value, from ? &given->fromMicros : &given->toMicros))
-            return reject(option, value, "not a number of seconds like 12 or 9.99");
-        (from ? given->fromText : given->toText) = value;
-        return 0;
-    }
-    if (std::strcmp(option, "--fps") == 0) {
-        if (!parseBoundedInt(value, '\0', MAX_CAPTURE_FPS, &arguments->fps, nullptr) ||
-            arguments->fps < 1)
-            return reject(option, value, "not a whole number of frames a second from 1 to 1000");
-        return 0;
-    }
-    if (std::strcmp(option, "--size") == 0) {
-        given->sizeText = value;
-        return takeSize(arguments, value);
-    }
-    return setOutput(arguments, std::strcmp(option, "--png") == 0 ? OUTPUT_PNG : OUTPUT_VIDEO,
-                     option, value);
+int takeSize(CaptureArguments* arguments, GivenValues* given, const char*, const char* value) {
+    if (!parseSize(value, MAX_CAPTURE_SIDE, &arguments->width, &arguments->height))
+        return reject("--size", value, "not a size like 1280x720, each side 1 to 8192");
+    given->sizeText = value;
+    return 0;
+}
+
+int takeSupersample(CaptureArguments* arguments, GivenValues* given, const char* option,
+                    const char* value) {
+    if (!parseBoundedInt(value, '\0', MAX_SUPERSAMPLE, &arguments->supersample, nullptr) ||
+        arguments->supersample < 1)
+        return reject(option, value, "not a whole number from 1 to 4");
+    given->supersampleText = value;
+    return 0;
+}
+
+int takeEncodeDirectory(CaptureArguments* arguments, GivenValues*, const char* option,
+                        const char* value) {
+    if (value[0] == '\0') return reject(option, nullptr, "the path is empty");
+    arguments->encodeDirectory = value;
+    return 0;
+}
+
+int takePrintRange(CaptureArguments* arguments, GivenValues*, const char*, const char*) {
+    arguments->printRange = true;
+    return 0;
+}
+
+struct OptionRule {
+    const char* name;
+    bool takesValue;
+    int (*take)(CaptureArguments* arguments, GivenValues* given, const char* option,
+                const char* value);
+};
+
+const OptionRule OPTION_RULES[] = {
+    {"--from", true, takeTime},
+    {"--to", true, takeTime},
+    {"--fps", true, takeFps},
+    {"--size", true, takeSize},
+    {"--supersample", true, takeSupersample},
+    {"--png", true, takePng},
+    {"--video", true, takeVideo},
+    {"--discard", false, takeDiscard},
+    {"--encode-png", true, takeEncodeDirectory},
+    {"--print-range", false, takePrintRange},
+};
+
+const OptionRule* ruleFor(const char* option) {
+    for (const OptionRule& rule : OPTION_RULES)
+        if (std::strcmp(option, rule.name) == 0) return &rule;
+    return nullptr;
+}
+
+int checkVideo(const CaptureArguments& arguments, const GivenValues& given) {
+    if (!hasVideoExtension(arguments.path))
+        return reject("--video", arguments.path, "the name must end in .mp4, .mkv or .mov");
+    if (arguments.width % 2 != 0 || arguments.height % 2 != 0)
+        return reject("--size", given.sizeText, "a video needs an even width and height");
+    return 0;
 }
 
 // The checks that need the whole line.
 int checkWholeLine(CaptureArguments* arguments, const GivenValues& given) {
     if (arguments->output == OUTPUT_NONE)
-        return reject(nullptr, nullptr, "give --png DIR or --video FILE (try --help)");
+        return reject(nullptr, nullptr, "give --png DIR, --video FILE or --discard (try --help)");
     if (given.toMicros > TIMELINE_END_MICROS)
         return reject("--to", given.toText, "past the end of the timeline, 80 seconds");
     if (given.fromMicros >= given.toMicros)
@@ -115,26 +175,34 @@ int checkWholeLine(CaptureArguments* arguments, const GivenValues& given) {
     if (arguments->firstFrame == arguments->endFrame)
         return reject("--from", given.fromText,
                       "no frame falls between --from and --to at this rate");
-    if (arguments->output != OUTPUT_VIDEO) return 0;
-    if (!hasVideoExtension(arguments->path))
-        return reject("--video", arguments->path, "the name must end in .mp4, .mkv or .mov");
-    if (arguments->width % 2 != 0 || arguments->height % 2 != 0)
-        return reject("--size", given.sizeText, "a video needs an even width and height");
+    const int largest = arguments->width > arguments->height ? arguments->width : arguments->height;
+    if (largest * arguments->supersample > MAX_CAPTURE_SIDE)
+        return reject("--supersample", given.supersampleText,
+                      "the frame as rendered would be more than 8192 pixels a side");
+    if (arguments->encodeDirectory && arguments->output != OUTPUT_VIDEO)
+        return reject("--encode-png", arguments->encodeDirectory, "needs --video FILE");
+    if (arguments->output == OUTPUT_VIDEO) return checkVideo(*arguments, given);
     return 0;
 }
 
 }  // namespace
 
 int parseCaptureArguments(int argc, char** argv, CaptureArguments* arguments) {
-    *arguments = CaptureArguments{0, 0, 60, 1280, 720, OUTPUT_NONE, nullptr, false};
-    GivenValues given = {"0", "80", "1280x720", 0, TIMELINE_END_MICROS};
-    for (int i = 1; i < argc; i += 2) {
-        if (std::strcmp(argv[i], "--help") == 0) {
+    *arguments =
+        CaptureArguments{0, 0, 60, 1280, 720, 1, OUTPUT_NONE, nullptr, nullptr, false, false};
+    GivenValues given = {"0", "80", "1280x720", "1", 0, TIMELINE_END_MICROS};
+    for (int i = 1; i < argc; ++i) {
+        const char* option = argv[i];
+        if (std::strcmp(option, "--help") == 0) {
             arguments->help = true;
             return 0;
         }
-        const int result =
-            takeOption(arguments, &given, argv[i], i + 1 < argc ? argv[i + 1] : nullptr);
+        const OptionRule* rule = ruleFor(option);
+        if (!rule) return reject(option, nullptr, "unknown option (try --help)");
+        const char* value = nullptr;
+        if (rule->takesValue && ++i == argc) return reject(option, nullptr, "needs a value");
+        if (rule->takesValue) value = argv[i];
+        const int result = rule->take(arguments, &given, option, value);
         if (result != 0) return result;
     }
     return checkWholeLine(arguments, given);

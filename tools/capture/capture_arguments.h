@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <cstdio>
 
-enum CaptureOutput { OUTPUT_NONE = 0, OUTPUT_PNG = 1, OUTPUT_VIDEO = 2 };
+// OUTPUT_DISCARD reads every frame back and drops it: the cost of rendering and readback alone,
+// against which the writing of the other outputs is measured.
+enum CaptureOutput { OUTPUT_NONE = 0, OUTPUT_PNG = 1, OUTPUT_VIDEO = 2, OUTPUT_DISCARD = 3 };
 
 constexpr int MAX_CAPTURE_FPS = 1000;
-constexpr int MAX_CAPTURE_SIDE = 8192;  // pixels
+constexpr int MAX_CAPTURE_SIDE = 8192;  // pixels, of the frame as rendered (supersampling included)
+constexpr int MAX_SUPERSAMPLE = 4;
 
 struct CaptureArguments {
     // Frame k is the pass whose elapsed time is exactly (k + 1) / fps; the frames written are
@@ -16,11 +19,16 @@ struct CaptureArguments {
     int64_t firstFrame;
     int64_t endFrame;  // one past the last frame written
     int fps;           // frames a second
-    int width;         // pixels
+    int width;         // pixels, of the frames written
     int height;        // pixels
+    int supersample;   // each side rendered this many times larger, then filtered down
     CaptureOutput output;
     const char* path;  // the PNG directory or the video file, as given
-    bool help;         // --help: print the usage and nothing else
+    // With --video: the frames are not rendered but taken from this directory of PNG frames as
+    // --png writes them, numbered by frame index (the farm's final encode). Null otherwise.
+    const char* encodeDirectory;
+    bool printRange;  // --print-range: print firstFrame, endFrame and fps and nothing else
+    bool help;        // --help: print the usage and nothing else
 };
 
 // 0 when the line is good (or is --help). Otherwise prints one line on stderr naming the argument

@@ -26,13 +26,15 @@ void captureWait(double) {
         startFrames(&captureSession.progress);
 }
 
+// Reads the frame back into a buffer for the writer's workers; 1 once a frame has failed.
 int storeFrame(int64_t frame) {
     CaptureSession& session = captureSession;
-    readOffscreenFrame(session.target, session.frame.data());
-    if (session.arguments.output == OUTPUT_PNG)
-        return writePngFrame(session.arguments.path, frame, session.frame.data(),
-                             session.target.width, session.target.height);
-    return writeVideoFrame(&session.video, session.frame.data(), session.frame.size());
+    FrameBuffer* buffer = takeFrameBuffer(&session.writer);
+    if (!buffer) return 1;
+    readOffscreenFrame(session.target, buffer->rendered.data());
+    buffer->index = frame;
+    passFrame(&session.writer, buffer);
+    return 0;
 }
 
 // Runs where the frame loop presents: the frame is complete in the offscreen target and the pass's
@@ -75,17 +77,35 @@ void captureFrameSize(int* width, int* height) {
 }  // namespace
 
 int openCaptureOutput() {
-    if (captureSession.arguments.output == OUTPUT_PNG)
-        return preparePngDirectory(captureSession.arguments.path);
-    return openVideoPipe(captureSession.arguments, &captureSession.video);
+    const CaptureArguments& arguments = captureSession.arguments;
+    if (arguments.output == OUTPUT_PNG) return preparePngDirectory(arguments.path);
+    if (arguments.output == OUTPUT_DISCARD) return 0;
+    if (arguments.encodeDirectory &&
+        checkPngFrames(arguments.encodeDirectory, arguments.firstFrame, arguments.endFrame) != 0)
+        return 1;
+    return openVideoPipe(arguments, &captureSession.video);
+}
+
+int encodeCapturedFrames() {
+    if (openCaptureOutput() != 0) return 1;
+    VideoPipe& video = captureSession.video;
+    // ffmpeg reads the frames itself.
+    waitVideoPipeEnd(video);
+    if (stopSignal() == 0) return closeVideoPipe(&video, true);
+    closeVideoPipe(&video, false);
+    std::fprintf(stderr, "capture: stopped by %s; no video written\n",
+                 stopSignal() == SIGINT ? "SIGINT" : "SIGTERM");
+    return 1;
 }
 
 int adaptPlatformForCapture() {
     CaptureSession& session = captureSession;
     const CaptureArguments& arguments = session.arguments;
-    if (createOffscreenTarget(arguments.width, arguments.height, &session.target) != 0) return 1;
-    session.frame.assign(
-        static_cast<size_t>(arguments.width) * static_cast<size_t>(arguments.height) * 3, 0);
+    const int factor = arguments.supersample;
+    if (createOffscreenTarget(arguments.width * factor, arguments.height * factor,
+                              &session.target) != 0)
+        return 1;
+    startFrameWriter(&session.writer, arguments, &session.video);
     session.windowPlatform = platform;
     session.lastPresentedFrame = -1;
     session.framesWritten = 0;
@@ -108,6 +128,8 @@ int finishCapture(int runStatus) {
     const int64_t expected = capturedFrameCount(session.arguments);
     const bool video = session.arguments.output == OUTPUT_VIDEO;
     if (const int signal = stopSignal()) {
+        // The workers end before ffmpeg's input closes behind them; what is queued is dropped.
+        finishFrameWriter(&session.writer, true);
         if (video) closeVideoPipe(&session.video, false);
         std::fprintf(stderr, "capture: stopped by %s after %lld of %lld frames%s\n",
                      signal == SIGINT ? "SIGINT" : "SIGTERM",
@@ -116,6 +138,8 @@ int finishCapture(int runStatus) {
         return 1;
     }
     bool complete = runStatus == 0 && !session.failed;
+    // The workers finish what was read back before the video is closed behind them.
+    if (finishFrameWriter(&session.writer, false) != 0) complete = false;
     if (complete && session.framesWritten != expected) {
         std::fprintf(stderr, "capture: the window was closed after %lld of %lld frames\n",
                      static_cast<long long>(session.framesWritten),

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "capture_arguments.h"
+#include "frame_writer.h"
 #include "offscreen_target.h"
 #include "platform/platform.h"
 #include "progress_line.h"
@@ -13,9 +13,9 @@
 
 struct CaptureSession {
     CaptureArguments arguments;
-    VideoPipe video;             // when the output is a video
-    OffscreenTarget target;      // every pass draws here
-    std::vector<uint8_t> frame;  // the frame read back: RGB, top row first
+    VideoPipe video;         // when the output is a video
+    OffscreenTarget target;  // every pass draws here, at the size as rendered
+    FrameWriter writer;      // takes the frames read back
     ProgressLine progress;
     Platform windowPlatform;     // the window system's own services, for the swap and window state
     int64_t lastPresentedFrame;  // frame index of the last pass presented, -1 before the first
@@ -28,6 +28,10 @@ extern CaptureSession captureSession;
 
 // Creates the PNG directory or starts ffmpeg. 0, or 1 with a line on stderr.
 int openCaptureOutput();
+
+// --encode-png: the frames of a PNG capture encoded into the video, without rendering. Returns the
+// exit status.
+int encodeCapturedFrames();
 
 // The hook for runDemoIn: once the window is open, points the platform's clock, sleep, swap,
 // window state and frame size at the capture, and the drawing at the offscreen target.

@@ -1,4 +1,5 @@
-// capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] (--png DIR | --video FILE)
+// capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] [--supersample K]
+//         (--png DIR | --video FILE | --discard)
 // Renders the presentation offline from the asset files in the working directory.
 #include <cstdio>
 
@@ -21,8 +22,18 @@ int main(int argc, char** argv) {
         printCaptureUsage(stdout);
         return 0;
     }
+    if (arguments.printRange) {
+        std::printf("%lld %lld %d\n", static_cast<long long>(arguments.firstFrame),
+                    static_cast<long long>(arguments.endFrame), arguments.fps);
+        return 0;
+    }
     // Ctrl-C and SIGTERM wind the capture down: ffmpeg stopped, no unfinished video left.
     catchStopSignals();
+    if (arguments.encodeDirectory) {
+        const int status = encodeCapturedFrames();
+        if (stopSignal() != 0) endByStopSignal();
+        return status;
+    }
     if (openCaptureOutput() != 0) return 1;
     // The soundtrack belongs in the video, not in the speakers at real-time speed.
     keepSoundtrackSilent();

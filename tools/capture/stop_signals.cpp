@@ -6,7 +6,8 @@
 
 namespace {
 
-// Written only by the handler, read by the capture's main thread.
+// Written only by the handler, which runs on the main thread (the frame writer's threads block
+// both signals), and read by the capture's threads.
 volatile std::sig_atomic_t caughtSignal = 0;
 
 void noteStopSignal(int signal) { caughtSignal = signal; }

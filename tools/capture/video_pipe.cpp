@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "capture_arguments.h"
-#include "platform/regular_file.h"
+#include "files/regular_file.h"
+#include "png_frames.h"
 #include "scenes/scene_resources.h"
 #include "stop_signals.h"
 
@@ -50,11 +51,22 @@ std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool
     const std::string size = text(arguments.width) + "x" + text(arguments.height);
     std::vector<std::string> line = {"ffmpeg",    "-hide_banner", "-nostdin",
                                      "-loglevel", "error",        "-y"};
-    line.insert(line.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size});
-    line.insert(line.end(), {"-framerate", text(arguments.fps), "-i", "pipe:" + text(FRAME_FD)});
-    if (withSoundtrack) line.insert(line.end(), {"-i", sceneFiles.soundtrack, "-map", "0:v", "-map", "1:a"});
+    // Frames a PNG capture wrote decode to the same RGB as those piped raw, so both encode alike.
+    if (arguments.encodeDirectory)
+        line.insert(line.end(),
+                    {"-framerate", text(arguments.fps), "-start_number", text(arguments.firstFrame),
+                     "-i", pngFramePattern(arguments.encodeDirectory)});
+    else
+        line.insert(line.end(),
+                    {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate",
+                     text(arguments.fps), "-i", "pipe:" + text(FRAME_FD)});
+    if (withSoundtrack)
+        line.insert(line.end(), {"-i", sceneFiles.soundtrack, "-map", "0:v", "-map", "1:a"});
     line.insert(line.end(),
                 {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
+    // The directory may hold later frames too; the audio is cut on its own, by its filter.
+    if (arguments.encodeDirectory)
+        line.insert(line.end(), {"-vf", "trim=end_frame=" + text(capturedFrameCount(arguments))});
     const bool quickTime = endsWith(arguments.path, ".mp4") || endsWith(arguments.path, ".mov");
     // AAC comes in blocks of 21 ms, longer than a frame: MP4 trims the last block by its edit
     // list, Matroska cannot, so there the soundtrack goes in losslessly as FLAC, which ends on
@@ -208,6 +220,15 @@ int writeVideoFrame(VideoPipe* video, const uint8_t* rgb, size_t size) {
         size -= static_cast<size_t>(written);
     }
     return 0;
+}
+
+void waitVideoPipeEnd(const VideoPipe& video) {
+    siginfo_t ended = {};
+    while (stopSignal() == 0 && ended.si_pid == 0) {
+        if (waitid(P_PID, static_cast<id_t>(video.pid), &ended, WEXITED | WNOWAIT | WNOHANG) != 0)
+            return;
+        if (ended.si_pid == 0) usleep(100000);
+    }
 }
 
 int closeVideoPipe(VideoPipe* video, bool keep) {

@@ -1,5 +1,5 @@
-// Frames piped raw into ffmpeg, which encodes them with the presentation's soundtrack muxed in from the
-// time of the first frame: openVideoPipe(), writeVideoFrame() per frame, closeVideoPipe() once.
+// Frames piped raw into ffmpeg, which encodes them with the presentation's soundtrack muxed in from
+// the time of the first frame: openVideoPipe(), writeVideoFrame() per frame, closeVideoPipe() once.
 // The container follows the file's extension.
 #pragma once
 
@@ -28,6 +28,10 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video);
 // One RGB frame, top row first. 0 on success; 1 when ffmpeg no longer takes frames (without a
 // message: closeVideoPipe then says why) or when a stop signal interrupted the write.
 int writeVideoFrame(VideoPipe* video, const uint8_t* rgb, size_t size);
+
+// Returns once ffmpeg has ended or a stop signal has come, which it sees within a tenth of a
+// second; ffmpeg is not reaped, which closeVideoPipe does.
+void waitVideoPipeEnd(const VideoPipe& video);
 
 // Ends the input and waits for ffmpeg. With `keep` false the capture has failed or was stopped
 // elsewhere and said so: ffmpeg is stopped and the temporary file removed. 0 when the video is

@@ -15,4 +15,6 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
 
 int writeVideoFrame(VideoPipe*, const uint8_t*, size_t) { return 1; }
 
+void waitVideoPipeEnd(const VideoPipe&) {}
+
 int closeVideoPipe(VideoPipe*, bool) { return 1; }

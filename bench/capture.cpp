@@ -1,0 +1,132 @@
+// Capture's speed at 1280x720 for each way of taking the frames read back: dropped (--discard,
+// the cost of rendering and reading back alone), written as PNG files, encoded as H.264; then the
+// capture farm on this machine with 1 and 2 jobs. Every run is a fresh process over the same
+// 4 seconds of scene 2. The kinds take turns round after round, so that a change in the load of a
+// shared machine falls on all of them alike, and each reports the median of its rounds. capture
+// counts from its first frame, after start-up; the farm counts from its own start, its chunks'
+// start-ups included. Beside the speed, which follows the load of a shared machine, each run's
+// processor time a frame (all its processes, start-up included), which does not: with C cores
+// busy with nothing else, a kind cannot go faster than C divided by it.
+//   bench_capture [ASSET_DIR] [ROUNDS]   (default: the build's asset pack, 3 rounds; under Xvfb)
+// LP_NUM_THREADS=1 in the environment keeps llvmpipe to one thread, leaving a core to the writing.
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const RANGE = "--from 20 --to 24 --size 1280x720";
+
+struct Kind {
+    const char* name;
+    bool farm;            // the farm script, or capture itself
+    const char* options;  // the output option last
+    const char* output;   // its path under the work directory; null for --discard
+};
+
+const Kind KINDS[] = {
+    {"capture --discard", false, "--discard", nullptr},
+    {"capture --png", false, "--png", "frames"},
+    {"capture --video", false, "--video", "video.mp4"},
+    {"farm --jobs 1 --png", true, "--jobs 1 --png", "frames"},
+    {"farm --jobs 2 --png", true, "--jobs 2 --png", "frames"},
+};
+constexpr int KIND_COUNT = sizeof(KINDS) / sizeof(KINDS[0]);
+
+struct Run {
+    double rate;         // frames a second; 0 when the run failed
+    double cpuPerFrame;  // processor seconds a frame, user and system, of every process of the run
+};
+
+double childSeconds() {
+    rusage usage = {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+// From the last summary line of the run, "... N frames in 9.4 s, 12.71 frames/s".
+Run runOnce(const Kind& kind, const std::string& assets, const fs::path& work) {
+    // In a session of its own capture has no terminal to write to, so its report comes here.
+    std::string command = "cd '" + assets + "' && ";
+    command += kind.farm ? "'" CAPTURE_FARM "' --capture '" CAPTURE_EXECUTABLE "'"
+                         : "setsid -w '" CAPTURE_EXECUTABLE "'";
+    command += std::string(" ") + RANGE + " " + kind.options;
+    if (kind.output) command += " '" + (work / kind.output).string() + "'";
+    command += " 2>&1 >/dev/null";
+    const double cpuBefore = childSeconds();
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return Run{0.0, 0.0};
+    char line[512];
+    Run run = {0.0, 0.0};
+    long frames = 0;
+    while (std::fgets(line, sizeof line, pipe)) {
+        const char* in = std::strstr(line, " frames in ");
+        const char* count = std::strchr(line, ' ');
+        const char* comma = in ? std::strchr(in, ',') : nullptr;
+        if (!comma) continue;
+        run.rate = std::strtod(comma + 1, nullptr);
+        frames = std::strtol(count + 1, nullptr, 10);
+    }
+    const int status = pclose(pipe);
+    if (kind.output) fs::remove_all(work / kind.output);
+    if (status != 0 || frames <= 0) return Run{0.0, 0.0};
+    run.cpuPerFrame = (childSeconds() - cpuBefore) / static_cast<double>(frames);
+    return run;
+}
+
+std::string loadAverage() {
+    FILE* file = std::fopen("/proc/loadavg", "r");
+    char text[64] = "?";
+    if (file && std::fgets(text, sizeof text, file)) text[std::strcspn(text, " ")] = '\0';
+    if (file) std::fclose(file);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string assets = argc > 1 ? argv[1] : BUILD_ASSETS;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    char pattern[] = "/tmp/bench_capture_XXXXXX";
+    if (!mkdtemp(pattern)) return 1;
+    const fs::path work = pattern;
+
+    std::printf("capture at 1280x720, %s, from %s; %d rounds; load average %s\n", RANGE,
+                assets.c_str(), rounds, loadAverage().c_str());
+    std::vector<double> rates[KIND_COUNT];
+    std::vector<double> cpu[KIND_COUNT];
+    for (int round = 0; round < rounds; ++round)
+        for (int k = 0; k < KIND_COUNT; ++k) {
+            const Run run = runOnce(KINDS[k], assets, work);
+            rates[k].push_back(run.rate);
+            cpu[k].push_back(run.cpuPerFrame * 1000.0);
+            std::printf("  round %d  %-22s %6.2f frames/s %6.0f ms of processor a frame\n",
+                        round + 1, KINDS[k].name, run.rate, run.cpuPerFrame * 1000.0);
+            std::fflush(stdout);
+        }
+    fs::remove_all(work);
+
+    double discard = 0.0;
+    for (int k = 0; k < KIND_COUNT; ++k) {
+        std::sort(rates[k].begin(), rates[k].end());
+        std::sort(cpu[k].begin(), cpu[k].end());
+        const double median = rates[k][rates[k].size() / 2];
+        if (k == 0) discard = median;
+        std::printf(
+            "%-22s median %6.2f frames/s (%3.0f %% of --discard), %6.0f ms of processor "
+            "a frame\n",
+            KINDS[k].name, median, discard > 0.0 ? 100.0 * median / discard : 0.0,
+            cpu[k][cpu[k].size() / 2]);
+    }
+    std::printf("load average %s\n", loadAverage().c_str());
+    return 0;
+}

@@ -1,0 +1,297 @@
+#!/usr/bin/env bash
+# capture on many processes and machines: the range is split into chunks of whole frames, GNU
+# parallel runs one capture per chunk (on this machine's cores, or over ssh on the hosts of an
+# sshlogin file), and the chunks' frames are gathered into the PNG directory or encoded once into
+# the video. Run from an asset directory, like capture.
+#   capture-farm.sh [--jobs N] [--hosts FILE] [--chunk FRAMES] [--capture PATH]
+#                   [--from S] [--to S] [--fps N] [--size WxH] [--supersample K]
+#                   (--png DIR | --video FILE)
+set -uo pipefail
+
+readonly TRIES=3          # runs of a chunk before the farm gives up on it
+readonly CHUNKS_A_SLOT=4  # chunks a job slot by default: the slots stay busy as chunks end
+
+usage() {
+  cat <<'EOF'
+usage: capture-farm.sh [--jobs N] [--hosts FILE] [--chunk FRAMES] [--capture PATH]
+                       [--from S] [--to S] [--fps N] [--size WxH] [--supersample K]
+                       (--png DIR | --video FILE)
+
+Renders what `capture` renders with the same options, split into chunks of whole frames that
+GNU parallel runs side by side: on this machine's cores, or on the machines of an sshlogin file.
+Run it from an asset directory. --png gives the same files as one capture; --video encodes the
+frames once, with the soundtrack from the first frame, as one capture's --video does.
+
+  --jobs N        capture processes at once on each machine (default: its cores)
+  --hosts FILE    GNU parallel's sshlogin file: one machine a line ("host", "user@host",
+                  "4/host", ":" for this one); each must have the capture build and this
+                  asset directory at the same paths as here
+  --chunk FRAMES  frames a chunk (default: the range split into 4 chunks a job slot)
+  --capture PATH  the capture program (default: build/tools/capture/capture of this tree)
+  the others      as capture --help says
+EOF
+}
+
+bad_option() {
+  echo "capture-farm: $*" >&2
+  exit 2
+}
+
+fail() {
+  echo "capture-farm: $*" >&2
+  exit 1
+}
+
+positive_number() {
+  [[ $1 =~ ^[1-9][0-9]{0,5}$ ]]
+}
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+capture=$root/build/tools/capture/capture
+jobs=""
+hosts=""
+chunk=""
+output_kind=""
+output=""
+pass=()  # capture's options that every chunk gets as given
+while [ $# -gt 0 ]; do
+  option=$1
+  case $option in
+    --help) usage; exit 0 ;;
+    --jobs|--hosts|--chunk|--capture|--from|--to|--fps|--size|--supersample|--png|--video) ;;
+    *) bad_option "$option: unknown option (try --help)" ;;
+  esac
+  [ $# -ge 2 ] || bad_option "$option: needs a value"
+  value=$2
+  shift 2
+  case $option in
+    --jobs|--chunk)
+      positive_number "$value" || bad_option "$option $value: not a whole number from 1"
+      if [ "$option" = --jobs ]; then jobs=$value; else chunk=$value; fi ;;
+    --hosts)
+      if [ ! -f "$value" ] || [ ! -r "$value" ]; then
+        bad_option "--hosts $value: not a readable file"
+      fi
+      grep -q -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$value" ||
+        bad_option "--hosts $value: names no machine"
+      hosts=$(realpath "$value") ;;
+    --capture) capture=$value ;;
+    --png|--video)
+      [ -z "$output_kind" ] || bad_option "$option $value: give only one of --png and --video"
+      output_kind=$option
+      output=$value ;;
+    *) pass+=("$option" "$value") ;;
+  esac
+done
+[ -n "$output_kind" ] || bad_option "give --png DIR or --video FILE (try --help)"
+[ -x "$capture" ] || fail "$capture: not built (make build, or give --capture PATH)"
+capture=$(realpath "$capture")
+command -v parallel >/dev/null || fail "parallel: not found; install the Debian package parallel"
+
+# capture itself checks the line and turns the times into frame indices, so that the farm's
+# frames are exactly those of one capture.
+range=$("$capture" "${pass[@]}" "$output_kind" "$output" --print-range) || exit $?
+read -r first_frame end_frame fps <<<"$range"
+total=$((end_frame - first_frame))
+
+# Everything is made in a directory beside the output and moved into place only when complete,
+# so a failed or interrupted farm leaves the output path as it found it.
+output=$(realpath -m "$output")
+if [ "$output_kind" = --png ] && [ -e "$output" ] && [ ! -d "$output" ]; then
+  fail "--png $output: not a directory"
+fi
+stage=$(mktemp -d "$(dirname "$output")/.$(basename "$output").farm.XXXXXX" 2>/dev/null) ||
+  fail "$output_kind $output: cannot write beside it in $(dirname "$output")"
+# The program running for the farm, parallel or the final encode: in the background, so that a
+# signal to the farm is handled at once, and stopped with it.
+child_pid=""
+terminal=0
+[ -t 2 ] && terminal=1
+finish() {
+  if [ -n "$child_pid" ]; then
+    [ "$terminal" -eq 0 ] || printf '\r\033[K' >&2
+    kill -TERM "$child_pid" 2>/dev/null
+    wait "$child_pid" 2>/dev/null
+  fi
+  rm -rf "$stage"
+}
+trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# Seconds of a frame boundary as capture reads them: the time rounded up to the microsecond is
+# still within the boundary's frame interval at any rate capture takes (at most 1000 a second).
+boundary_seconds() {
+  local micros=$((($1 * 1000000 + fps - 1) / fps))
+  local text
+  text=$(printf '%d.%06d' $((micros / 1000000)) $((micros % 1000000)))
+  while [[ $text == *.*0 ]]; do text=${text%0}; done
+  echo "${text%.}"
+}
+
+# Lines "FIRST END FROM TO" of the chunks, in order: line n is chunk n, parallel's job n.
+write_chunks() {
+  local slots=${jobs:-$(nproc)} start stop
+  [ -z "$hosts" ] ||
+    slots=$((slots * $(grep -c -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$hosts")))
+  [ -n "$chunk" ] ||
+    chunk=$(((total + CHUNKS_A_SLOT * slots - 1) / (CHUNKS_A_SLOT * slots)))
+  for ((start = first_frame; start < end_frame; start += chunk)); do
+    stop=$((start + chunk < end_frame ? start + chunk : end_frame))
+    echo "$start $stop $(boundary_seconds "$start") $(boundary_seconds "$stop")"
+  done >"$stage/chunks"
+  chunks=$(wc -l <"$stage/chunks")
+}
+
+# One chunk on whichever machine parallel gives it: captures its frames as PNG files into
+# chunk_SEQ, in the stage directory on this machine, or in parallel's working directory on
+# another, from which parallel brings it back.
+farm_chunk() {
+  local out=$PWD/chunk_$1
+  [ "${PARALLEL_SSHLOGIN:-:}" != : ] || out=$FARM_STAGE/chunk_$1
+  rm -rf "$out"
+  cd "$FARM_ASSETS" || return 1
+  # Without a display the chunk has its own Xvfb, which picks a free display number itself, so
+  # that jobs starting together do not collide.
+  if [ -z "${DISPLAY:-}" ]; then
+    local display
+    coproc FARM_XVFB { exec Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x720x24 2>/dev/null; }
+    if ! read -r -t 20 display <&"${FARM_XVFB[0]}"; then
+      echo "capture-farm: Xvfb did not start on $(hostname)" >&2
+      return 1
+    fi
+    export DISPLAY=:$display
+  fi
+  # A program of this presentation that has a terminal writes to it whatever its streams are; in
+  # a session of its own it has none, and its report reaches the chunk's log. Being out of the
+  # job's process group, it is stopped by hand when parallel stops the job.
+  # shellcheck disable=SC2086  # the options are words without blanks, checked by capture
+  setsid "$FARM_CAPTURE" --from "$2" --to "$3" $FARM_OPTIONS --png "$out" >/dev/null &
+  local capture=$! status
+  trap 'kill "$capture" 2>/dev/null' TERM INT HUP
+  wait "$capture"
+  status=$?
+  [ -z "${FARM_XVFB_PID:-}" ] || kill "$FARM_XVFB_PID" 2>/dev/null
+  return $status
+}
+
+start_parallel() {
+  local options=() where=() i
+  for ((i = 0; i < ${#pass[@]}; i += 2)); do
+    case ${pass[i]} in --from|--to) ;; *) options+=("${pass[i]}" "${pass[i + 1]}") ;; esac
+  done
+  export -f farm_chunk
+  export FARM_STAGE=$stage FARM_ASSETS=$PWD FARM_CAPTURE=$capture FARM_OPTIONS="${options[*]}"
+  [ -z "$jobs" ] || where+=(--jobs "$jobs")
+  [ -z "$hosts" ] || where+=(--sshloginfile "$hosts" --workdir ... --return 'chunk_{#}' --cleanup)
+  # parallel runs in the stage directory, where --return brings the chunks of other machines.
+  (cd "$stage" && exec parallel "${where[@]}" --colsep ' ' --retries "$TRIES" --halt now,fail=1 \
+     --env farm_chunk --env FARM_STAGE --env FARM_ASSETS --env FARM_CAPTURE --env FARM_OPTIONS \
+     --joblog "$stage/joblog" --results "$stage/log/{#}" farm_chunk '{#}' '{3}' '{4}' \
+     <"$stage/chunks" >"$stage/parallel.out" 2>&1) &
+  child_pid=$!
+}
+
+# The frames done: each chunk's capture reports on its stderr its frames done every few seconds
+# and the total when it ends; a retried chunk starts its report again.
+frames_done() {
+  awk '/^capture: frame [0-9]+ of/ { done[FILENAME] = $3 }
+       /^capture: [0-9]+ frames in/ { done[FILENAME] = $2 }
+       END { for (f in done) sum += done[f]; print sum + 0 }' "$stage"/log/*.err 2>/dev/null ||
+    echo 0
+}
+
+duration() {
+  local s=$1
+  if [ "$s" -ge 3600 ]; then printf '%d h %02d min' $((s / 3600)) $((s / 60 % 60))
+  elif [ "$s" -ge 60 ]; then printf '%d min %02d s' $((s / 60)) $((s % 60))
+  else printf '%d s' "$s"; fi
+}
+
+# "RATE SECONDS": frames a second and seconds spent since the start.
+speed() {
+  awk -v done="$1" -v start="$started" -v now="$(date +%s.%N)" \
+    'BEGIN { printf "%.2f %.1f", done / (now - start), now - start }'
+}
+
+progress_line() {
+  local done=$1 rate spent left="?"
+  read -r rate spent <<<"$(speed "$done")"
+  [ "$done" -eq 0 ] || left=$(duration $(((total - done) * ${spent%.*} / done)))
+  printf 'capture-farm: frame %d of %d, %s frames/s, %s left, %d chunks on %s' \
+    "$done" "$total" "$rate" "$left" "$chunks" "$machines"
+}
+
+# Until parallel ends: redrawn in place on a terminal, a line every few seconds otherwise.
+show_progress() {
+  local interval=$((terminal ? 1 : 5)) shown=0 now
+  while kill -0 "$child_pid" 2>/dev/null; do
+    sleep 1
+    now=$(date +%s)
+    [ $((now - shown)) -ge "$interval" ] || continue
+    shown=$now
+    if [ "$terminal" -eq 1 ]; then
+      printf '\r%s\033[K' "$(progress_line "$(frames_done)")" >&2
+    else
+      printf '%s\n' "$(progress_line "$(frames_done)")" >&2
+    fi
+  done
+  [ "$terminal" -eq 0 ] || printf '\r\033[K' >&2
+}
+
+# The one line for a run that parallel ended: the chunk that failed every try, and why.
+report_failure() {
+  local failed first end from to reason
+  failed=$(awk -F '\t' 'NR > 1 && $7 != 0 { print $1; exit }' "$stage/joblog")
+  [ -n "$failed" ] ||
+    fail "parallel failed: $(grep -v '^[[:space:]]*$' "$stage/parallel.out" | tail -n 1)"
+  read -r first end from to < <(sed -n "${failed}p" "$stage/chunks")
+  reason=$(grep -v -e '^[[:space:]]*$' -e '^parallel: ' "$stage/log/$failed.err" | tail -n 1)
+  fail "chunk $failed of $chunks (frames $first to $((end - 1)), --from $from --to $to)" \
+    "failed $TRIES times: ${reason:-no message}"
+}
+
+# Every chunk is complete: its frames join one directory, by renaming.
+gather_frames() {
+  local seq found
+  mkdir "$stage/frames"
+  for ((seq = 1; seq <= chunks; seq++)); do
+    find "$stage/chunk_$seq" -name 'frame_*.png' -exec mv -t "$stage/frames" {} + ||
+      fail "chunk $seq: its frames did not arrive in $stage/chunk_$seq"
+  done
+  found=$(find "$stage/frames" -name 'frame_*.png' | wc -l)
+  [ "$found" -eq "$total" ] || fail "the chunks gave $found frames of $total"
+}
+
+deliver() {
+  if [ "$output_kind" = --video ]; then
+    local encoded
+    encoded=$stage/$(basename "$output")
+    echo "capture-farm: encoding the $total frames into $output" >&2
+    "$capture" "${pass[@]}" --encode-png "$stage/frames" --video "$encoded" &
+    child_pid=$!
+    wait "$child_pid" || exit 1
+    child_pid=""
+    mv -f "$encoded" "$output" || fail "--video $output: cannot be made"
+  elif [ -d "$output" ]; then
+    find "$stage/frames" -name 'frame_*.png' -exec mv -f -t "$output" {} + ||
+      fail "--png $output: cannot move the frames into it"
+  else
+    mv "$stage/frames" "$output" || fail "--png $output: cannot be made"
+  fi
+}
+
+write_chunks
+machines="this machine"
+[ -z "$hosts" ] || machines="the hosts of $hosts"
+started=$(date +%s.%N)
+start_parallel
+show_progress
+wait "$child_pid"
+status=$?
+child_pid=""
+[ "$status" -eq 0 ] || report_failure
+gather_frames
+deliver
+read -r rate spent <<<"$(speed "$total")"
+echo "capture-farm: $total frames in $spent s, $rate frames/s, $chunks chunks" >&2

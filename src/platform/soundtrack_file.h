@@ -1,0 +1,18 @@
+// The soundtrack's file, opened and checked before a player is given it, and the one line that
+// says why not: if (openSoundtrackFile(path, &file, PLAY_SILENT) == 0) { play it; close file.fd }.
+#pragma once
+
+#include "files/regular_file.h"
+
+// What the run does without the music: the end of each warning line.
+extern const char PLAY_SILENT[];
+extern const char KEEP_LAST[];
+
+// One warning line, "demo: PATH: WHAT (WHY); CONSEQUENCE". Returns 1.
+int warnSoundtrack(const char* path, const char* what, const char* why, const char* consequence);
+
+// Opens the soundtrack without blocking (a name a player opened itself could be a FIFO) and checks
+// that it is an MP3 stream no shorter than its header declares: a decoder would print its own
+// lines about a broken file, and play a file cut short in part with no word at all. 0, or 1
+// after one warning line ending in `consequence`, with nothing left open.
+int openSoundtrackFile(const char* path, RegularFile* file, const char* consequence);
