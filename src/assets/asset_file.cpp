@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 
 int openAssetFile(const char* path, uint64_t maxBytes, AssetFile* file) {
     RegularFile regular;

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 
 namespace {
 

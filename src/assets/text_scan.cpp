@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "platform/c_locale.h"
+#include "system/c_locale.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "assets/shader_program.h"
 #include "driver/asset_prefetch.h"
 #include "platform/platform.h"
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 #include "platform/soundtrack.h"
 #include "scenes/demo_clock.h"
 #include "scenes/scene_resources.h"

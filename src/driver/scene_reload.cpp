@@ -10,7 +10,7 @@
 #include "assets/png_texture.h"
 #include "assets/shader_program.h"
 #include "driver/scene_loading.h"
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 #include "platform/soundtrack.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/c_locale.h"
+#include "system/c_locale.h"
 
 #include <locale.h>
 #include <clocale>

@@ -2,7 +2,7 @@
 // says why not: if (openSoundtrackFile(path, &file, PLAY_SILENT) == 0) { play it; close file.fd }.
 #pragma once
 
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 
 // What the run does without the music: the end of each warning line.
 extern const char PLAY_SILENT[];

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 #include "platform/soundtrack_file.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "assets/mtl_reader.h"
 #include "assets/obj_reader.h"
 #include "obj_files.h"
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 
 namespace {
 

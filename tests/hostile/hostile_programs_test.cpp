@@ -10,7 +10,7 @@
 #include <set>
 
 #include "assets/obj_reader.h"
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 #include "program_run.h"
 #include "scenes/scene_resources.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "capture_arguments.h"
-#include "files/regular_file.h"
+#include "system/regular_file.h"
 #include "png_frames.h"
 #include "scenes/scene_resources.h"
 #include "stop_signals.h"
