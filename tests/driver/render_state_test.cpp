@@ -9,7 +9,6 @@
 
 namespace {
 
-
 // The projection gluPerspective gives for a 65-degree field, the aspect, near 100 and far 10000.
 void expectPerspective(double aspect) {
     GLfloat m[16];
@@ -23,38 +22,29 @@ void expectPerspective(double aspect) {
     EXPECT_FLOAT_EQ(m[15], 0.0f);
 }
 
-// What the pictures alone would not tell: the viewport and the aspect follow the size given, the
-// matrix mode is left for the frame loop, the light sits at the eye.
+// What the pictures alone would not tell: the viewport and the aspect follow the size given (a
+// height of 0 taken as 1), the matrix mode is left for the frame loop, the light sits at the eye.
 TEST(RenderState, ViewportAndPerspectiveFollowTheSizeAndTheLightSitsAtTheEye) {
     ASSERT_TRUE(requireGlContext());
-    setRenderState(1024, 600);
-
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[1], 0);
-    EXPECT_EQ(viewport[2], 1024);
-    EXPECT_EQ(viewport[3], 600);
-    expectPerspective(1024.0 / 600.0);
-
+    const struct {
+        int width, height, viewportHeight;
+    } sizes[] = {{1024, 600, 600}, {1280, 0, 1}};
+    for (const auto& size : sizes) {
+        setRenderState(size.width, size.height);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[0] + viewport[1], 0);
+        EXPECT_EQ(viewport[2], size.width);
+        EXPECT_EQ(viewport[3], size.viewportHeight);
+        expectPerspective(static_cast<double>(size.width) / size.viewportHeight);
+    }
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_PROJECTION);
-
     GLfloat position[4] = {-9, -9, -9, -9};
     glGetLightfv(GL_LIGHT0, GL_POSITION, position);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(position[i], i == 3 ? 1.0f : 0.0f) << i;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST(RenderState, ReportedHeightOfZeroIsTakenAsOne) {
-    ASSERT_TRUE(requireGlContext());
-    setRenderState(1280, 0);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 1280);
-    EXPECT_EQ(viewport[3], 1);
-    expectPerspective(1280.0);
 }
 
 }  // namespace

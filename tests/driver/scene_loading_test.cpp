@@ -99,16 +99,6 @@ TEST_F(SceneResourcesTest, FixtureSetFillsEveryFieldConnectsSamplersAndTakesTheO
     EXPECT_EQ(uniformValue(r.shaderProgram, r.normalMapLocation), 1);
 
     EXPECT_TRUE(glIsEnabled(GL_FOG));
-    GLfloat fog[4];
-    glGetFloatv(GL_FOG_COLOR, fog);
-    for (GLfloat c : fog) EXPECT_EQ(c, 1.0f);
-    glGetFloatv(GL_FOG_DENSITY, fog);
-    EXPECT_EQ(fog[0], 0.0038f);
-    glGetFloatv(GL_FOG_START, fog);
-    EXPECT_EQ(fog[0], -900.0f);
-    GLint mode = 0;
-    glGetIntegerv(GL_FOG_MODE, &mode);
-    EXPECT_EQ(mode, GL_EXP);
 
     glActiveTexture(GL_TEXTURE0);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D)) << "the overlay is textured by the fixed pipeline";
