@@ -4,7 +4,6 @@
 # soundtrack's samples really reached the audio device (SDL's disk driver writes them to a file).
 #   plays_whole_timeline.sh DEMO ASSET_DIR
 set -u
-. "$(dirname "$0")/detached.sh"
 demo=$1
 assets=$2
 work=$(mktemp -d)
@@ -14,7 +13,8 @@ cd "$work"
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw"
 
 start=$(date +%s.%N)
-play_detached "$demo"
+# In a session of its own, without a controlling terminal, so that it keeps the streams given here.
+setsid -w "$demo" >stdout.txt 2>stderr.txt
 status=$?
 elapsed=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
 report='^[0-9]+\.[0-9]{6} ms/frame$'

@@ -13,16 +13,6 @@ namespace {
 
 const std::string SOUNDTRACK = std::string(DEMO_TEST_DATA) + "/assets/" + sceneFiles.soundtrack;
 
-TEST(Soundtrack, MissingFileIsNamedOnceAndPlayingThenDoesNothing) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const std::vector<std::string> err = lines(stderrOf([] {
-        EXPECT_EQ(prepareSoundtrack("/nonexistent/soundtrack.mp3"), 1);
-        playSoundtrack();
-    }));
-    ASSERT_EQ(err.size(), 1u);
-    EXPECT_EQ(err[0].rfind("demo: /nonexistent/soundtrack.mp3: ", 0), 0u) << err[0];
-}
-
 TEST(Soundtrack, AudioBackEndChatterNeverReachesStderr) {
     // ALSA without a sound card prints a screenful while SDL probes it; with one, nothing at all.
     const std::string err = outputOfChild([] {

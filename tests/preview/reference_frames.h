@@ -37,8 +37,7 @@ inline std::vector<uint8_t> captureFrame(int64_t pass) {
     std::vector<uint8_t> rgb;
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06lld.png", static_cast<long long>(pass - 1));
-    // The shared X server now and then refuses a connection; a moment later it takes it.
-    for (int attempt = 0; attempt < 3 && std::system(command.c_str()) != 0; ++attempt) {}
+    if (std::system(command.c_str()) != 0) return rgb;
     const std::string png = fileBytes(dir / name);
     std::filesystem::remove_all(dir);
     PngImage image = {};

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <vector>
 
 #include "scenes/demo_clock.h"
 #include "scenes/scene_resources.h"
@@ -14,62 +14,59 @@ namespace {
 struct Marker {
     uint32_t SceneResources::*list;
     double x, y, z;  // model units
-    Rgb shownAs;     // the colour of the model's texture pair under the probe program
 };
 
 struct Expected {
-    Rgb colour;
+    Rgb colour;      // the model's texture pair under the probe program
     double x, y, z;  // eye units where the marker must land
 };
 
-// Draws the scene at counter n with one marker per model and checks where each one landed.
-void expectMarkers(void (*draw)(), float n, std::initializer_list<Marker> markers,
-                   std::initializer_list<Expected> expected) {
-    prepareSceneFixture();
-    for (const Marker& m : markers) sceneResources.*m.list = markerList(m.x, m.y, m.z);
-    demoClock.sceneCounter = n;
-    draw();
-    for (const Expected& e : expected) {
-        const Spot at = findColour(e.colour);
-        const Spot want = projectEye(e.x, e.y, e.z);
-        ASSERT_GE(at.count, 9) << "n " << n << ": colour " << e.colour.r << "," << e.colour.g << ","
-                               << e.colour.b << " not drawn";
-        EXPECT_NEAR(at.x, want.x, 0.75) << "n " << n << " eye x " << e.x;
-        EXPECT_NEAR(at.y, want.y, 0.75) << "n " << n << " eye y " << e.y;
+// Each scene drawn at counter n with one marker per model: where each marker lands.
+TEST(Scenes, EachPutsItsModelsWhereItsMotionSaysAtEveryCounter) {
+    using R = SceneResources;
+    const std::vector<Marker> one = {{&R::list5, 50, 0, 0}};
+    const std::vector<Marker> two = {{&R::list3, -60, 140, -300}, {&R::list3c, 60, 140, -300}};
+    const std::vector<Marker> three = {{&R::list4, -60, 0, -400}, {&R::list4b, 60, 0, -400}};
+    const std::vector<Marker> four = {{&R::list2, -150, 0, 0}, {&R::list2b, 0, 80, 0},
+                                      {&R::list2c, 0, -80, 0}};
+    const struct {
+        void (*draw)();
+        float n;
+        const std::vector<Marker>& markers;
+        std::vector<Expected> expected;
+    } cases[] = {
+        // Scene one turns half a degree a pass from a half turn.
+        {drawSceneOne, 0.0f, one, {{PAIR_OR_N, -50, 0, -400}}},
+        {drawSceneOne, 60.0f, one, {{PAIR_OR_N, -43.30127, 0, -375}}},
+        {drawSceneOne, 360.0f, one, {{PAIR_OR_N, 50, 0, -400}}},
+        // Scene two sits below and ahead and slides left half a unit a pass.
+        {drawSceneTwo, 0.0f, two, {{PAIR_1_1N, -60, 0, -400}, {PAIR_OR_N, 60, 0, -400}}},
+        {drawSceneTwo, 200.0f, two, {{PAIR_1_1N, -160, 0, -400}, {PAIR_OR_N, -40, 0, -400}}},
+        // Scene three comes towards the eye at seven tenths of a unit a pass.
+        {drawSceneThree, 0.0f, three, {{PAIR_1_1N, -60, 0, -400}, {PAIR_OR_N, 60, 0, -400}}},
+        {drawSceneThree, 100.0f, three, {{PAIR_1_1N, -60, 0, -330}, {PAIR_OR_N, 60, 0, -330}}},
+        // Scene four starts 700 away; its third model sways, a quarter of it at 30 passes:
+        // 100 * sin(90 * 3.14 / 180), just short of 100 units to the right.
+        {drawSceneFour, 0.0f, four,
+         {{PAIR_1_1N, -150, 0, -700}, {PAIR_HR_N, 0, 80, -700}, {PAIR_OR_N, 0, -80, -700}}},
+        {drawSceneFour, 30.0f, four,
+         {{PAIR_1_1N, -150, 0, -694}, {PAIR_HR_N, 0, 80, -694}, {PAIR_OR_N, 100, -80, -694}}},
+        {drawSceneFour, 90.0f, four, {{PAIR_OR_N, -100, -80, -682}}},
+    };
+    for (const auto& c : cases) {
+        prepareSceneFixture();
+        for (const Marker& m : c.markers) sceneResources.*m.list = markerList(m.x, m.y, m.z);
+        demoClock.sceneCounter = c.n;
+        c.draw();
+        for (const Expected& e : c.expected) {
+            SCOPED_TRACE(testing::Message() << "n " << c.n << " eye " << e.x << " " << e.z);
+            const Spot at = findColour(e.colour);
+            const Spot want = projectEye(e.x, e.y, e.z);
+            ASSERT_GE(at.count, 9) << "not drawn";
+            EXPECT_NEAR(at.x, want.x, 0.75);
+            EXPECT_NEAR(at.y, want.y, 0.75);
+        }
     }
-}
-
-TEST(SceneOne, TurnsItsModelHalfADegreePerPassFromAHalfTurn) {
-    const std::initializer_list<Marker> markers = {{&SceneResources::list5, 50, 0, 0, PAIR_OR_N}};
-    expectMarkers(drawSceneOne, 0.0f, markers, {{PAIR_OR_N, -50, 0, -400}});
-    expectMarkers(drawSceneOne, 60.0f, markers, {{PAIR_OR_N, -43.30127, 0, -375}});
-    expectMarkers(drawSceneOne, 360.0f, markers, {{PAIR_OR_N, 50, 0, -400}});
-}
-
-TEST(SceneTwo, FrameSitsBelowAndAheadAndSlidesLeftHalfAUnitPerPass) {
-    const std::initializer_list<Marker> markers = {{&SceneResources::list3, -60, 140, -300, PAIR_1_1N},
-                                                   {&SceneResources::list3c, 60, 140, -300, PAIR_OR_N}};
-    expectMarkers(drawSceneTwo, 0.0f, markers, {{PAIR_1_1N, -60, 0, -400}, {PAIR_OR_N, 60, 0, -400}});
-    expectMarkers(drawSceneTwo, 200.0f, markers, {{PAIR_1_1N, -160, 0, -400}, {PAIR_OR_N, -40, 0, -400}});
-}
-
-TEST(SceneThree, ModelsComeTowardsTheEyeAtSevenTenthsOfAUnitPerPass) {
-    const std::initializer_list<Marker> markers = {{&SceneResources::list4, -60, 0, -400, PAIR_1_1N},
-                                                   {&SceneResources::list4b, 60, 0, -400, PAIR_OR_N}};
-    expectMarkers(drawSceneThree, 0.0f, markers, {{PAIR_1_1N, -60, 0, -400}, {PAIR_OR_N, 60, 0, -400}});
-    expectMarkers(drawSceneThree, 100.0f, markers, {{PAIR_1_1N, -60, 0, -330}, {PAIR_OR_N, 60, 0, -330}});
-}
-
-TEST(SceneFour, ThreeModelsFromSevenHundredAwayAndTheThirdSways) {
-    const std::initializer_list<Marker> markers = {{&SceneResources::list2, -150, 0, 0, PAIR_1_1N},
-                                                   {&SceneResources::list2b, 0, 80, 0, PAIR_HR_N},
-                                                   {&SceneResources::list2c, 0, -80, 0, PAIR_OR_N}};
-    expectMarkers(drawSceneFour, 0.0f, markers,
-                  {{PAIR_1_1N, -150, 0, -700}, {PAIR_HR_N, 0, 80, -700}, {PAIR_OR_N, 0, -80, -700}});
-    // A quarter of the sway: 100 * sin(90 * 3.14 / 180), just short of 100 units to the right.
-    expectMarkers(drawSceneFour, 30.0f, markers,
-                  {{PAIR_1_1N, -150, 0, -694}, {PAIR_HR_N, 0, 80, -694}, {PAIR_OR_N, 100, -80, -694}});
-    expectMarkers(drawSceneFour, 90.0f, markers, {{PAIR_OR_N, -100, -80, -682}});
 }
 
 GLint integer(GLenum name) {
