@@ -34,20 +34,17 @@ namespace {
 // Made once per process: the context outlives every test.
 SceneResources fixtureResources = {};
 
-}  // namespace
-
+// Builds the program of one directory under tests/data/shaders with its output swallowed.
 uint32_t programFrom(const std::string& directory) {
-    consoleDevice.path = "/nonexistent/console";
-    char here[4096];
-    if (!getcwd(here, sizeof(here))) return 0;
-    const std::string dir = std::string(DEMO_TEST_DATA) + "/shaders/" + directory;
-    if (chdir(dir.c_str()) != 0) return 0;
+    const std::string dir = std::string(DEMO_TEST_DATA) + "/shaders/" + directory + "/";
     testing::internal::CaptureStdout();
-    const uint32_t program = buildShaderProgram(sceneFiles.vertexShader, sceneFiles.fragmentShader);
+    const uint32_t program = buildShaderProgram((dir + sceneFiles.vertexShader).c_str(),
+                                                (dir + sceneFiles.fragmentShader).c_str());
     testing::internal::GetCapturedStdout();
-    if (chdir(here) != 0) return 0;
     return program;
 }
+
+}  // namespace
 
 void prepareSceneFixture() {
     ASSERT_TRUE(requireGlContext(VIEW_WIDTH, VIEW_HEIGHT));

@@ -30,8 +30,6 @@ unsigned solidTexture(int r, int g, int b, int a = 255);
 // A list drawing a square of side 2 * half, facing both ways, centred on (x, y, z) in model units.
 uint32_t markerList(double x, double y, double z, double half = 15.0);
 
-// Builds the program of one directory under tests/data/shaders with its output swallowed.
-uint32_t programFrom(const std::string& directory);
 
 struct Spot {
     double x, y;  // pixels, bottom-left origin; the centre of the pixels found

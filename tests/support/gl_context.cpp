@@ -32,8 +32,3 @@ bool requireGlContext(int width, int height) {
     glfwMakeContextCurrent(testWindow);
     return true;
 }
-
-void readPixel(int x, int y, unsigned char rgba[4]) {
-    glReadBuffer(GL_BACK);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-}

@@ -5,6 +5,3 @@
 // Opens the context on first use; later calls make it current again. Returns false when no
 // display is available (the caller then fails the test).
 bool requireGlContext(int width = 320, int height = 180);
-
-// Reads the back buffer's pixel at (x, y), bottom-left origin, as RGBA bytes.
-void readPixel(int x, int y, unsigned char rgba[4]);
