@@ -37,8 +37,9 @@ int main() {
     for (double ms : intervals) sum += ms;
     std::sort(intervals.begin(), intervals.end());
     const double p99 = intervals[static_cast<size_t>(0.99 * (PASSES - 1))];
-    std::printf("pacer: %d passes, mean %.4f ms (target 16.6667, %+.3f %%), p99 %.4f ms, max %.4f ms\n",
-                PASSES, sum / PASSES, (sum / PASSES / (1000.0 / 60.0) - 1.0) * 100.0, p99,
-                intervals.back());
+    std::printf(
+        "pacer: %d passes, mean %.4f ms (target 16.6667, %+.3f %%), p99 %.4f ms, max %.4f ms\n",
+        PASSES, sum / PASSES, (sum / PASSES / (1000.0 / 60.0) - 1.0) * 100.0, p99,
+        intervals.back());
     return 0;
 }

@@ -30,7 +30,8 @@ double secondsOn(clockid_t clock) {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// Seconds from the kernel's start of this process to now, to the kernel's 10 ms tick; -1 if unknown.
+// Seconds from the kernel's start of this process to now, to the kernel's 10 ms tick; -1 if
+// unknown.
 double sinceProcessStart() {
     FILE* stat = std::fopen("/proc/self/stat", "r");
     if (!stat) return -1.0;
@@ -58,9 +59,9 @@ struct Step {
 // Written by the start-up hooks on the main thread, read by main after the run.
 struct StartupTiming {
     std::vector<Step> steps;
-    double stepMark;         // seconds, CLOCK_MONOTONIC, when the step under way began
+    double stepMark;          // seconds, CLOCK_MONOTONIC, when the step under way began
     Platform windowPlatform;  // the window's own services, wrapped below
-    double workerTextures;   // ms the worker spent on each kind of file
+    double workerTextures;    // ms the worker spent on each kind of file
     double workerModels;
     double warmMedian[SCENE_ASSET_STEPS];  // ms
     double processToFirstFrame;            // seconds, to the kernel's tick; -1 if unknown
@@ -133,7 +134,9 @@ int main(int argc, char** argv) {
     if (runDemoIn(DEMO_WINDOW, StartupHooks{wrapSwap, endStep}) != 0) return 1;
 
     std::printf("start-up of %s\n", assets);
-    if (beforeMain >= 0.0) std::printf("%-28s %9.0f ms (kernel ticks)\n", "process start to main", beforeMain * 1000.0);
+    if (beforeMain >= 0.0)
+        std::printf("%-28s %9.0f ms (kernel ticks)\n", "process start to main",
+                    beforeMain * 1000.0);
     double total = 0.0;
     for (const Step& s : timing.steps) {
         std::printf("%-28s %9.1f ms\n", s.name, s.ms);

@@ -50,8 +50,7 @@ void compareConversions(const std::string& input) {
     float expected[3] = {-7, -7, -7}, floats[3] = {-7, -7, -7};
     const int converted = std::sscanf(text, "%f%f%f", &expected[0], &expected[1], &expected[2]);
     int count = 0;
-    for (const char* p = text; count < 3 && (p = scanFloat(p, end, &floats[count])); ++count) {
-    }
+    for (const char* p = text; count < 3 && (p = scanFloat(p, end, &floats[count])); ++count) {}
     if (count != (converted < 0 ? 0 : converted) ||
         std::memcmp(floats, expected, sizeof floats) != 0)
         fail("%f%f%f of " + line);

@@ -19,9 +19,9 @@ constexpr int PNG_MAX_LEVELS = 17;
 
 // A texture file read and decoded without OpenGL: its whole mip chain, or why there is none.
 struct PngMipmaps {
-    int readError;    // errno of reading the file; 0 when it was read
-    int decodeError;  // why the bytes are not a usable PNG image; 0 when they are
-    int levelCount;   // 0 unless both errors are 0
+    int readError;                    // errno of reading the file; 0 when it was read
+    int decodeError;                  // why the bytes are not a usable PNG image; 0 when they are
+    int levelCount;                   // 0 unless both errors are 0
     uint32_t width[PNG_MAX_LEVELS];   // pixels; half the level before, rounded down, at least 1
     uint32_t height[PNG_MAX_LEVELS];  // pixels
     // RGBA8, bottom row first, level after level in one malloc'd block that pixels[0] owns.

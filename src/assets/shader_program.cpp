@@ -51,13 +51,17 @@ void writeLog(const char* log, GLint length) {
 // Shaders and programs keep their logs behind different entry points of the same shape.
 void printInfoLog(GLuint object, bool isProgram) {
     GLint length = 0;
-    if (isProgram) glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
-    else glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    if (isProgram)
+        glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
+    else
+        glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
     if (length <= 0) return;
     char* log = static_cast<char*>(std::calloc(static_cast<size_t>(length), 1));
     if (!log) return;
-    if (isProgram) glGetProgramInfoLog(object, length, nullptr, log);
-    else glGetShaderInfoLog(object, length, nullptr, log);
+    if (isProgram)
+        glGetProgramInfoLog(object, length, nullptr, log);
+    else
+        glGetShaderInfoLog(object, length, nullptr, log);
     writeLog(log, length);
     std::free(log);
 }
@@ -96,8 +100,10 @@ BuiltProgram compileAndLink(char* vertexText, char* fragmentText) {
 
 bool statusSays(GLuint object, GLenum status, bool isProgram) {
     GLint value = GL_FALSE;
-    if (isProgram) glGetProgramiv(object, status, &value);
-    else glGetShaderiv(object, status, &value);
+    if (isProgram)
+        glGetProgramiv(object, status, &value);
+    else
+        glGetShaderiv(object, status, &value);
     return value == GL_TRUE;
 }
 

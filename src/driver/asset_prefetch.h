@@ -12,8 +12,8 @@ struct AssetPrefetch {
     PngMipmaps textures[SCENE_TEXTURE_COUNT];  // decoded with every level, or why not
     ObjModel* models[SCENE_MODEL_COUNT];       // null where the file could not be read
     int modelErrors[SCENE_MODEL_COUNT];        // why a model is null: loadObjModel's error
-    double textureSeconds;  // spent reading and decoding the textures
-    double modelSeconds;    // spent reading the models
+    double textureSeconds;                     // spent reading and decoding the textures
+    double modelSeconds;                       // spent reading the models
 };
 
 // Ownership: from startAssetPrefetch until the join in waitAssetPrefetch the worker alone writes

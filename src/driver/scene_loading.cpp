@@ -10,10 +10,10 @@
 #include "assets/shader_program.h"
 #include "driver/asset_prefetch.h"
 #include "platform/platform.h"
-#include "system/regular_file.h"
 #include "platform/soundtrack.h"
 #include "scenes/demo_clock.h"
 #include "scenes/scene_resources.h"
+#include "system/regular_file.h"
 
 namespace {
 
@@ -25,7 +25,8 @@ constexpr GLfloat FOG_START = -900.0f;    // inert under the default GL_EXP mode
 // binary file loads as an empty model, and a library it cannot open leaves it without materials.
 void warnAboutLoadedModel(const char* path, const ObjModel& model) {
     if (model.faceCount == 0) {
-        std::fprintf(stderr, "demo: %s: no triangles in the model; nothing is drawn for it\n", path);
+        std::fprintf(stderr, "demo: %s: no triangles in the model; nothing is drawn for it\n",
+                     path);
     }
     if (model.materialLibraryError == 0) return;
     std::fprintf(stderr,

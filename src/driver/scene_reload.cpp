@@ -10,8 +10,8 @@
 #include "assets/png_texture.h"
 #include "assets/shader_program.h"
 #include "driver/scene_loading.h"
-#include "system/regular_file.h"
 #include "platform/soundtrack.h"
+#include "system/regular_file.h"
 
 namespace {
 

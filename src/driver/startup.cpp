@@ -4,8 +4,8 @@
 
 #include "driver/asset_prefetch.h"
 #include "driver/frame_loop.h"
-#include "driver/render_state.h"
 #include "driver/pacer.h"
+#include "driver/render_state.h"
 #include "driver/scene_loading.h"
 #include "platform/console.h"
 #include "platform/glfw_window.h"

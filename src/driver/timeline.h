@@ -4,8 +4,9 @@
 
 #include "scenes/scenes.h"
 
-constexpr double TIMELINE_END = 80.0;       // seconds; the first pass past it ends the run
-constexpr double COUNTER_RESET_SPAN = 0.1;  // seconds at a scene's start during which the counter is 0
+constexpr double TIMELINE_END = 80.0;  // seconds; the first pass past it ends the run
+constexpr double COUNTER_RESET_SPAN =
+    0.1;  // seconds at a scene's start during which the counter is 0
 
 struct SceneWindow {
     double start;  // seconds, exclusive

@@ -31,11 +31,16 @@ struct KeyName {
     PlatformKey key;
 };
 const KeyName keyNames[] = {
-    {GLFW_KEY_ESCAPE, KEY_ESCAPE},       {GLFW_KEY_SPACE, KEY_SPACE},
-    {GLFW_KEY_LEFT, KEY_LEFT},           {GLFW_KEY_RIGHT, KEY_RIGHT},
-    {GLFW_KEY_PAGE_UP, KEY_PAGE_UP},     {GLFW_KEY_PAGE_DOWN, KEY_PAGE_DOWN},
-    {GLFW_KEY_HOME, KEY_HOME},           {GLFW_KEY_PERIOD, KEY_PERIOD},
-    {GLFW_KEY_KP_DECIMAL, KEY_PERIOD},   {GLFW_KEY_Q, KEY_Q},
+    {GLFW_KEY_ESCAPE, KEY_ESCAPE},
+    {GLFW_KEY_SPACE, KEY_SPACE},
+    {GLFW_KEY_LEFT, KEY_LEFT},
+    {GLFW_KEY_RIGHT, KEY_RIGHT},
+    {GLFW_KEY_PAGE_UP, KEY_PAGE_UP},
+    {GLFW_KEY_PAGE_DOWN, KEY_PAGE_DOWN},
+    {GLFW_KEY_HOME, KEY_HOME},
+    {GLFW_KEY_PERIOD, KEY_PERIOD},
+    {GLFW_KEY_KP_DECIMAL, KEY_PERIOD},
+    {GLFW_KEY_Q, KEY_Q},
     {GLFW_KEY_R, KEY_R},
 };
 
@@ -120,8 +125,8 @@ int openDemoWindow(const WindowRequest& request) {
     glfwMakeContextCurrent(demoWindow);
     keyQueue = KeyQueue{};
     glfwSetKeyCallback(demoWindow, queueKey);
-    platform = Platform{glfwNow,          threadSleep,      glfwSwapAndPoll, glfwEscapePressed,
-                        glfwWindowOpen,   glfwFrameSize,    glfwShutdown,    glfwNextKeyPress,
-                        glfwWaitEvents,   glfwSetTitle};
+    platform =
+        Platform{glfwNow,       threadSleep,  glfwSwapAndPoll,  glfwEscapePressed, glfwWindowOpen,
+                 glfwFrameSize, glfwShutdown, glfwNextKeyPress, glfwWaitEvents,    glfwSetTitle};
     return 0;
 }

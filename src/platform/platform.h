@@ -25,13 +25,13 @@ struct KeyPress {
 };
 
 struct Platform {
-    double (*now)();                      // seconds on one monotonic clock
-    void (*sleep)(double seconds);        // the one place that waits; never spins
-    void (*swapAndPoll)();                // present the back buffer, then process window events
-    bool (*escapePressed)();              // Escape is held down
-    bool (*windowOpen)();                 // the window has not been closed
+    double (*now)();                // seconds on one monotonic clock
+    void (*sleep)(double seconds);  // the one place that waits; never spins
+    void (*swapAndPoll)();          // present the back buffer, then process window events
+    bool (*escapePressed)();        // Escape is held down
+    bool (*windowOpen)();           // the window has not been closed
     void (*frameSize)(int* width, int* height);  // drawable size in pixels
-    void (*terminate)();                  // shut the window system down
+    void (*terminate)();                         // shut the window system down
     // Takes the oldest key press not yet taken into *press; false when none is left. Presses are
     // queued as events arrive, so a tap between two passes is never lost.
     bool (*nextKeyPress)(KeyPress* press);

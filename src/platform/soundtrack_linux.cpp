@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "system/regular_file.h"
 #include "platform/soundtrack_file.h"
+#include "system/regular_file.h"
 
 namespace {
 

@@ -34,8 +34,8 @@ const char* sceneFilePath(int index) {
     index -= SCENE_MODEL_COUNT;
     const char* const rest[] = {sceneFiles.vertexShader, sceneFiles.fragmentShader,
                                 sceneFiles.soundtrack};
-    static_assert(sizeof(rest) / sizeof(rest[0]) == SCENE_FILE_COUNT - SCENE_TEXTURE_COUNT -
-                                                        SCENE_MODEL_COUNT);
+    static_assert(sizeof(rest) / sizeof(rest[0]) ==
+                  SCENE_FILE_COUNT - SCENE_TEXTURE_COUNT - SCENE_MODEL_COUNT);
     return rest[index];
 }
 

@@ -38,18 +38,18 @@ const SceneDesign sceneDesigns[SCENE_COUNT] = {
 ScenePlacement placeSceneModel(int scene, const SceneModel& model, double passes) {
     ScenePlacement p = {};
     switch (scene) {
-        case 0:
-            p = {{0.0, 0.0, -400.0}, 180.0 + 0.5 * passes, 0.0};
-            break;
-        case 1:
-            p = {{-0.5 * passes, -140.0, -100.0}, 0.0, 0.0};
-            break;
-        case 2:
-            p = {{0.0, 0.0, 0.7 * passes}, 0.0, 0.0};
-            break;
-        case 3:
-            p = {{0.0, 0.0, 0.2 * passes - 700.0}, 0.0, 0.0};
-            break;
+    case 0:
+        p = {{0.0, 0.0, -400.0}, 180.0 + 0.5 * passes, 0.0};
+        break;
+    case 1:
+        p = {{-0.5 * passes, -140.0, -100.0}, 0.0, 0.0};
+        break;
+    case 2:
+        p = {{0.0, 0.0, 0.7 * passes}, 0.0, 0.0};
+        break;
+    case 3:
+        p = {{0.0, 0.0, 0.2 * passes - 700.0}, 0.0, 0.0};
+        break;
     }
     if (model.sways) p.swayX = 100.0 * std::sin(3.0 * passes * SWAY_RADIANS_PER_DEGREE);
     return p;

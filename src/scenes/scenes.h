@@ -1,5 +1,6 @@
 // The four scene renderers and where each puts its models. The timeline calls at most one
-// renderer per pass, with the modelview matrix at the identity; each leaves the stack as it found it.
+// renderer per pass, with the modelview matrix at the identity; each leaves the stack as it found
+// it.
 #pragma once
 
 #include <cstdint>

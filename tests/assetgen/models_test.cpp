@@ -70,7 +70,8 @@ TEST(AssetPackModels, LoadThroughTheProjectReaderWithTheCountsTheyWereBuiltWith)
                 for (int c = 0; c < 3; ++c) {
                     ASSERT_TRUE(f.vertexIndex[c] >= 0 && f.vertexIndex[c] < model->vertexCount);
                     ASSERT_TRUE(f.normalIndex[c] >= 0 && f.normalIndex[c] < model->normalCount);
-                    ASSERT_TRUE(f.texCoordIndex[c] >= 0 && f.texCoordIndex[c] < model->texCoordCount);
+                    ASSERT_TRUE(f.texCoordIndex[c] >= 0 &&
+                                f.texCoordIndex[c] < model->texCoordCount);
                 }
             }
         }
@@ -100,12 +101,14 @@ TEST(AssetPackModels, AreClosedConsistentlyWoundMeshesWithOutwardNormals) {
                     const tinyobj::index_t& a = shape.mesh.indices[offset + c];
                     const tinyobj::index_t& b = shape.mesh.indices[offset + (c + 1) % corners];
                     ++directedEdges[{a.vertex_index, b.vertex_index}];
-                    facing = add(facing, cross(peerVector(peer.attributes.vertices, a.vertex_index),
-                                               peerVector(peer.attributes.vertices, b.vertex_index)));
+                    facing =
+                        add(facing, cross(peerVector(peer.attributes.vertices, a.vertex_index),
+                                          peerVector(peer.attributes.vertices, b.vertex_index)));
                 }
                 ASSERT_GT(length(facing), 0.0) << "degenerate polygon " << p;
                 for (int c = 0; c < corners; ++c) {
-                    Vec3 n = peerVector(peer.attributes.normals, shape.mesh.indices[offset + c].normal_index);
+                    Vec3 n = peerVector(peer.attributes.normals,
+                                        shape.mesh.indices[offset + c].normal_index);
                     if (dot(n, facing) <= 0.0 || std::fabs(length(n) - 1.0) > 0.01) ++badNormals;
                 }
                 offset += corners;
@@ -116,7 +119,8 @@ TEST(AssetPackModels, AreClosedConsistentlyWoundMeshesWithOutwardNormals) {
         int openOrMisWound = 0;
         for (const auto& [edge, count] : directedEdges) {
             auto opposite = directedEdges.find({edge.second, edge.first});
-            if (count != 1 || opposite == directedEdges.end() || opposite->second != 1) ++openOrMisWound;
+            if (count != 1 || opposite == directedEdges.end() || opposite->second != 1)
+                ++openOrMisWound;
         }
         EXPECT_EQ(openOrMisWound, 0);
     }
@@ -148,8 +152,8 @@ std::vector<PlacedModel> scenePlacements() {
         const int passes = static_cast<int>((window.end - window.start) * DEMO_FPS);
         const SceneDesign& design = sceneDesigns[scene];
         for (int m = 0; m < design.modelCount; ++m)
-            placements.push_back({sceneModelPath(design.models[m].list), scene, &design.models[m],
-                                  passes});
+            placements.push_back(
+                {sceneModelPath(design.models[m].list), scene, &design.models[m], passes});
     }
     return placements;
 }
@@ -168,8 +172,10 @@ bool inView(Vec3 p) {
 // (separating axes: the window's two, then the triangle's edge normals).
 bool overlapsNearWindow(const Vec3 t[3]) {
     const double hx = VIEW_HALF_WIDTH * NEAR_PLANE, hy = VIEW_HALF_HEIGHT * NEAR_PLANE;
-    double minX = std::fmin(t[0].x, std::fmin(t[1].x, t[2].x)), maxX = std::fmax(t[0].x, std::fmax(t[1].x, t[2].x));
-    double minY = std::fmin(t[0].y, std::fmin(t[1].y, t[2].y)), maxY = std::fmax(t[0].y, std::fmax(t[1].y, t[2].y));
+    double minX = std::fmin(t[0].x, std::fmin(t[1].x, t[2].x)),
+           maxX = std::fmax(t[0].x, std::fmax(t[1].x, t[2].x));
+    double minY = std::fmin(t[0].y, std::fmin(t[1].y, t[2].y)),
+           maxY = std::fmax(t[0].y, std::fmax(t[1].y, t[2].y));
     if (maxX < -hx || minX > hx || maxY < -hy || minY > hy) return false;
     for (int e = 0; e < 3; ++e) {
         Vec3 a = t[e], b = t[(e + 1) % 3], c = t[(e + 2) % 3];
@@ -177,7 +183,8 @@ bool overlapsNearWindow(const Vec3 t[3]) {
         double side = nx * (c.x - a.x) + ny * (c.y - a.y);
         double reach = std::fabs(nx) * hx + std::fabs(ny) * hy;  // the window's extent on the axis
         double windowCentre = -(nx * a.x + ny * a.y);
-        if (windowCentre + reach < std::fmin(0.0, side) || windowCentre - reach > std::fmax(0.0, side)) {
+        if (windowCentre + reach < std::fmin(0.0, side) ||
+            windowCentre - reach > std::fmax(0.0, side)) {
             return false;
         }
     }

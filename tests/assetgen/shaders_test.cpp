@@ -8,8 +8,8 @@
 #include "assets/png_texture.h"
 #include "driver/render_state.h"
 #include "pack_files.h"
-#include "support/gl_context.h"
 #include "scenes/scene_resources.h"
+#include "support/gl_context.h"
 
 namespace {
 
@@ -18,8 +18,10 @@ const int HEIGHT = 180;
 
 std::string shaderLog(GLuint object, bool program) {
     GLint length = 0;
-    if (program) glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
-    else glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    if (program)
+        glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
+    else
+        glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
     std::string log(length > 0 ? length : 0, '\0');
     if (length > 0 && program) glGetProgramInfoLog(object, length, nullptr, &log[0]);
     if (length > 0 && !program) glGetShaderInfoLog(object, length, nullptr, &log[0]);
@@ -61,9 +63,11 @@ void drawPlateAt(GLuint program, double distance, unsigned char rgba[4]) {
     glFogf(GL_FOG_DENSITY, 0.003f);
     glUseProgram(program);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, loadPngTexture(packPath(sceneTexturePath(&SceneResources::textureOr)).c_str()));
+    glBindTexture(GL_TEXTURE_2D,
+                  loadPngTexture(packPath(sceneTexturePath(&SceneResources::textureOr)).c_str()));
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, loadPngTexture(packPath(sceneTexturePath(&SceneResources::textureN)).c_str()));
+    glBindTexture(GL_TEXTURE_2D,
+                  loadPngTexture(packPath(sceneTexturePath(&SceneResources::textureN)).c_str()));
     const double half = distance * 0.3;
     glBegin(GL_QUADS);
     glNormal3f(0, 0, 1);

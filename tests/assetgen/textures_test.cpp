@@ -14,7 +14,9 @@ namespace {
 struct Decoded {
     PngImage image = {};
     ~Decoded() { std::free(image.pixels); }
-    const uint8_t* at(uint32_t x, uint32_t y) const { return &image.pixels[(y * image.width + x) * 4]; }
+    const uint8_t* at(uint32_t x, uint32_t y) const {
+        return &image.pixels[(y * image.width + x) * 4];
+    }
 };
 
 bool decodePackImage(const char* name, Decoded* decoded) {
@@ -45,7 +47,8 @@ TEST(AssetPackTextures, NormalMapsHoldOutwardUnitNormalsAndARelief) {
             }
         }
         EXPECT_EQ(bad, 0) << name;
-        EXPECT_GT(tiltSum / (decoded.image.width * decoded.image.height), 0.01) << name << " is flat";
+        EXPECT_GT(tiltSum / (decoded.image.width * decoded.image.height), 0.01)
+            << name << " is flat";
         EXPECT_GT(highest - lowest, 128) << name;
     }
 }
@@ -58,13 +61,16 @@ TEST(AssetPackTextures, OverlayFramesThePictureAndLeavesTheMiddleClear) {
     const int discarded = 26;  // 0.1 of 255, rounded up
     int shownInMiddle = 0, shownOffScreen = 0, shownAtEdges = 0;
     for (uint32_t row = 0; row < decoded.image.height; ++row) {
-        double y = -OVERLAY_HALF_HEIGHT + (row + 0.5) * 2.0 * OVERLAY_HALF_HEIGHT / decoded.image.height;
+        double y =
+            -OVERLAY_HALF_HEIGHT + (row + 0.5) * 2.0 * OVERLAY_HALF_HEIGHT / decoded.image.height;
         for (uint32_t column = 0; column < decoded.image.width; ++column) {
-            double x = -OVERLAY_HALF_WIDTH + (column + 0.5) * 2.0 * OVERLAY_HALF_WIDTH / decoded.image.width;
+            double x = -OVERLAY_HALF_WIDTH +
+                       (column + 0.5) * 2.0 * OVERLAY_HALF_WIDTH / decoded.image.width;
             if (decoded.at(column, row)[3] <= discarded) continue;
             if (std::fabs(x) > VISIBLE_HALF_WIDTH || std::fabs(y) > VISIBLE_HALF_HEIGHT) {
                 ++shownOffScreen;
-            } else if (std::fabs(x) < 0.85 * VISIBLE_HALF_WIDTH && std::fabs(y) < 0.75 * VISIBLE_HALF_HEIGHT) {
+            } else if (std::fabs(x) < 0.85 * VISIBLE_HALF_WIDTH &&
+                       std::fabs(y) < 0.75 * VISIBLE_HALF_HEIGHT) {
                 ++shownInMiddle;
             } else {
                 ++shownAtEdges;

@@ -136,7 +136,8 @@ TEST(ObjReaderDifferential, NumbersOfEveryLengthReadAsAtof) {
         text += line % 3 == 0 ? "v" : line % 3 == 1 ? "vt" : "vn";
         for (int k = 0; k < 3; ++k) {
             const unsigned shape = random() % 4;
-            std::string number = (random() % 2 ? "-" : "") + digits(static_cast<int>(random() % 10));
+            std::string number =
+                (random() % 2 ? "-" : "") + digits(static_cast<int>(random() % 10));
             if (shape != 0) number += "." + digits(static_cast<int>(random() % 12));
             if (shape == 3) number += "e" + std::to_string(static_cast<int>(random() % 80) - 40);
             text += " " + number;

@@ -51,8 +51,8 @@ TEST_F(ObjReader, FixturesGiveTheirTriangles) {
         {"continuation.obj", {plain(0, 1, 2), plain(0, 2, 3), plain(0, 3, 4), plain(0, 1, 2)}},
         {"no_final_newline.obj", {{{0, 1, 2}, {0, 0, 0}, NONE, -1, 1, 0}}},
         // Every group and object in one model, the commented face not among them.
-        {"groups.obj", {{{0, 1, 2}, NONE, NONE, 0}, {{1, 3, 2}, NONE, NONE, 0},
-                        {{0, 1, 3}, NONE, NONE, 0}}},
+        {"groups.obj",
+         {{{0, 1, 2}, NONE, NONE, 0}, {{1, 3, 2}, NONE, NONE, 0}, {{0, 1, 3}, NONE, NONE, 0}}},
         // A usemtl before the library line still finds its material.
         {"library_after_usemtl.obj", {{{0, 1, 2}, NONE, NONE, 1}, {{0, 1, 2}, NONE, NONE, 0}}},
         // Faces of fewer than three corners give no record.

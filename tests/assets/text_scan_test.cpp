@@ -10,6 +10,8 @@
 
 namespace {
 
+// A table of texts, read across.
+// clang-format off
 const char* TEXTS[] = {
     "0",      "-0",       "+1.5",    " \t\v\f\r\n2.25", ".5",     "-.5e1",     "1e",
     "1e-2x",  "1.2.3",    "0.1",     "0.333333333333333333333333", "1e400",  "-1e-400",
@@ -20,6 +22,7 @@ const char* TEXTS[] = {
     "2147483648",         "-2147483649",        "99999999999999999999",        "+17 \r42x",
     "1/2",    "\\3",      "1e+ 2 3", "1e-x 2",  "0x 1",   "infinx 1",  "-nan(1) 2", "+.e1",
 };
+// clang-format on
 
 TEST(TextScan, ConversionsAreAtofAndSscanfBitForBit) {
     for (const char* text : TEXTS) {
@@ -31,8 +34,8 @@ TEST(TextScan, ConversionsAreAtofAndSscanfBitForBit) {
         EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << value << " vs " << expected;
 
         float floats[3] = {-7, -7, -7}, expectedFloats[3] = {-7, -7, -7};
-        const int converted = std::sscanf(text, "%f%f%f", &expectedFloats[0], &expectedFloats[1],
-                                          &expectedFloats[2]);
+        const int converted =
+            std::sscanf(text, "%f%f%f", &expectedFloats[0], &expectedFloats[1], &expectedFloats[2]);
         int count = 0;
         for (const char* p = text; count < 3 && (p = scanFloat(p, end, &floats[count]));) ++count;
         EXPECT_EQ(count, converted < 0 ? 0 : converted);

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "scenes/demo_clock.h"
 #include "driver/frame_loop.h"
 #include "platform/platform.h"
 #include "support/gl_context.h"

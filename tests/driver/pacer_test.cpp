@@ -18,8 +18,12 @@ TEST(Pacer, SleepsTheRestOfThePeriodSinceTheLastMarkAndNeverMore) {
     const struct {
         double mark, clock, sleep;  // seconds
     } cases[] = {
-        {5.0, 5.004, PERIOD - 0.004}, {0.0, 0.01, PERIOD - 0.01}, {0.0, 0.2, 0.0},
-        {1.0, 1.0 + PERIOD, 0.0},     {1.0, 1.5, 0.0},            {0.0, NaN, 0.0},
+        {5.0, 5.004, PERIOD - 0.004},
+        {0.0, 0.01, PERIOD - 0.01},
+        {0.0, 0.2, 0.0},
+        {1.0, 1.0 + PERIOD, 0.0},
+        {1.0, 1.5, 0.0},
+        {0.0, NaN, 0.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.mark << " " << c.clock);

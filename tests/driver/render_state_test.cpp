@@ -26,9 +26,7 @@ void expectPerspective(double aspect) {
 // height of 0 taken as 1), the matrix mode is left for the frame loop, the light sits at the eye.
 TEST(RenderState, ViewportAndPerspectiveFollowTheSizeAndTheLightSitsAtTheEye) {
     ASSERT_TRUE(requireGlContext());
-    const struct {
-        int width, height, viewportHeight;
-    } sizes[] = {{1024, 600, 600}, {1280, 0, 1}};
+    const struct { int width, height, viewportHeight; } sizes[] = {{1024, 600, 600}, {1280, 0, 1}};
     for (const auto& size : sizes) {
         setRenderState(size.width, size.height);
         GLint viewport[4];

@@ -11,11 +11,11 @@
 
 #include "assets/obj_reader.h"
 #include "driver/asset_prefetch.h"
-#include "scenes/demo_clock.h"
 #include "driver/render_state.h"
 #include "driver/scene_loading.h"
-#include "scenes/scene_resources.h"
 #include "platform/console.h"
+#include "scenes/demo_clock.h"
+#include "scenes/scene_resources.h"
 #include "support/gl_context.h"
 #include "support/text.h"
 #include "support/virtual_platform.h"
@@ -90,7 +90,8 @@ TEST_F(SceneResourcesTest, FixtureSetFillsEveryFieldConnectsSamplersAndTakesTheO
     EXPECT_EQ(err.find(".mp3"), std::string::npos) << err;
 
     const SceneResources& r = sceneResources;
-    for (uint32_t t : {r.texture1, r.texture1n, r.texturePeitto, r.textureOr, r.textureHr, r.textureN})
+    for (uint32_t t :
+         {r.texture1, r.texture1n, r.texturePeitto, r.textureOr, r.textureHr, r.textureN})
         EXPECT_TRUE(glIsTexture(t));
     ASSERT_NE(r.shaderProgram, 0u);
     ASSERT_GE(r.colorMapLocation, 0);

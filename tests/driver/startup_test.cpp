@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,14 +68,15 @@ ProgramRun runIn(const fs::path& dir) {
         if (chdir(dir.c_str()) != 0) _exit(99);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         consoleDevice.path = "/nonexistent/console";
-        const int status = runDemoIn(WindowRequest{64, 36, false, false},
-                                     StartupHooks{useQuickClock, nullptr});
+        const int status =
+            runDemoIn(WindowRequest{64, 36, false, false}, StartupHooks{useQuickClock, nullptr});
         std::fflush(nullptr);
         _exit(status);
     }
     int wait = 0;
     waitpid(child, &wait, 0);
-    ProgramRun run = {WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait), fileBytes(out), {}, 0};
+    ProgramRun run = {
+        WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait), fileBytes(out), {}, 0};
     const std::regex report("^[0-9]+\\.[0-9]{6} ms/frame$");
     for (const std::string& line : lines(fileBytes(err))) {
         if (std::regex_match(line, report))

@@ -10,9 +10,9 @@
 #include <set>
 
 #include "assets/obj_reader.h"
-#include "system/regular_file.h"
 #include "program_run.h"
 #include "scenes/scene_resources.h"
+#include "system/regular_file.h"
 
 namespace fs = std::filesystem;
 

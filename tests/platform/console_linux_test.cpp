@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "support/child_output.h"
 #include "platform/console.h"
+#include "support/child_output.h"
 
 namespace {
 

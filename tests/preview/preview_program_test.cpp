@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,8 +34,8 @@ TEST(PreviewArguments, GoodLinesAreTakenAndBadOnesGiveStatusTwoAndOneLine) {
     ASSERT_EQ(parse({"--help", "--bogus"}, &a), 0);
     EXPECT_TRUE(a.help);
     const std::vector<std::vector<std::string>> bad = {
-        {"--at", "80.001"}, {"--at", "-1"}, {"--at"}, {"--size", "0x720"}, {"--size", "big"},
-        {"--bogus"},        {"20"}};
+        {"--at", "80.001"}, {"--at", "-1"}, {"--at"}, {"--size", "0x720"},
+        {"--size", "big"},  {"--bogus"},    {"20"}};
     for (const auto& words : bad) {
         int status = 0;
         const std::string err = stderrOf([&] { status = parse(words, &a); });
@@ -49,11 +49,8 @@ TEST(PreviewProgram, WithoutADisplayOneLineAndStatusOne) {
     const std::string command = "cd '" + FIXTURE_ASSETS.string() +
                                 "' && env -u DISPLAY -u WAYLAND_DISPLAY '" PREVIEW_EXECUTABLE
                                 "' 2>&1 >/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string err;
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) err += buffer;
-    const int status = pipe ? pclose(pipe) : -1;
+    int status = -1;
+    const std::string err = outputOf(command, &status);
     EXPECT_EQ(WEXITSTATUS(status), 1) << err;
     EXPECT_EQ(lines(err).size(), 1u) << err;
 }
@@ -73,15 +70,6 @@ pid_t spawn(const std::vector<std::string>& words, const std::string& directory,
     if (extraFd >= 0) fcntl(extraFd, F_SETFD, 0);
     execvp(argv[0], argv.data());
     _exit(127);
-}
-
-std::string outputOf(const std::string& command) {
-    std::string text;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    if (pipe) pclose(pipe);
-    return text;
 }
 
 // The real preview, fullscreen on an X server of its own the size of the tests' frames, so that
@@ -116,8 +104,10 @@ protected:
         stop(preview, SIGKILL);
         stop(server, SIGTERM);
         // The other tests of this process open their windows on the display they were given.
-        if (outerDisplay.empty()) unsetenv("DISPLAY");
-        else setenv("DISPLAY", outerDisplay.c_str(), 1);
+        if (outerDisplay.empty())
+            unsetenv("DISPLAY");
+        else
+            setenv("DISPLAY", outerDisplay.c_str(), 1);
         std::remove(log.c_str());
         std::remove((log + ".x").c_str());
     }
@@ -153,10 +143,12 @@ TEST_F(PreviewUnderX, ShowsTheCapturedFrameAndRealKeysPauseSeekAndQuit) {
     preview = spawn({PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
                     FIXTURE_ASSETS.string(), log);
     ASSERT_EQ(titleOnceItIs("preview  20.000 s  scene 2  paused"),
-              "preview  20.000 s  scene 2  paused") << fileBytes(log);
-    const std::string shot = outputOf("ffmpeg -loglevel error -f x11grab -draw_mouse 0 "
-                                      "-video_size 320x180 -i " + display +
-                                      " -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+              "preview  20.000 s  scene 2  paused")
+        << fileBytes(log);
+    const std::string shot = outputOf(
+        "ffmpeg -loglevel error -f x11grab -draw_mouse 0 "
+        "-video_size 320x180 -i " +
+        display + " -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
     const std::vector<uint8_t> expected = captureFrame(1200);
     EXPECT_TRUE(std::vector<uint8_t>(shot.begin(), shot.end()) == expected && !expected.empty());
 

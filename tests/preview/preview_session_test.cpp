@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,10 +40,10 @@ struct ScriptStep {
 struct Script {
     std::vector<ScriptStep> steps;
     std::deque<ScriptedKey> keys;
-    double wall;       // seconds
-    double keyReady;   // wall time at which the first queued key may be taken
-    int frames;        // frames shown
-    fs::path dir;      // the asset directory, where the frames are written
+    double wall;      // seconds
+    double keyReady;  // wall time at which the first queued key may be taken
+    int frames;       // frames shown
+    fs::path dir;     // the asset directory, where the frames are written
     void (*windowSwap)();
 };
 Script script;
@@ -132,8 +132,10 @@ SessionRun runSession(std::vector<std::string> arguments, const std::vector<Scri
     }
     int wait = 0;
     waitpid(child, &wait, 0);
-    SessionRun run = {WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait), {},
-                      fileBytes(dir / "stdout.txt"), fileBytes(dir / "stderr.txt")};
+    SessionRun run = {WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait),
+                      {},
+                      fileBytes(dir / "stdout.txt"),
+                      fileBytes(dir / "stderr.txt")};
     std::ifstream passes(dir / "passes.txt");
     for (int64_t pass = 0; passes >> pass;) {
         const std::string name = "frame_" + std::to_string(run.frames.size()) + ".rgb";
@@ -171,12 +173,11 @@ TEST(PreviewSession, SeekingShowsTheFrameTheCaptureWritesForThatTime) {
 
 TEST(PreviewSession, PlayAfterPauseGoesOnFromThePassShownAndAStepIsOnePass) {
     // Paused for five seconds of wall time between the keys; playing, a pass every 1/60 s.
-    const SessionRun run = runSession(
-        {"--at", "20"},
-        {{3, {key(KEY_SPACE), key(KEY_PERIOD, false, 5.0)}, nullptr},
-         {4, {key(KEY_PERIOD)}, nullptr},
-         {5, {key(KEY_SPACE, false, 5.0)}, nullptr},
-         {7, {key(KEY_ESCAPE)}, nullptr}});
+    const SessionRun run =
+        runSession({"--at", "20"}, {{3, {key(KEY_SPACE), key(KEY_PERIOD, false, 5.0)}, nullptr},
+                                    {4, {key(KEY_PERIOD)}, nullptr},
+                                    {5, {key(KEY_SPACE, false, 5.0)}, nullptr},
+                                    {7, {key(KEY_ESCAPE)}, nullptr}});
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<int64_t> passes;
     for (const Shown& s : run.frames) passes.push_back(s.pass);
@@ -211,7 +212,10 @@ TEST(PreviewSession, ChangedFilesShowInTheNextFrameAndBrokenOnesKeepTheLastGood)
     const struct {
         void (*edit)(const fs::path& dir);
         bool changes;
-    } edits[] = {{texture, true}, {model, true}, {shader, true}, {brokenShader, false},
+    } edits[] = {{texture, true},
+                 {model, true},
+                 {shader, true},
+                 {brokenShader, false},
                  {removedModel, false}};
     std::vector<ScriptStep> steps;
     for (int i = 0; i < 5; ++i) steps.push_back({i + 1, {}, edits[i].edit});
@@ -226,7 +230,8 @@ TEST(PreviewSession, ChangedFilesShowInTheNextFrameAndBrokenOnesKeepTheLastGood)
     // The compiler's log for the broken text, then one line each for what stays.
     EXPECT_NE(run.out.find("error"), std::string::npos) << run.out;
     EXPECT_NE(run.err.find("does not compile or link; keeping the last good program"),
-              std::string::npos) << run.err;
+              std::string::npos)
+        << run.err;
     const std::string removed = std::string("demo: ") + sceneModelPath(&R::list3c) + ": ";
     size_t named = 0;
     for (const std::string& line : lines(run.err)) named += line.rfind(removed, 0) == 0 ? 1 : 0;

@@ -30,10 +30,10 @@ inline std::vector<uint8_t> captureFrame(int64_t pass) {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("preview_ref_" + std::to_string(getpid()));
     std::filesystem::remove_all(dir);
-    const std::string command = "cd '" + FIXTURE_ASSETS.string() + "' && '" CAPTURE_EXECUTABLE
-                                "' --from " + secondsInPass(pass - 1) + " --to " +
-                                secondsInPass(pass) + " --size 320x180 --png '" + dir.string() +
-                                "' >/dev/null 2>&1";
+    const std::string command = "cd '" + FIXTURE_ASSETS.string() +
+                                "' && '" CAPTURE_EXECUTABLE "' --from " + secondsInPass(pass - 1) +
+                                " --to " + secondsInPass(pass) + " --size 320x180 --png '" +
+                                dir.string() + "' >/dev/null 2>&1";
     std::vector<uint8_t> rgb;
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06lld.png", static_cast<long long>(pass - 1));

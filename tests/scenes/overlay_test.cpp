@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "driver/timeline.h"
-#include "scenes/scene_resources.h"
 #include "scene_fixture.h"
 #include "scenes/overlay.h"
+#include "scenes/scene_resources.h"
 
 namespace {
 

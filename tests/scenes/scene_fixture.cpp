@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "assets/shader_program.h"
-#include "scenes/demo_clock.h"
 #include "driver/render_state.h"
-#include "driver/startup.h"
 #include "driver/scene_loading.h"
-#include "scenes/scene_resources.h"
+#include "driver/startup.h"
 #include "platform/console.h"
+#include "scenes/demo_clock.h"
 #include "scenes/overlay.h"
+#include "scenes/scene_resources.h"
 #include "support/gl_context.h"
 
 GLuint solidTexture(int r, int g, int b, int a) {

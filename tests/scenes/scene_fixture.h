@@ -15,9 +15,9 @@ struct Rgb {
 };
 
 // The probe program shows a model as the sum of its two maps, so each pair has its own colour.
-constexpr Rgb PAIR_1_1N = {200, 0, 100};   // texture1 + texture1n
-constexpr Rgb PAIR_OR_N = {0, 200, 200};   // textureOr + textureN
-constexpr Rgb PAIR_HR_N = {100, 100, 200}; // textureHr + textureN
+constexpr Rgb PAIR_1_1N = {200, 0, 100};    // texture1 + texture1n
+constexpr Rgb PAIR_OR_N = {0, 200, 200};    // textureOr + textureN
+constexpr Rgb PAIR_HR_N = {100, 100, 200};  // textureHr + textureN
 
 // Context current, render state set, fog as start-up leaves it, sceneResources filled with the
 // textures above and the probe program (samplers connected), every list 0, the demo clock at its
@@ -29,7 +29,6 @@ unsigned solidTexture(int r, int g, int b, int a = 255);
 
 // A list drawing a square of side 2 * half, facing both ways, centred on (x, y, z) in model units.
 uint32_t markerList(double x, double y, double z, double half = 15.0);
-
 
 struct Spot {
     double x, y;  // pixels, bottom-left origin; the centre of the pixels found

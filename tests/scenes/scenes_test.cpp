@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "scene_fixture.h"
 #include "scenes/demo_clock.h"
 #include "scenes/scene_resources.h"
-#include "scene_fixture.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -27,8 +27,8 @@ TEST(Scenes, EachPutsItsModelsWhereItsMotionSaysAtEveryCounter) {
     const std::vector<Marker> one = {{&R::list5, 50, 0, 0}};
     const std::vector<Marker> two = {{&R::list3, -60, 140, -300}, {&R::list3c, 60, 140, -300}};
     const std::vector<Marker> three = {{&R::list4, -60, 0, -400}, {&R::list4b, 60, 0, -400}};
-    const std::vector<Marker> four = {{&R::list2, -150, 0, 0}, {&R::list2b, 0, 80, 0},
-                                      {&R::list2c, 0, -80, 0}};
+    const std::vector<Marker> four = {
+        {&R::list2, -150, 0, 0}, {&R::list2b, 0, 80, 0}, {&R::list2c, 0, -80, 0}};
     const struct {
         void (*draw)();
         float n;
@@ -47,9 +47,13 @@ TEST(Scenes, EachPutsItsModelsWhereItsMotionSaysAtEveryCounter) {
         {drawSceneThree, 100.0f, three, {{PAIR_1_1N, -60, 0, -330}, {PAIR_OR_N, 60, 0, -330}}},
         // Scene four starts 700 away; its third model sways, a quarter of it at 30 passes:
         // 100 * sin(90 * 3.14 / 180), just short of 100 units to the right.
-        {drawSceneFour, 0.0f, four,
+        {drawSceneFour,
+         0.0f,
+         four,
          {{PAIR_1_1N, -150, 0, -700}, {PAIR_HR_N, 0, 80, -700}, {PAIR_OR_N, 0, -80, -700}}},
-        {drawSceneFour, 30.0f, four,
+        {drawSceneFour,
+         30.0f,
+         four,
          {{PAIR_1_1N, -150, 0, -694}, {PAIR_HR_N, 0, 80, -694}, {PAIR_OR_N, 100, -80, -694}}},
         {drawSceneFour, 90.0f, four, {{PAIR_OR_N, -100, -80, -682}}},
     };

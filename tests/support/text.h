@@ -23,6 +23,18 @@ inline std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
+// What a shell command writes on stdout, byte for byte, with its wait status in *status if asked.
+inline std::string outputOf(const std::string& command, int* status = nullptr) {
+    std::string text;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    for (size_t got; pipe && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, got);
+    const int ended = pipe ? pclose(pipe) : -1;
+    if (status) *status = ended;
+    return text;
+}
+
 // What `body` prints on stderr.
 template <typename Body>
 std::string stderrOf(Body body) {

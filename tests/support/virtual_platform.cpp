@@ -34,8 +34,8 @@ void virtualTerminate() { ++virtualPlatform.terminations; }
 
 void installVirtualPlatform() {
     virtualPlatform = VirtualPlatform{};
-    platform = Platform{virtualNow,        virtualSleep,     virtualSwap,     virtualEscape,
-                        virtualWindowOpen, virtualFrameSize, virtualTerminate, nullptr,
-                        nullptr,           nullptr};
+    platform =
+        Platform{virtualNow,       virtualSleep,     virtualSwap, virtualEscape, virtualWindowOpen,
+                 virtualFrameSize, virtualTerminate, nullptr,     nullptr,       nullptr};
     resetPresentation();
 }

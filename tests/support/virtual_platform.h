@@ -6,9 +6,9 @@
 #include <vector>
 
 struct VirtualPlatform {
-    double clock = 0.0;             // seconds
-    double passWork = 0.0;          // seconds each swap adds
-    std::vector<double> sleeps;     // every sleep asked for, in seconds
+    double clock = 0.0;          // seconds
+    double passWork = 0.0;       // seconds each swap adds
+    std::vector<double> sleeps;  // every sleep asked for, in seconds
     int swaps = 0;
     int terminations = 0;
     bool escape = false;

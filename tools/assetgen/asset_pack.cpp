@@ -10,8 +10,8 @@
 #include "music.h"
 #include "obj_writer.h"
 #include "overlay_image.h"
-#include "shaders.h"
 #include "scenes/scene_resources.h"
+#include "shaders.h"
 #include "textures.h"
 
 namespace {
@@ -38,9 +38,9 @@ int writeTextures(const std::string& directory) {
         const Image* image;
     };
     const Filling images[] = {
-        {&SceneResources::texture1, &tiles},     {&SceneResources::texture1n, &tileRelief},
+        {&SceneResources::texture1, &tiles},        {&SceneResources::texture1n, &tileRelief},
         {&SceneResources::texturePeitto, &overlay}, {&SceneResources::textureOr, &copper},
-        {&SceneResources::textureHr, &lacquer},  {&SceneResources::textureN, &plateRelief},
+        {&SceneResources::textureHr, &lacquer},     {&SceneResources::textureN, &plateRelief},
     };
     static_assert(sizeof(images) / sizeof(images[0]) == SCENE_TEXTURE_COUNT);
     for (const Filling& f : images) {

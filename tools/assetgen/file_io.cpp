@@ -40,7 +40,8 @@ int makeDirectories(const std::string& path) {
     }
     struct stat info;
     if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        std::fprintf(stderr, "assetgen: cannot create directory %s: not a directory\n", path.c_str());
+        std::fprintf(stderr, "assetgen: cannot create directory %s: not a directory\n",
+                     path.c_str());
         return 1;
     }
     return 0;

@@ -32,8 +32,8 @@ std::vector<uint8_t> encodePng(const Image& image) {
     header.width = static_cast<uint32_t>(image.width);
     header.height = static_cast<uint32_t>(image.height);
     header.bit_depth = 8;
-    header.color_type = image.channels == 4 ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA
-                                            : SPNG_COLOR_TYPE_TRUECOLOR;
+    header.color_type =
+        image.channels == 4 ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : SPNG_COLOR_TYPE_TRUECOLOR;
     spng_set_ihdr(context, &header);
     int error = spng_encode_image(context, image.pixels.data(), image.pixels.size(), SPNG_FMT_PNG,
                                   SPNG_ENCODE_FINALIZE);

@@ -78,7 +78,8 @@ int32_t addTexCoord(Mesh* mesh, double u, double v) {
 }
 
 void addPolygon(Mesh* mesh, const MeshCorner* corners, int32_t count) {
-    MeshPolygon polygon = {static_cast<int32_t>(mesh->corners.size()), count, mesh->currentMaterial};
+    MeshPolygon polygon = {static_cast<int32_t>(mesh->corners.size()), count,
+                           mesh->currentMaterial};
     mesh->corners.insert(mesh->corners.end(), corners, corners + count);
     mesh->polygons.push_back(polygon);
 }

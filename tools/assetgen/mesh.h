@@ -1,5 +1,6 @@
 // Polygon meshes assembled in memory from solids, later written out as an OBJ model.
-// Mesh mesh = {}; useMaterial(&mesh, addMaterial(&mesh, copper)); addBox(&mesh, placeAt({0, 0, -300}), ...);
+// Mesh mesh = {}; useMaterial(&mesh, addMaterial(&mesh, copper)); addBox(&mesh, placeAt({0, 0,
+// -300}), ...);
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,7 @@ struct MeshCorner {
 struct MeshPolygon {
     int32_t firstCorner;  // into Mesh::corners
     int32_t cornerCount;
-    int32_t material;     // into Mesh::materials
+    int32_t material;  // into Mesh::materials
 };
 
 struct MeshMaterial {

@@ -8,7 +8,8 @@
 // near plane is 100 units away and the view is 65 degrees high and 16:9 wide.
 namespace {
 
-// One repeat of the hexagon tiles (texture1) and of the plates (textureOr, textureHr) in model units.
+// One repeat of the hexagon tiles (texture1) and of the plates (textureOr, textureHr) in model
+// units.
 const double TILE_UNITS = 150.0;
 const double PLATE_UNITS = 120.0;
 
@@ -85,10 +86,10 @@ void buildColonnade(Mesh* mesh) {
         for (double x = row.firstX; x <= row.lastX; x += COLUMN_SPACING) {
             const double top = columnTop(row, x);
             const std::vector<ProfilePoint> column = {
-                {r * 1.3, TERRACE_TOP, 1},       {r * 1.3, TERRACE_TOP + 12, 1},
-                {r * 1.1, TERRACE_TOP + 17, 0},  {r * 0.9, TERRACE_TOP + 24, 1},
-                {r * 0.85, top - 26, 1},         {r * 1.0, top - 16, 0},
-                {r * 1.3, top - 8, 1},           {r * 1.3, top, 1},
+                {r * 1.3, TERRACE_TOP, 1},      {r * 1.3, TERRACE_TOP + 12, 1},
+                {r * 1.1, TERRACE_TOP + 17, 0}, {r * 0.9, TERRACE_TOP + 24, 1},
+                {r * 0.85, top - 26, 1},        {r * 1.0, top - 16, 0},
+                {r * 1.3, top - 8, 1},          {r * 1.3, top, 1},
             };
             addLathe(mesh, placeAt({x, 0, row.z}), column, 16, TILE_UNITS);
         }
@@ -116,7 +117,8 @@ void buildColonnadeOrnaments(Mesh* mesh) {
                 break;
             default:
                 useMaterial(mesh, copper);
-                addDodecahedron(mesh, turned(placeAt({x, top + size, row.z}), {1, 0, 0}, 20.0 * turn),
+                addDodecahedron(mesh,
+                                turned(placeAt({x, top + size, row.z}), {1, 0, 0}, 20.0 * turn),
                                 size * 1.1, PLATE_UNITS / 3.0);
                 break;
             }
@@ -141,7 +143,8 @@ void buildTunnel(Mesh* mesh) {
     const double halfLength = (TUNNEL_START - TUNNEL_END) / 2.0 + 100.0;
     for (int k = 0; k < 8; ++k) {
         double angle = 45.0 * k + 22.5;
-        Placement rail = turned(placeAt({0, 0, (TUNNEL_START + TUNNEL_END) / 2.0}), {0, 0, 1}, angle);
+        Placement rail =
+            turned(placeAt({0, 0, (TUNNEL_START + TUNNEL_END) / 2.0}), {0, 0, 1}, angle);
         rail.origin = add(rail.origin, scale(rail.axisX, corner));
         addBox(mesh, rail, {10.0, 10.0, halfLength}, TILE_UNITS);
     }
@@ -176,8 +179,8 @@ const double DAIS_TOP = -190.0;
 void buildPortal(Mesh* mesh) {
     useMaterial(mesh, addMaterial(mesh, STONE));
     const std::vector<ProfilePoint> dais = {
-        {300, -262, 1}, {300, -240, 1}, {250, -240, 1}, {250, -215, 1},
-        {200, -215, 1}, {200, DAIS_TOP, 1},
+        {300, -262, 1}, {300, -240, 1}, {250, -240, 1},
+        {250, -215, 1}, {200, -215, 1}, {200, DAIS_TOP, 1},
     };
     addLathe(mesh, placeAt({0, 0, 0}), dais, 48, TILE_UNITS);
     useMaterial(mesh, addMaterial(mesh, TILE));
@@ -191,10 +194,10 @@ void buildUrn(Mesh* mesh) {
     const int32_t lacquer = addMaterial(mesh, LACQUER);
     useMaterial(mesh, lacquer);
     const std::vector<ProfilePoint> urn = {
-        {70, DAIS_TOP, 1},        {70, DAIS_TOP + 12, 1}, {48, DAIS_TOP + 26, 0},
-        {44, DAIS_TOP + 50, 0},   {66, DAIS_TOP + 110, 0}, {82, DAIS_TOP + 170, 0},
-        {66, DAIS_TOP + 220, 0},  {34, DAIS_TOP + 250, 0}, {28, DAIS_TOP + 268, 1},
-        {40, DAIS_TOP + 276, 1},  {40, DAIS_TOP + 284, 1},
+        {70, DAIS_TOP, 1},       {70, DAIS_TOP + 12, 1},  {48, DAIS_TOP + 26, 0},
+        {44, DAIS_TOP + 50, 0},  {66, DAIS_TOP + 110, 0}, {82, DAIS_TOP + 170, 0},
+        {66, DAIS_TOP + 220, 0}, {34, DAIS_TOP + 250, 0}, {28, DAIS_TOP + 268, 1},
+        {40, DAIS_TOP + 276, 1}, {40, DAIS_TOP + 284, 1},
     };
     addLathe(mesh, placeAt({0, 0, 0}), urn, 48, PLATE_UNITS);
     useMaterial(mesh, addMaterial(mesh, GOLD));
@@ -217,8 +220,8 @@ void buildRingedOrb(Mesh* mesh) {
     useMaterial(mesh, addMaterial(mesh, COPPER));
     addSphere(mesh, placeAt(centre), 42.0, 40, 20, PLATE_UNITS);
     useMaterial(mesh, addMaterial(mesh, BRASS));
-    addTorus(mesh, turned(turned(placeAt(centre), {1, 0, 0}, 25.0), {0, 0, 1}, 15.0), 76.0, 6.0,
-             96, 10, PLATE_UNITS);
+    addTorus(mesh, turned(turned(placeAt(centre), {1, 0, 0}, 25.0), {0, 0, 1}, 15.0), 76.0, 6.0, 96,
+             10, PLATE_UNITS);
 }
 
 }  // namespace

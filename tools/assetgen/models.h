@@ -1,5 +1,6 @@
 // The eight models of the presentation, each designed for where its scene puts it and how it moves.
-// for (const ModelDesign& d : MODEL_DESIGNS) { Mesh m = {}; d.build(&m); writeObjModel(m, dir, ...); }
+// for (const ModelDesign& d : MODEL_DESIGNS) { Mesh m = {}; d.build(&m); writeObjModel(m, dir,
+// ...); }
 #pragma once
 
 #include "mesh.h"
@@ -16,4 +17,6 @@ constexpr int MODEL_DESIGN_COUNT = 8;
 extern const ModelDesign MODEL_DESIGNS[MODEL_DESIGN_COUNT];
 
 // The model file the design is written to.
-inline const char* modelDesignPath(const ModelDesign& design) { return sceneModelPath(design.list); }
+inline const char* modelDesignPath(const ModelDesign& design) {
+    return sceneModelPath(design.list);
+}

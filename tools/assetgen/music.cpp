@@ -10,8 +10,8 @@ namespace {
 const double BAR_SECONDS = 4.0 * BEAT_SECONDS;
 const double STEP_SECONDS = BEAT_SECONDS / 4.0;  // one sixteenth
 const int STEPS_PER_BAR = 16;
-const int MELODY_SLOTS_PER_BAR = 8;              // eighths
-const int TIE = -1;                              // in a melody: the note before goes on
+const int MELODY_SLOTS_PER_BAR = 8;  // eighths
+const int TIE = -1;                  // in a melody: the note before goes on
 const int REST = 0;
 
 // Mastering: peak level, and the fade that brings the piece to silence before 80 s.
@@ -45,21 +45,21 @@ struct Section {
 
 // Eighth-note melodies, one row of eight slots per bar, in MIDI numbers.
 const int DRIVE_MELODY[15][MELODY_SLOTS_PER_BAR] = {
-    {76, TIE, 72, 74, 76, TIE, 79, 76},  {77, TIE, 76, 72, 69, TIE, 72, TIE},
-    {76, TIE, 74, 72, 67, TIE, 72, 74},  {74, TIE, TIE, 71, 67, TIE, 71, 74},
-    {76, TIE, 72, 74, 76, TIE, 79, 81},  {81, TIE, 79, 77, 76, TIE, 72, TIE},
-    {76, TIE, 74, 72, 67, TIE, 72, 74},  {74, TIE, 76, TIE, 79, TIE, TIE, TIE},
-    {77, TIE, 76, 74, 72, TIE, 74, TIE}, {72, TIE, 71, 69, 72, TIE, 76, TIE},
-    {71, TIE, TIE, 68, 71, TIE, 74, TIE}, {69, TIE, TIE, TIE, REST, REST, 72, 76},
-    {77, TIE, TIE, TIE, 81, TIE, 79, 77}, {79, TIE, TIE, TIE, 74, TIE, 71, TIE},
+    {76, TIE, 72, 74, 76, TIE, 79, 76},          {77, TIE, 76, 72, 69, TIE, 72, TIE},
+    {76, TIE, 74, 72, 67, TIE, 72, 74},          {74, TIE, TIE, 71, 67, TIE, 71, 74},
+    {76, TIE, 72, 74, 76, TIE, 79, 81},          {81, TIE, 79, 77, 76, TIE, 72, TIE},
+    {76, TIE, 74, 72, 67, TIE, 72, 74},          {74, TIE, 76, TIE, 79, TIE, TIE, TIE},
+    {77, TIE, 76, 74, 72, TIE, 74, TIE},         {72, TIE, 71, 69, 72, TIE, 76, TIE},
+    {71, TIE, TIE, 68, 71, TIE, 74, TIE},        {69, TIE, TIE, TIE, REST, REST, 72, 76},
+    {77, TIE, TIE, TIE, 81, TIE, 79, 77},        {79, TIE, TIE, TIE, 74, TIE, 71, TIE},
     {76, TIE, TIE, TIE, REST, REST, REST, REST},
 };
 
 const int FINALE_MELODY[10][MELODY_SLOTS_PER_BAR] = {
-    {72, TIE, TIE, TIE, 69, TIE, TIE, TIE}, {71, TIE, TIE, TIE, 74, TIE, TIE, TIE},
-    {76, TIE, TIE, TIE, TIE, TIE, 72, TIE}, {76, TIE, 79, TIE, 81, TIE, TIE, TIE},
-    {77, TIE, TIE, TIE, 76, TIE, TIE, TIE}, {74, TIE, TIE, TIE, 71, TIE, TIE, TIE},
-    {72, TIE, TIE, TIE, 76, TIE, 79, TIE},  {80, TIE, TIE, TIE, 76, TIE, TIE, TIE},
+    {72, TIE, TIE, TIE, 69, TIE, TIE, TIE},  {71, TIE, TIE, TIE, 74, TIE, TIE, TIE},
+    {76, TIE, TIE, TIE, TIE, TIE, 72, TIE},  {76, TIE, 79, TIE, 81, TIE, TIE, TIE},
+    {77, TIE, TIE, TIE, 76, TIE, TIE, TIE},  {74, TIE, TIE, TIE, 71, TIE, TIE, TIE},
+    {72, TIE, TIE, TIE, 76, TIE, 79, TIE},   {80, TIE, TIE, TIE, 76, TIE, TIE, TIE},
     {81, TIE, TIE, TIE, TIE, TIE, TIE, TIE}, {REST, REST, REST, REST, REST, REST, REST, REST},
 };
 
@@ -131,8 +131,8 @@ void composeIntro(const Section& section, std::vector<Note>* notes) {
         double start = (section.firstBar + b) * BAR_SECONDS;
         addPad(notes, chord, start, BAR_SECONDS, 0.16 + 0.03 * b, 0, 0.0);
         for (int beat = 0; beat < 4; ++beat) {
-            Note bell = note(start + beat * BEAT_SECONDS, 0.2,
-                             chord.tones[bellOrder[beat]] + 24, 0.16, BELL);
+            Note bell = note(start + beat * BEAT_SECONDS, 0.2, chord.tones[bellOrder[beat]] + 24,
+                             0.16, BELL);
             bell.pan = beat % 2 ? 0.5 : -0.5;
             bell.echoSend = 0.5;
             bell.reverbSend = 0.4;
@@ -156,8 +156,9 @@ void composeGroove(const Section& section, std::vector<Note>* notes) {
                                   chord.root + bassLine[slot], 0.5, BASS));
         }
         for (int step = 0; step < STEPS_PER_BAR; ++step) {
-            Note pluck = note(start + step * STEP_SECONDS, STEP_SECONDS,
-                              arpeggioPitch(chord, ARPEGGIO[step]) + 12, step % 4 ? 0.17 : 0.24, PLUCK);
+            Note pluck =
+                note(start + step * STEP_SECONDS, STEP_SECONDS,
+                     arpeggioPitch(chord, ARPEGGIO[step]) + 12, step % 4 ? 0.17 : 0.24, PLUCK);
             pluck.pan = step % 2 ? 0.35 : -0.35;
             pluck.echoSend = 0.35;
             pluck.reverbSend = 0.2;
@@ -272,7 +273,8 @@ const Section SECTIONS[] = {
 };
 static_assert(sizeof(SECTIONS) / sizeof(SECTIONS[0]) == 4, "one section per scene");
 static_assert(sizeof(DRIVE_MELODY) / sizeof(DRIVE_MELODY[0]) == 15, "a melody bar per drive bar");
-static_assert(sizeof(FINALE_MELODY) / sizeof(FINALE_MELODY[0]) == 10, "a melody bar per finale bar");
+static_assert(sizeof(FINALE_MELODY) / sizeof(FINALE_MELODY[0]) == 10,
+              "a melody bar per finale bar");
 
 void master(StereoBuffer* sound) {
     float peak = 0.0f;
@@ -286,7 +288,8 @@ void master(StereoBuffer* sound) {
         if (t > FADE_OUT_END) {
             fade = 0.0;
         } else if (t > FADE_OUT_START) {
-            fade = 0.5 + 0.5 * std::cos(M_PI * (t - FADE_OUT_START) / (FADE_OUT_END - FADE_OUT_START));
+            fade =
+                0.5 + 0.5 * std::cos(M_PI * (t - FADE_OUT_START) / (FADE_OUT_END - FADE_OUT_START));
         }
         sound->left[i] = static_cast<float>(sound->left[i] * gain * fade);
         sound->right[i] = static_cast<float>(sound->right[i] * gain * fade);
@@ -307,7 +310,8 @@ void synthesiseSoundtrack(StereoBuffer* out) {
     resizeStereo(&mixer.reverb, frames);
     std::vector<Note> notes;
     composeSoundtrack(&notes);
-    for (size_t i = 0; i < notes.size(); ++i) renderNote(notes[i], static_cast<uint32_t>(i + 1), &mixer);
+    for (size_t i = 0; i < notes.size(); ++i)
+        renderNote(notes[i], static_cast<uint32_t>(i + 1), &mixer);
     mixDown(&mixer, out);
     master(out);
 }

@@ -15,7 +15,7 @@ const int32_t OVERLAY_HEIGHT = 1024;
 const double FRAME_HALF_WIDTH = 105.0;
 const double FRAME_HALF_HEIGHT = 55.0;
 const double FRAME_CORNER_RADIUS = 3.0;
-const double FRAME_LINE = 0.32;    // half widths of strokes, quad units
+const double FRAME_LINE = 0.32;  // half widths of strokes, quad units
 const double BRACKET_LINE = 0.75;
 const double BRACKET_LENGTH = 14.0;
 const double TICK_LINE = 0.22;
@@ -159,7 +159,8 @@ void makeOverlay(Image* overlay) {
             double ink = 0.0, halo = 0.0;
             auto stroke = [&](double distance, double halfLine) {
                 ink = std::fmax(ink, strokeCoverage(distance, halfLine, pixel));
-                halo = std::fmax(halo, strokeCoverage(distance, halfLine + HALO_WIDTH, pixel * 3.0));
+                halo =
+                    std::fmax(halo, strokeCoverage(distance, halfLine + HALO_WIDTH, pixel * 3.0));
             };
             stroke(edge, nearCorner ? BRACKET_LINE : FRAME_LINE);
             stroke(tickDistance(x, y), TICK_LINE);
@@ -172,7 +173,8 @@ void makeOverlay(Image* overlay) {
             double inkAlpha = ink * INK_ALPHA, haloAlpha = halo * HALO_ALPHA * (1.0 - inkAlpha);
             double alpha = inkAlpha + haloAlpha;
             double rgba[4] = {1.0, 1.0, 1.0, alpha};
-            for (int c = 0; c < 3 && alpha > 0.0; ++c) rgba[c] = (INK[c] * inkAlpha + haloAlpha) / alpha;
+            for (int c = 0; c < 3 && alpha > 0.0; ++c)
+                rgba[c] = (INK[c] * inkAlpha + haloAlpha) / alpha;
             setPixel(overlay, column, row, rgba);
         }
     }

@@ -122,8 +122,8 @@ void addPrismRing(Mesh* mesh, const Placement& at, int sides, double innerApothe
     }
 }
 
-void addLathe(Mesh* mesh, const Placement& at, const std::vector<ProfilePoint>& profile,
-              int slices, double unitsPerRepeat) {
+void addLathe(Mesh* mesh, const Placement& at, const std::vector<ProfilePoint>& profile, int slices,
+              double unitsPerRepeat) {
     const int points = static_cast<int>(profile.size());
     double maxRadius = 0.0;
     for (const ProfilePoint& p : profile) maxRadius = std::max(maxRadius, p.radius);
@@ -247,7 +247,8 @@ void addTube(Mesh* mesh, const Placement& at, const std::vector<Vec3>& path, dou
             normal[i] = carried;
             continue;
         }
-        double twist = std::atan2(dot(cross(carried, normal[0]), tangent[0]), dot(carried, normal[0]));
+        double twist =
+            std::atan2(dot(cross(carried, normal[0]), tangent[0]), dot(carried, normal[0]));
         for (int j = 1; j < count; ++j) {
             normal[j] = rotated(normal[j], tangent[j], twist * 180.0 / M_PI * j / count);
         }
@@ -265,7 +266,8 @@ void addTube(Mesh* mesh, const Placement& at, const std::vector<Vec3>& path, dou
             if (i == count || j == sides) continue;
             double angle = 2.0 * M_PI * j / sides;
             Vec3 binormal = cross(tangent[i], normal[i]);
-            Vec3 direction = add(scale(normal[i], std::cos(angle)), scale(binormal, std::sin(angle)));
+            Vec3 direction =
+                add(scale(normal[i], std::cos(angle)), scale(binormal, std::sin(angle)));
             position[i * sides + j] =
                 addPosition(mesh, placePoint(at, add(path[i], scale(direction, radius))));
             normalIndex[i * sides + j] = addNormal(mesh, placeDirection(at, direction));
@@ -343,9 +345,14 @@ void addDodecahedron(Mesh* mesh, const Placement& at, double radius, double unit
 void addObelisk(Mesh* mesh, const Placement& at, double baseHalfWidth, double topHalfWidth,
                 double shaftHeight, double pyramidHeight, double unitsPerRepeat) {
     const double b = baseHalfWidth, t = topHalfWidth;
-    std::vector<Vec3> vertices = {{-b, 0, -b}, {b, 0, -b}, {b, 0, b}, {-b, 0, b},
-                                  {-t, shaftHeight, -t}, {t, shaftHeight, -t},
-                                  {t, shaftHeight, t}, {-t, shaftHeight, t},
+    std::vector<Vec3> vertices = {{-b, 0, -b},
+                                  {b, 0, -b},
+                                  {b, 0, b},
+                                  {-b, 0, b},
+                                  {-t, shaftHeight, -t},
+                                  {t, shaftHeight, -t},
+                                  {t, shaftHeight, t},
+                                  {-t, shaftHeight, t},
                                   {0, shaftHeight + pyramidHeight, 0}};
     std::vector<Vec3> normals = {{0, -1, 0}};
     // Each side leans in by (b - t) over the shaft and by t over the pyramid.

@@ -1,5 +1,6 @@
 // Closed solids added to a Mesh in the material currently in use: boxes, polygonal rings, surfaces
-// of revolution, tubes swept along closed paths and convex polyhedra. addBox(&mesh, placeAt(c), {1, 2, 3}, 100);
+// of revolution, tubes swept along closed paths and convex polyhedra. addBox(&mesh, placeAt(c), {1,
+// 2, 3}, 100);
 #pragma once
 
 #include <vector>
@@ -14,7 +15,7 @@
 struct ProfilePoint {
     double radius;  // >= 0; 0 closes the solid with a pole
     double height;
-    int crease;     // 1: the surface breaks here (separate normals above and below)
+    int crease;  // 1: the surface breaks here (separate normals above and below)
 };
 
 void addBox(Mesh* mesh, const Placement& at, Vec3 halfSize, double unitsPerRepeat);
@@ -25,8 +26,8 @@ void addPrismRing(Mesh* mesh, const Placement& at, int sides, double innerApothe
                   double outerApothem, double halfDepth, double unitsPerRepeat);
 
 // A profile ending off the axis is closed with a flat cap there.
-void addLathe(Mesh* mesh, const Placement& at, const std::vector<ProfilePoint>& profile,
-              int slices, double unitsPerRepeat);
+void addLathe(Mesh* mesh, const Placement& at, const std::vector<ProfilePoint>& profile, int slices,
+              double unitsPerRepeat);
 
 void addSphere(Mesh* mesh, const Placement& at, double radius, int slices, int stacks,
                double unitsPerRepeat);

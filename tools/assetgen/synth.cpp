@@ -159,8 +159,11 @@ double voiceSample(const Note& note, Voice* v, double t, int sampleIndex) {
     case HAT:
     case OPEN_HAT:
     case CYMBAL: {
-        const double decay = note.instrument == HAT ? 0.035 : note.instrument == OPEN_HAT ? 0.16 : 0.9;
-        if (sampleIndex == 0) tuneFilter(&v->filter, note.instrument == CYMBAL ? 5000.0 : 7500.0, 0.1);
+        const double decay = note.instrument == HAT        ? 0.035
+                             : note.instrument == OPEN_HAT ? 0.16
+                                                           : 0.9;
+        if (sampleIndex == 0)
+            tuneFilter(&v->filter, note.instrument == CYMBAL ? 5000.0 : 7500.0, 0.1);
         runFilter(&v->filter, nextNoise(&v->noise));
         return v->filter.high * std::exp(-t / decay);
     }
@@ -210,8 +213,10 @@ void applyReverb(std::vector<float>* channel, int spread) {
     const int allpassLengths[2] = {556, 441};
     Comb combs[4];
     Allpass allpasses[2];
-    for (int i = 0; i < 4; ++i) combs[i] = {std::vector<float>(combLengths[i] + spread, 0.0f), 0, 0.0};
-    for (int i = 0; i < 2; ++i) allpasses[i] = {std::vector<float>(allpassLengths[i] + spread, 0.0f), 0};
+    for (int i = 0; i < 4; ++i)
+        combs[i] = {std::vector<float>(combLengths[i] + spread, 0.0f), 0, 0.0};
+    for (int i = 0; i < 2; ++i)
+        allpasses[i] = {std::vector<float>(allpassLengths[i] + spread, 0.0f), 0};
     for (float& sample : *channel) {
         double input = sample * 0.25;
         double out = 0.0;
@@ -262,9 +267,11 @@ void renderNote(const Note& note, uint32_t seed, Mixer* mixer) {
             sample *= 1.0 - note.duck * std::exp(-sinceBeat / 0.11);
         }
         addToBus(&mixer->dry, frame, sample, left, right);
-        if (note.echoSend > 0.0) addToBus(&mixer->echo, frame, sample, left * note.echoSend, right * note.echoSend);
+        if (note.echoSend > 0.0)
+            addToBus(&mixer->echo, frame, sample, left * note.echoSend, right * note.echoSend);
         if (note.reverbSend > 0.0) {
-            addToBus(&mixer->reverb, frame, sample, left * note.reverbSend, right * note.reverbSend);
+            addToBus(&mixer->reverb, frame, sample, left * note.reverbSend,
+                     right * note.reverbSend);
         }
     }
 }

@@ -123,8 +123,11 @@ HexCell findHexCell(double u, double v) {
 
 void makeTileTextures(Image* colour, Image* normal) {
     // Glazes a tile may get; the gold one is rare.
-    const double glazes[5][3] = {{0.09, 0.42, 0.50}, {0.08, 0.22, 0.50}, {0.16, 0.55, 0.58},
-                                 {0.05, 0.32, 0.42}, {0.76, 0.55, 0.18}};
+    const double glazes[5][3] = {{0.09, 0.42, 0.50},
+                                 {0.08, 0.22, 0.50},
+                                 {0.16, 0.55, 0.58},
+                                 {0.05, 0.32, 0.42},
+                                 {0.76, 0.55, 0.18}};
     const double grout[3] = {0.05, 0.07, 0.11};
     resizeImage(colour, TEXTURE_SIZE, TEXTURE_SIZE, 3);
     std::vector<double> height(TEXTURE_SIZE * TEXTURE_SIZE);
@@ -163,20 +166,25 @@ void makePlateTextures(Image* copper, Image* lacquer, Image* normal) {
             int row = static_cast<int>(v * PLATE_ROWS);
             double shifted = u + (row % 2 ? plateWidth / 2.0 : 0.0);
             double lx = std::fmod(shifted, plateWidth), ly = std::fmod(v, plateHeight);
-            double edge = std::fmin(std::fmin(lx, plateWidth - lx), std::fmin(ly, plateHeight - ly));
+            double edge =
+                std::fmin(std::fmin(lx, plateWidth - lx), std::fmin(ly, plateHeight - ly));
             double groove = smoothstep(0.003, 0.016, edge);
             double engraved = 1.0 - smoothstep(0.0015, 0.004, std::fabs(edge - engraveInset));
-            double rx = std::fmin(std::fabs(lx - rivetInset), std::fabs(plateWidth - rivetInset - lx));
-            double ry = std::fmin(std::fabs(ly - rivetInset), std::fabs(plateHeight - rivetInset - ly));
+            double rx =
+                std::fmin(std::fabs(lx - rivetInset), std::fabs(plateWidth - rivetInset - lx));
+            double ry =
+                std::fmin(std::fabs(ly - rivetInset), std::fabs(plateHeight - rivetInset - ly));
             double rivetDistance = std::sqrt(rx * rx + ry * ry) / rivetRadius;
-            double rivet = rivetDistance < 1.0 ? std::sqrt(1.0 - rivetDistance * rivetDistance) : 0.0;
+            double rivet =
+                rivetDistance < 1.0 ? std::sqrt(1.0 - rivetDistance * rivetDistance) : 0.0;
             double hammered = fractalNoise(u, v, 32, 3, 41);
             double h = groove * (0.7 - 0.3 * engraved + 0.06 * hammered) + 0.3 * rivet;
             height[y * TEXTURE_SIZE + x] = h;
 
             double cloud = fractalNoise(u, v, 6, 4, 53);
             double streak = fractalNoise(u * 0.25, v * 4.0, 8, 3, 61);
-            double patina = smoothstep(0.6, 0.75, cloud) * 0.8 + (1.0 - groove) * 0.7 + engraved * 0.5;
+            double patina =
+                smoothstep(0.6, 0.75, cloud) * 0.8 + (1.0 - groove) * 0.7 + engraved * 0.5;
             patina = patina > 1.0 ? 1.0 : patina;
             double metal[3] = {0.80, 0.40, 0.16}, green[3] = {0.24, 0.55, 0.47};
             double brass[3] = {0.88, 0.68, 0.30}, crimson[3] = {0.55, 0.05, 0.10};

@@ -1,5 +1,6 @@
 // The surface textures of the pack: colour maps with the tangent-space normal maps made from the
-// same height fields (height kept in the normal map's alpha for offset mapping). All tile seamlessly.
+// same height fields (height kept in the normal map's alpha for offset mapping). All tile
+// seamlessly.
 #pragma once
 
 #include "image.h"

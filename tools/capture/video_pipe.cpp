@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "capture_arguments.h"
-#include "system/regular_file.h"
 #include "png_frames.h"
 #include "scenes/scene_resources.h"
 #include "stop_signals.h"
+#include "system/regular_file.h"
 
 extern char** environ;
 

@@ -60,10 +60,9 @@ int createOffscreenTarget(int width, int height, OffscreenTarget* target) {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                               target->sampledDepth);
     if (!resolveReady || !complete(target->drawFramebuffer)) {
-        std::fprintf(
-            stderr,
-            "%s: --size %dx%d: the OpenGL driver cannot make a framebuffer this size\n",
-            programName(), width, height);
+        std::fprintf(stderr,
+                     "%s: --size %dx%d: the OpenGL driver cannot make a framebuffer this size\n",
+                     programName(), width, height);
         return 1;
     }
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -1,5 +1,6 @@
 // The values the tools' command lines take: seconds kept as whole microseconds, so that pass and
-// frame bounds come out exact, and sizes like 1280x720. Each parser takes the whole text or nothing.
+// frame bounds come out exact, and sizes like 1280x720. Each parser takes the whole text or
+// nothing.
 #pragma once
 
 #include <cstdint>

@@ -16,8 +16,8 @@ struct LiveReload {
 
 // What followChangedFiles and reloadEverything did.
 struct ReloadOutcome {
-    int attempted;         // objects read again
-    int kept;              // of those, missing or broken: they keep their last good version
+    int attempted;            // objects read again
+    int kept;                 // of those, missing or broken: they keep their last good version
     bool soundtrackReloaded;  // the music is new and has to be cued
 };
 

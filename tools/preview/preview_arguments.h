@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int PREVIEW_FPS = 60;          // passes a second of timeline time, as the capture's
-constexpr int MAX_PREVIEW_SIDE = 8192;   // pixels
+constexpr int PREVIEW_FPS = 60;         // passes a second of timeline time, as the capture's
+constexpr int MAX_PREVIEW_SIDE = 8192;  // pixels
 
 struct PreviewArguments {
     int64_t startPass;  // the pass shown first, at startPass / PREVIEW_FPS seconds; at least 1

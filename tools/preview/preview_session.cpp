@@ -96,39 +96,39 @@ bool actOnKey(const KeyPress& press) {
     PreviewSession& s = previewSession;
     const int64_t seekStep = (press.shift ? 10 : 1) * PREVIEW_FPS;
     switch (press.key) {
-        case KEY_ESCAPE:
-        case KEY_Q:
-            s.quit = true;
-            return true;
-        case KEY_SPACE:
-            togglePause();
-            return false;
-        case KEY_RIGHT:
-            seekBy(seekStep);
-            return true;
-        case KEY_LEFT:
-            seekBy(-seekStep);
-            return true;
-        case KEY_PAGE_DOWN:
-        case KEY_PAGE_UP:
-            s.seekPass = nextSceneStart(shownPass(), press.key == KEY_PAGE_DOWN ? 1 : -1);
-            return true;
-        case KEY_HOME:
-            s.seekPass = 1;
-            return true;
-        case KEY_PERIOD:
-            if (!s.paused || shownPass() >= PREVIEW_LAST_PASS) return false;
-            std::fprintf(stderr, "preview: step to %.3f s\n", previewSeconds(shownPass() + 1));
-            moveOnTo(shownPass() + 1);
-            return true;
-        case KEY_R: {
-            const ReloadOutcome outcome = reloadEverything(previewSeconds(shownPass()));
-            if (outcome.soundtrackReloaded) cue();
-            if (s.paused) s.seekPass = shownPass();
-            return s.paused;
-        }
-        case KEY_OTHER:
-            return false;
+    case KEY_ESCAPE:
+    case KEY_Q:
+        s.quit = true;
+        return true;
+    case KEY_SPACE:
+        togglePause();
+        return false;
+    case KEY_RIGHT:
+        seekBy(seekStep);
+        return true;
+    case KEY_LEFT:
+        seekBy(-seekStep);
+        return true;
+    case KEY_PAGE_DOWN:
+    case KEY_PAGE_UP:
+        s.seekPass = nextSceneStart(shownPass(), press.key == KEY_PAGE_DOWN ? 1 : -1);
+        return true;
+    case KEY_HOME:
+        s.seekPass = 1;
+        return true;
+    case KEY_PERIOD:
+        if (!s.paused || shownPass() >= PREVIEW_LAST_PASS) return false;
+        std::fprintf(stderr, "preview: step to %.3f s\n", previewSeconds(shownPass() + 1));
+        moveOnTo(shownPass() + 1);
+        return true;
+    case KEY_R: {
+        const ReloadOutcome outcome = reloadEverything(previewSeconds(shownPass()));
+        if (outcome.soundtrackReloaded) cue();
+        if (s.paused) s.seekPass = shownPass();
+        return s.paused;
+    }
+    case KEY_OTHER:
+        return false;
     }
     return false;
 }
