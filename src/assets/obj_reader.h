@@ -1,5 +1,20 @@
 // Reads a Wavefront OBJ model, with the MTL library it names, into an ObjModel.
-// loadObjModel(&model, "model.OBJ", &error): 0 on success, 2 when the file cannot be opened.
+// loadObjModel(&model, "model.OBJ", &error): OBJ_LOADED, or why not.
+//
+// The dialect read. A line is one of six kinds, known by its first characters at the very start
+// of the line (case-sensitive, no leading blanks): "v " a position, "vt" a texture coordinate,
+// "vn" a normal, "f" a face, "usemtl " a material switch, "mtllib " the material library (only
+// the first counts). Every other line is ignored. In "v", "vt" and "vn" lines the numbers are
+// separated by spaces only (a tab belongs to its number, which then ends there); missing numbers
+// are 0, extra ones ignored. A face's corners ("v", "v/t", "v//n", "v/t/n", 1-based, negative
+// counting back from the last record read before the face) are separated by spaces or tabs; the
+// polygon is cut into a fan around its first corner, and a corner holding a backslash continues
+// it on the next line. A line is read in pieces, as each kind's reader cuts it: VERTEX_PIECE
+// characters for "v", "vt" and "vn", FACE_PIECE for faces, material switches and continuation
+// lines, LIBRARY_PIECE in the search for "mtllib " (the line feed counted, a carriage return
+// before it not). Each piece of a longer line is classified as a line of its own: its rest is
+// ignored unless it happens to begin with a keyword, and a number cut at the limit is read from
+// the part that was read. Indices are stored as read; compileModelList tests them.
 #pragma once
 
 #include <cstddef>
@@ -39,7 +54,7 @@ extern const ObjLibrarySource objLibraryFiles;
 
 // Reads the regular file `path` of at most OBJ_MAX_BYTES. Stores a new model in *model; on
 // failure *model is left as it was and *error (when not null) says why: openAssetFile's code, or
-// ENOMEM with OBJ_OUT_OF_MEMORY. The model and its arrays are never freed.
+// ENOMEM with OBJ_OUT_OF_MEMORY. freeObjModel releases it.
 int loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
 
 // The reader proper, over a model's text through its window. libraries may be null: the model
