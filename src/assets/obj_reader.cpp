@@ -56,9 +56,9 @@ size_t readLongLinePart(ObjParse* parse, const TextLine& part, size_t base, bool
 
 }  // namespace
 
-int readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySource* libraries) {
+ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySource* libraries) {
     auto* model = static_cast<ObjModel*>(std::calloc(1, sizeof(ObjModel)));
-    if (!model) return OBJ_OUT_OF_MEMORY;
+    if (!model) return ObjResult::OUT_OF_MEMORY;
     ObjParse parse = {};
     parse.model = model;
     parse.text = text;
@@ -85,31 +85,31 @@ int readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySource* lib
 
     if (parse.outOfMemory) {
         freeObjModel(model);
-        return OBJ_OUT_OF_MEMORY;
+        return ObjResult::OUT_OF_MEMORY;
     }
     trimArray(&model->faces, static_cast<size_t>(model->faceCount));
     trimArray(&model->vertices, static_cast<size_t>(model->vertexCount) * 3);
     trimArray(&model->texCoords, static_cast<size_t>(model->texCoordCount) * 2);
     trimArray(&model->normals, static_cast<size_t>(model->normalCount) * 3);
     *result = model;
-    return OBJ_LOADED;
+    return ObjResult::LOADED;
 }
 
-int parseObjModel(ObjModel** model, const char* text, size_t length,
+ObjResult parseObjModel(ObjModel** model, const char* text, size_t length,
                   const ObjLibrarySource* libraries) {
     AssetFile file = memoryAssetFile(text, length);
     return readObjModel(model, &file, libraries);
 }
 
-int loadObjModel(ObjModel** model, const char* path, int* error) {
+ObjResult loadObjModel(ObjModel** model, const char* path, int* error) {
     AssetFile file;
     const int opened = openAssetFile(path, OBJ_MAX_BYTES, &file);
-    int result = OBJ_CANNOT_OPEN;
+    ObjResult result = ObjResult::CANNOT_OPEN;
     if (opened == 0) {
         result = readObjModel(model, &file, &objLibraryFiles);
         closeAssetFile(&file);
     }
-    if (error) *error = result == OBJ_OUT_OF_MEMORY ? ENOMEM : opened;
+    if (error) *error = result == ObjResult::OUT_OF_MEMORY ? ENOMEM : opened;
     return result;
 }
 

@@ -1,5 +1,5 @@
 // Reads a Wavefront OBJ model, with the MTL library it names, into an ObjModel.
-// loadObjModel(&model, "model.OBJ", &error): OBJ_LOADED, or why not.
+// loadObjModel(&model, "model.OBJ", &error) == ObjResult::LOADED, else *error says why.
 //
 // The dialect read. A line is one of six kinds, known by its first characters at the very start
 // of the line (case-sensitive, no leading blanks): "v " a position, "vt" a texture coordinate,
@@ -33,10 +33,12 @@ static_assert(FACE_PIECE < ASSET_WINDOW_BYTES / 2, "a window holds any piece of 
 // face line may take two, so the records of the largest model may take some gigabytes.
 constexpr uint64_t OBJ_MAX_BYTES = 256ull << 20;
 
-// Results of loadObjModel and parseObjModel.
-constexpr int OBJ_LOADED = 0;
-constexpr int OBJ_CANNOT_OPEN = 2;    // the model file cannot be opened or read
-constexpr int OBJ_OUT_OF_MEMORY = 3;  // nothing is kept
+// Results of loadObjModel, readObjModel and parseObjModel.
+enum class ObjResult {
+    LOADED = 0,
+    CANNOT_OPEN = 2,    // the model file cannot be opened or read
+    OUT_OF_MEMORY = 3,  // nothing is kept
+};
 
 // Where the reader gets the text of the material library a model names: open fills *file and
 // returns 0, or returns why the library cannot be read (an errno, EIO when none is known, or
@@ -54,15 +56,15 @@ extern const ObjLibrarySource objLibraryFiles;
 
 // Reads the regular file `path` of at most OBJ_MAX_BYTES. Stores a new model in *model; on
 // failure *model is left as it was and *error (when not null) says why: openAssetFile's code, or
-// ENOMEM with OBJ_OUT_OF_MEMORY. freeObjModel releases it.
-int loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
+// ENOMEM with OUT_OF_MEMORY. freeObjModel releases it.
+ObjResult loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
 
 // The reader proper, over a model's text through its window. libraries may be null: the model
 // then has no materials, and no library error.
-int readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource* libraries);
+ObjResult readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource* libraries);
 
 // readObjModel over a text in memory (length bytes, no NUL needed).
-int parseObjModel(ObjModel** model, const char* text, size_t length,
+ObjResult parseObjModel(ObjModel** model, const char* text, size_t length,
                   const ObjLibrarySource* libraries);
 
 // Releases a model and its arrays. The presentation keeps its models for the whole run; this is

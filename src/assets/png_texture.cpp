@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "system/regular_file.h"
+#include "system/warning.h"
 
 namespace {
 
@@ -224,21 +225,21 @@ uint32_t uploadLevels(const PngMipmaps& mipmaps, GLuint texture) {
 uint32_t uploadOrWarn(const char* path, const PngMipmaps& mipmaps, GLuint texture,
                       const char* consequence) {
     if (mipmaps.readError) {
-        std::fprintf(stderr, "demo: %s: cannot read the texture (%s); %s\n", path,
-                     fileErrorText(mipmaps.readError), consequence);
+        warnFile(path, "cannot read the texture", fileErrorText(mipmaps.readError), consequence);
         return 0;
     }
     if (mipmaps.decodeError) {
-        std::fprintf(stderr, "demo: %s: not a usable PNG image (%s); %s\n", path,
-                     decodeErrorText(mipmaps.decodeError), consequence);
+        warnFile(path, "not a usable PNG image", decodeErrorText(mipmaps.decodeError), consequence);
         return 0;
     }
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (mipmaps.width[0] > static_cast<uint32_t>(maxSize) ||
         mipmaps.height[0] > static_cast<uint32_t>(maxSize)) {
-        std::fprintf(stderr, "demo: %s: %ux%u is larger than OpenGL's %d; %s\n", path,
-                     mipmaps.width[0], mipmaps.height[0], maxSize, consequence);
+        char what[64];
+        std::snprintf(what, sizeof what, "%ux%u is larger than OpenGL's %d", mipmaps.width[0],
+                      mipmaps.height[0], maxSize);
+        warnFile(path, what, nullptr, consequence);
         return 0;
     }
     return uploadLevels(mipmaps, texture);

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "system/regular_file.h"
+#include "system/warning.h"
 
 namespace {
 
@@ -38,8 +39,7 @@ char* readShaderText(const char* path, int* error) {
 }
 
 void warnUnreadable(const char* path, int error, const char* consequence) {
-    std::fprintf(stderr, "demo: %s: cannot read the shader (%s); %s\n", path, fileErrorText(error),
-                 consequence);
+    warnFile(path, "cannot read the shader", fileErrorText(error), consequence);
 }
 
 // Writes a log as plain text up to its zero byte: a "%" in it stays a "%", and no newline is
@@ -167,7 +167,8 @@ uint32_t buildCheckedShaderProgram(const char* vertexPath, const char* fragmentP
         return built.program;
     }
     glDeleteProgram(built.program);
-    std::fprintf(stderr, "demo: %s, %s: the program does not compile or link; %s\n", vertexPath,
-                 fragmentPath, KEEP_LAST);
+    char both[512];
+    std::snprintf(both, sizeof both, "%s, %s", vertexPath, fragmentPath);
+    warnFile(both, "the program does not compile or link", nullptr, KEEP_LAST);
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "platform/file_watch.h"
+#include "system/warning.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -22,8 +23,10 @@ int openFileWatch(const char* directory, FileWatch* watch) {
     watch->descriptor = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     const int fd = watch->descriptor;
     if (fd >= 0 && inotify_add_watch(fd, directory, WATCHED_EVENTS) >= 0) return 0;
-    std::fprintf(stderr, "demo: %s: cannot watch the directory for changes: %s\n", directory,
-                 std::strerror(errno));
+    char what[256];
+    std::snprintf(what, sizeof what, "cannot watch the directory for changes: %s",
+                  std::strerror(errno));
+    warnFile(directory, what, nullptr, nullptr);
     closeFileWatch(watch);
     return 1;
 }

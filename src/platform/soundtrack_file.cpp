@@ -1,4 +1,5 @@
 #include "platform/soundtrack_file.h"
+#include "system/warning.h"
 
 #include <unistd.h>
 
@@ -9,7 +10,7 @@ const char PLAY_SILENT[] = "playing without sound";
 const char KEEP_LAST[] = "keeping the last good one";
 
 int warnSoundtrack(const char* path, const char* what, const char* why, const char* consequence) {
-    std::fprintf(stderr, "demo: %s: %s (%s); %s\n", path, what, why, consequence);
+    warnFile(path, what, why, consequence);
     return 1;
 }
 

@@ -47,7 +47,7 @@ TEST_F(MendedFaults, ReadOnlyModelAndLibraryLoad) {
         for (const std::string& copy : copies)
             if (open(copy.c_str(), O_RDWR) >= 0) _exit(11);
         ObjModel* m = nullptr;
-        if (loadObjModel(&m, "model.obj") != OBJ_LOADED) _exit(12);
+        if (loadObjModel(&m, "model.obj") != ObjResult::LOADED) _exit(12);
         _exit(m->faceCount == 10 && m->materialCount == 5 ? 0 : 13);
     }
     int status = -1;
