@@ -96,7 +96,7 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
 }
 
 ObjResult parseObjModel(ObjModel** model, const char* text, size_t length,
-                  const ObjLibrarySource* libraries) {
+                        const ObjLibrarySource* libraries) {
     AssetFile file = memoryAssetFile(text, length);
     return readObjModel(model, &file, libraries);
 }

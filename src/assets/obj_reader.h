@@ -65,7 +65,7 @@ ObjResult readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource
 
 // readObjModel over a text in memory (length bytes, no NUL needed).
 ObjResult parseObjModel(ObjModel** model, const char* text, size_t length,
-                  const ObjLibrarySource* libraries);
+                        const ObjLibrarySource* libraries);
 
 // Releases a model and its arrays. The presentation keeps its models for the whole run; this is
 // for a reader that fails half-way and for tools that load many models.

@@ -2,8 +2,6 @@
 
 #include "assets/shader_program.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,22 +17,12 @@ const char DRAW_WITHOUT[] = "drawing without shaders";
 const char KEEP_LAST[] = "keeping the last good program";
 constexpr uint64_t SHADER_MAX_BYTES = 16ull * 1024 * 1024;  // far beyond any real shader text
 
-// The whole file, byte for byte, followed by one zero byte; null when it cannot be opened or
-// read, with *error saying why (an errno or FILE_NOT_REGULAR). A file that shrank or failed
-// part-way is cut at what arrived, never padded with whatever the allocation held.
+// The whole file, byte for byte, followed by one zero byte; null when it cannot be read, with
+// *error saying why.
 char* readShaderText(const char* path, int* error) {
-    RegularFile file;
-    *error = openRegularFile(path, SHADER_MAX_BYTES, &file);
-    if (*error != 0) return nullptr;
-    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(file.size) + 1));
-    size_t got = 0;
-    *error = text ? readRegularFile(file, text, &got) : ENOMEM;
-    close(file.fd);
-    if (*error != 0) {
-        std::free(text);
-        return nullptr;
-    }
-    text[got] = '\0';
+    char* text = nullptr;
+    size_t size = 0;
+    *error = readWholeRegularFile(path, SHADER_MAX_BYTES, &text, &size);
     return text;
 }
 
@@ -88,8 +76,8 @@ BuiltProgram compileAndLink(char* vertexText, char* fragmentText) {
     std::free(vertexText);
     glCompileShader(built.fragmentShader);
     glCompileShader(built.vertexShader);
-    printShaderLog(built.fragmentShader);
-    printShaderLog(built.vertexShader);
+    printInfoLog(built.fragmentShader, false);
+    printInfoLog(built.vertexShader, false);
 
     built.program = glCreateProgram();
     glAttachShader(built.program, built.fragmentShader);
@@ -108,8 +96,6 @@ bool statusSays(GLuint object, GLenum status, bool isProgram) {
 }
 
 }  // namespace
-
-void printShaderLog(uint32_t shader) { printInfoLog(shader, false); }
 
 uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath) {
     // Each file's message comes right after its own open, before anything else is printed.

@@ -17,6 +17,3 @@ uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath);
 // the file that cannot be read or the two that do not build (their logs say why), with nothing
 // left behind and the current program untouched.
 uint32_t buildCheckedShaderProgram(const char* vertexPath, const char* fragmentPath);
-
-// Prints the shader's info log on stdout when OpenGL reports one; nothing otherwise.
-void printShaderLog(uint32_t shader);

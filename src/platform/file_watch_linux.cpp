@@ -1,5 +1,4 @@
 #include "platform/file_watch.h"
-#include "system/warning.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -7,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "system/warning.h"
 
 namespace {
 
