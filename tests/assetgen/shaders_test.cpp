@@ -10,6 +10,7 @@
 #include "pack_files.h"
 #include "scenes/scene_resources.h"
 #include "support/gl_context.h"
+#include "support/png_upload.h"
 
 namespace {
 

@@ -47,7 +47,7 @@ TEST_F(ObjReaderAccepts, ReadOnlyModelAndLibraryLoad) {
                                for (const std::string& copy : copies)
                                    if (open(copy.c_str(), O_RDWR) >= 0) return 11;
                                ObjModel* m = nullptr;
-                               if (loadObjModel(&m, "model.obj") != OBJ_LOADED) return 12;
+                               if (loadObjModel(&m, "model.obj") != ObjResult::LOADED) return 12;
                                return m->faceCount == 10 && m->materialCount == 5 ? 0 : 13;
                            },
                            {directory})

@@ -40,7 +40,7 @@ TEST(HostileFiles, AModelRewrittenWhileItLoadsGivesAShorterOrOtherModelAndNeverA
         int tooLong = 0;
         for (int i = 0; i < 300; ++i) {
             ObjModel* model = nullptr;
-            if (loadObjModel(&model, path.c_str()) != OBJ_LOADED) continue;
+            if (loadObjModel(&model, path.c_str()) != ObjResult::LOADED) continue;
             tooLong += model->faceCount > 200000;
             freeObjModel(model);
         }
@@ -123,7 +123,7 @@ TEST(HostileFiles, AHundredThousandMaterialsFindTheFirstOfEachNameForEveryUsemtl
     }
     const ObjLibrarySource source = {openLibraryText, closeLibraryText, &library};
     ObjModel* read = nullptr;
-    ASSERT_EQ(parseObjModel(&read, model.data(), model.size(), &source), OBJ_LOADED);
+    ASSERT_EQ(parseObjModel(&read, model.data(), model.size(), &source), ObjResult::LOADED);
     ASSERT_EQ(read->materialCount, MATERIALS);
     ASSERT_EQ(read->faceCount, static_cast<int32_t>(expected.size()));
     for (size_t i = 0; i < expected.size(); ++i)

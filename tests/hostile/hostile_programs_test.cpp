@@ -48,7 +48,7 @@ size_t filesIn(const std::string& directory) {
 std::string libraryOf(const char* model) {
     AssetCopy copy;
     ObjModel* read = nullptr;
-    EXPECT_EQ(loadObjModel(&read, (copy / model).c_str()), OBJ_LOADED);
+    EXPECT_EQ(loadObjModel(&read, (copy / model).c_str()), ObjResult::LOADED);
     const std::string name = read ? read->materialLibrary : "";
     freeObjModel(read);
     return name;
