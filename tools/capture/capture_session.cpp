@@ -118,7 +118,7 @@ int adaptPlatformForCapture() {
     platform.windowOpen = captureWindowOpen;
     platform.frameSize = captureFrameSize;
     discardPassPixels(arguments.firstFrame > 0);
-    startProgress(&session.progress, capturedFrameCount(arguments));
+    startProgress(&session.progress, capturedFrameCount(arguments), arguments.progressFd);
     return 0;
 }
 
