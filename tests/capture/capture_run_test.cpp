@@ -82,13 +82,14 @@ protected:
     std::string errors;
 };
 
-// Two captures at one PNG level give the same bytes; other levels and their filters give the same
-// pixels, which the golden frames compare.
-TEST_F(CaptureRun, CapturesOfTheSameRangeGiveIdenticalBytesAtOneLevelAndPixelsAtAny) {
+// A capture from the middle, which steps the passes before its first frame without drawing them,
+// gives the same bytes as a capture from the start at one PNG level; other levels and their
+// filters give the same pixels, which the golden frames compare.
+TEST_F(CaptureRun, FramesFromTheMiddleHaveTheBytesOfARunFromTheStartAndThePixelsAtAnyLevel) {
     // Across the end of scene 1 and the start of scene 2, with both fades and a counter reset.
     const std::string range = "--from 9.9 --to 10.2 --size 160x90 --png ";
     ASSERT_EQ(capture(range + (work / "a").string()), 0) << errors;
-    ASSERT_EQ(capture(range + (work / "b").string()), 0) << errors;
+    ASSERT_EQ(capture("--to 10.2 --size 160x90 --png " + (work / "b").string()), 0) << errors;
     const std::vector<fs::path> a = framesIn(work / "a");
     ASSERT_EQ(a.size(), 18u);
     EXPECT_EQ(a.front().filename(), "frame_000594.png");
