@@ -59,7 +59,7 @@ void settleLibrary(ObjParse* parse) {
     parse->librarySettled = true;
     AssetFile ahead;
     if (openAssetFileAgain(*parse->text, &ahead) != 0) {
-        parse->outOfMemory = true;
+        parse->failure = ObjResult::OUT_OF_MEMORY;
         return;
     }
     forEachLibraryPiece(&ahead, parse->lineOffset, [&](const char* first, const char* last) {
@@ -89,7 +89,8 @@ void readLibrary(ObjParse* parse, const char* first, const char* last) {
         model->materialLibraryError = error;
         return;
     }
-    if (!parseMaterialLibrary(model, &file) || !keyMaterials(parse)) parse->outOfMemory = true;
+    if (!parseMaterialLibrary(model, &file) || !keyMaterials(parse))
+        parse->failure = ObjResult::OUT_OF_MEMORY;
     source->close(source->context, &file);
 }
 

@@ -61,18 +61,20 @@ struct ObjParse {
     int32_t currentMaterial;
     bool continuing;      // the latest face piece ended with a backslash
     bool librarySettled;  // the first "mtllib " piece has been read, or there is none
-    bool outOfMemory;
+    ObjResult failure;    // LOADED while the parse goes on; anything else stops it
     Polygon polygon;
 };
 
 // ---- growing the arrays (obj_lines.cpp) ----------------------------------------------------
 
 // Grows a heap array to hold `needed` elements, doubling from `first`; false when memory runs
-// out. Large blocks are mappings that grow by remapping: nothing is copied, and pages beyond the
-// count are never touched, so they cost no memory.
-bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed, int32_t first);
+// out or `most` would not hold them. Large blocks are mappings that grow by remapping: nothing is
+// copied, and pages beyond the count are never touched, so they cost no memory.
+bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed, int32_t first,
+             int32_t most);
 
-// Out of line: taken once per doubling. False, with outOfMemory set, when memory runs out.
+// Out of line: taken once per doubling. False, with the failure set, when memory runs out or the
+// model would pass OBJ_MAX_TRIANGLES.
 bool growRecords(ObjParse* parse, Records* records);
 bool growFaces(ObjParse* parse, int64_t count);
 

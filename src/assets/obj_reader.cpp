@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <string>
 
 #include "assets/obj_parse.h"
 #include "assets/text_scan.h"
@@ -30,7 +31,7 @@ void trimArray(T** data, size_t count) {
 // Whole lines, each through the fast path when it takes it, else through the general path.
 bool readWholeLines(ObjParse* parse, const char* first, const char* end, uint64_t offset) {
     parse->end = end;
-    for (const char* p = first; p < end && !parse->outOfMemory;) {
+    for (const char* p = first; p < end && parse->failure == ObjResult::LOADED;) {
         parse->lineOffset = offset + static_cast<uint64_t>(p - first);
         const char* next = parse->continuing ? nullptr : readFastLine(parse, p);
         if (!next) {
@@ -42,7 +43,7 @@ bool readWholeLines(ObjParse* parse, const char* first, const char* end, uint64_
         }
         p = next;
     }
-    return !parse->outOfMemory;
+    return parse->failure == ObjResult::LOADED;
 }
 
 // A line longer than a window, through the general path a part at a time.
@@ -51,7 +52,7 @@ size_t readLongLinePart(ObjParse* parse, const TextLine& part, size_t base, bool
     parse->lineOffset = lineOffset;
     if (base == 0) parse->pieces = LinePieces{};
     const size_t next = readLinePieces(parse, part, base, complete, &parse->pieces);
-    return parse->outOfMemory ? STOP_WALK : next;
+    return parse->failure != ObjResult::LOADED ? STOP_WALK : next;
 }
 
 }  // namespace
@@ -83,9 +84,9 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
     if (parse.continuing) finishPolygon(&parse);
     std::free(parse.materialKeys);
 
-    if (parse.outOfMemory) {
+    if (parse.failure != ObjResult::LOADED) {
         freeObjModel(model);
-        return ObjResult::OUT_OF_MEMORY;
+        return parse.failure;
     }
     trimArray(&model->faces, static_cast<size_t>(model->faceCount));
     trimArray(&model->vertices, static_cast<size_t>(model->vertexCount) * 3);
@@ -109,8 +110,18 @@ ObjResult loadObjModel(ObjModel** model, const char* path, int* error) {
         result = readObjModel(model, &file, &objLibraryFiles);
         closeAssetFile(&file);
     }
-    if (error) *error = result == ObjResult::OUT_OF_MEMORY ? ENOMEM : opened;
+    if (error) {
+        *error = result == ObjResult::OUT_OF_MEMORY        ? ENOMEM
+                 : result == ObjResult::TOO_MANY_TRIANGLES ? OBJ_TOO_MANY_TRIANGLES
+                                                           : opened;
+    }
     return result;
+}
+
+const char* objErrorText(int error) {
+    if (error != OBJ_TOO_MANY_TRIANGLES) return fileErrorText(error);
+    static const std::string text = "more than " + std::to_string(OBJ_MAX_TRIANGLES) + " triangles";
+    return text.c_str();
 }
 
 void freeObjModel(ObjModel* model) {

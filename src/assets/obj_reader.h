@@ -22,6 +22,7 @@
 
 #include "assets/asset_file.h"
 #include "assets/obj_model.h"
+#include "system/regular_file.h"
 
 // Characters per piece, line feed counted: "v", "vt" and "vn" lines are read in pieces of
 // VERTEX_PIECE, face and "usemtl " lines (continuation lines too) in pieces of FACE_PIECE.
@@ -33,12 +34,24 @@ static_assert(FACE_PIECE < ASSET_WINDOW_BYTES / 2, "a window holds any piece of 
 // face line may take two, so the records of the largest model may take some gigabytes.
 constexpr uint64_t OBJ_MAX_BYTES = 256ull << 20;
 
+// Most triangles one model may hold: a face line's corner may take two characters where its
+// triangle's record takes 52 bytes and its display list more, so a file within OBJ_MAX_BYTES could
+// otherwise ask for gigabytes. The presentation's models hold a few thousand.
+constexpr int32_t OBJ_MAX_TRIANGLES = 1 << 20;
+
 // Results of loadObjModel, readObjModel and parseObjModel.
 enum class ObjResult {
     LOADED = 0,
-    CANNOT_OPEN = 2,    // the model file cannot be opened or read
-    OUT_OF_MEMORY = 3,  // nothing is kept
+    CANNOT_OPEN = 2,         // the model file cannot be opened or read
+    OUT_OF_MEMORY = 3,       // nothing is kept
+    TOO_MANY_TRIANGLES = 4,  // past OBJ_MAX_TRIANGLES: nothing is kept
 };
+
+// loadObjModel's error for TOO_MANY_TRIANGLES, past every errno and FILE_NOT_REGULAR.
+constexpr int OBJ_TOO_MANY_TRIANGLES = FILE_NOT_REGULAR + 2;
+
+// An error of loadObjModel in words, for a warning line: fileErrorText's, or the reader's own.
+const char* objErrorText(int error);
 
 // Where the reader gets the text of the material library a model names: open fills *file and
 // returns 0, or returns why the library cannot be read (an errno, EIO when none is known, or
@@ -55,8 +68,8 @@ struct ObjLibrarySource {
 extern const ObjLibrarySource objLibraryFiles;
 
 // Reads the regular file `path` of at most OBJ_MAX_BYTES. Stores a new model in *model; on
-// failure *model is left as it was and *error (when not null) says why: openAssetFile's code, or
-// ENOMEM with OUT_OF_MEMORY. freeObjModel releases it.
+// failure *model is left as it was and *error (when not null) says why: openAssetFile's code,
+// ENOMEM with OUT_OF_MEMORY, or OBJ_TOO_MANY_TRIANGLES. freeObjModel releases it.
 ObjResult loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
 
 // The reader proper, over a model's text through its window. libraries may be null: the model
