@@ -38,12 +38,6 @@ struct LinePieces {
     size_t library;
 };
 
-// A material's place in the lookup of names.
-struct MaterialKey {
-    uint64_t hash;  // of its name
-    int32_t index;  // into the model's materials
-};
-
 // The state of one parse; it lives on readObjModel's stack.
 struct ObjParse {
     ObjModel* model;
@@ -52,7 +46,7 @@ struct ObjParse {
     uint64_t lineOffset;  // text offset of the line being read
     LinePieces pieces;    // in a line longer than a window
     const ObjLibrarySource* libraries;
-    MaterialKey* materialKeys;  // one per material, by hash and then index; null when none
+    MaterialLibraryCache* shared;  // libraries read earlier in the batch; null for none
     Records vertices;
     Records texCoords;
     Records normals;

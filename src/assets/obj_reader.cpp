@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "assets/mtl_reader.h"
 #include "assets/obj_parse.h"
 #include "assets/text_scan.h"
 
@@ -57,13 +58,15 @@ size_t readLongLinePart(ObjParse* parse, const TextLine& part, size_t base, bool
 
 }  // namespace
 
-ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySource* libraries) {
+ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySource* libraries,
+                       MaterialLibraryCache* shared) {
     auto* model = static_cast<ObjModel*>(std::calloc(1, sizeof(ObjModel)));
     if (!model) return ObjResult::OUT_OF_MEMORY;
     ObjParse parse = {};
     parse.model = model;
     parse.text = text;
     parse.libraries = libraries;
+    parse.shared = shared;
     parse.vertices = {&model->vertices, &model->vertexCount, 0, 3};
     parse.texCoords = {&model->texCoords, &model->texCoordCount, 0, 2};
     parse.normals = {&model->normals, &model->normalCount, 0, 3};
@@ -82,7 +85,6 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
         });
     // A backslash on the last line has no next line to continue on: the polygon ends there.
     if (parse.continuing) finishPolygon(&parse);
-    std::free(parse.materialKeys);
 
     if (parse.failure != ObjResult::LOADED) {
         freeObjModel(model);
@@ -102,12 +104,13 @@ ObjResult parseObjModel(ObjModel** model, const char* text, size_t length,
     return readObjModel(model, &file, libraries);
 }
 
-ObjResult loadObjModel(ObjModel** model, const char* path, int* error) {
+ObjResult loadObjModel(ObjModel** model, const char* path, int* error,
+                       MaterialLibraryCache* shared) {
     AssetFile file;
     const int opened = openAssetFile(path, OBJ_MAX_BYTES, &file);
     ObjResult result = ObjResult::CANNOT_OPEN;
     if (opened == 0) {
-        result = readObjModel(model, &file, &objLibraryFiles);
+        result = readObjModel(model, &file, &objLibraryFiles, shared);
         closeAssetFile(&file);
     }
     if (error) {
@@ -124,12 +127,17 @@ const char* objErrorText(int error) {
     return text.c_str();
 }
 
+void releaseMaterialLibraries(MaterialLibraryCache* cache) {
+    for (int i = 0; i < cache->count; ++i) releaseMaterialLibrary(cache->entries[i].library);
+    cache->count = 0;
+}
+
 void freeObjModel(ObjModel* model) {
     if (!model) return;
     std::free(model->faces);
     std::free(model->vertices);
     std::free(model->texCoords);
     std::free(model->normals);
-    std::free(model->materials);
+    releaseMaterialLibrary(model->library);
     std::free(model);
 }

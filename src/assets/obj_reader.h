@@ -63,6 +63,23 @@ struct ObjLibrarySource {
     void* context;
 };
 
+// Libraries read in a batch of loads, kept so that each is read once however many models name it
+// (a library that cannot be opened is tried once too): MaterialLibraryCache cache = {}; then
+// loadObjModel(..., &cache) for each model; releaseMaterialLibraries(&cache) when the batch is
+// done. The models keep what they share. Libraries past the entries are read for each model.
+constexpr int MATERIAL_CACHE_ENTRIES = 16;
+struct MaterialLibraryCache {
+    struct Entry {
+        char name[256];            // as the model names it
+        MaterialLibrary* library;  // held by the cache; null when it has no materials
+        int error;                 // why it cannot be opened; 0 when it was read
+    };
+    Entry entries[MATERIAL_CACHE_ENTRIES];
+    int count;
+};
+
+void releaseMaterialLibraries(MaterialLibraryCache* cache);
+
 // Libraries are regular files of at most MTL_MAX_BYTES, their names taken relative to the working
 // directory (not to the model).
 extern const ObjLibrarySource objLibraryFiles;
@@ -70,11 +87,14 @@ extern const ObjLibrarySource objLibraryFiles;
 // Reads the regular file `path` of at most OBJ_MAX_BYTES. Stores a new model in *model; on
 // failure *model is left as it was and *error (when not null) says why: openAssetFile's code,
 // ENOMEM with OUT_OF_MEMORY, or OBJ_TOO_MANY_TRIANGLES. freeObjModel releases it.
-ObjResult loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
+// With `shared`, a library another load of the batch read is not read again.
+ObjResult loadObjModel(ObjModel** model, const char* path, int* error = nullptr,
+                       MaterialLibraryCache* shared = nullptr);
 
 // The reader proper, over a model's text through its window. libraries may be null: the model
 // then has no materials, and no library error.
-ObjResult readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource* libraries);
+ObjResult readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource* libraries,
+                       MaterialLibraryCache* shared = nullptr);
 
 // readObjModel over a text in memory (length bytes, no NUL needed).
 ObjResult parseObjModel(ObjModel** model, const char* text, size_t length,
