@@ -47,17 +47,9 @@ Build buildIn(const std::string& dir) {
         EXPECT_EQ(count, 2);
         b.fragment = shaders[0];
         b.vertex = shaders[1];
-        char log[8192] = {};
-        glGetProgramInfoLog(b.program, sizeof(log), nullptr, log);
-        b.programLog = log;
+        b.programLog = shaderLog(b.program);
     }
     return b;
-}
-
-std::string shaderLog(GLuint shader) {
-    char log[8192] = {};
-    glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
-    return log;
 }
 
 // A log as printed: a last line without its line feed gets one, so that the next line printed
