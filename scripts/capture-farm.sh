@@ -207,14 +207,23 @@ farm_chunk() {
   local out=$PWD/chunk_$1 slot=$2 from=$3 to=$4
   [ "${PARALLEL_SSHLOGIN:-:}" != : ] || out=$FARM_STAGE/chunk_$1
   shift 4
-  local cores slots share first pin=()
-  cores=$(nproc)
+  # The cores this job may run on, which need not start at 0 in a container.
+  local cpus=() part cores slots share first mine pin=()
+  for part in $(taskset -cp $$ | sed 's/.*: //' | tr ',' ' '); do
+    if [[ $part == *-* ]]; then
+      mapfile -t -O "${#cpus[@]}" cpus < <(seq "${part%-*}" "${part#*-}")
+    else
+      cpus+=("$part")
+    fi
+  done
+  cores=${#cpus[@]}
   slots=${FARM_JOBS:-$cores}
   share=$((cores / slots > 1 ? cores / slots : 1))
   export LP_NUM_THREADS=${FARM_THREADS:-$share}
-  if [ "$FARM_PIN" = 1 ]; then
+  if [ "$FARM_PIN" = 1 ] && [ "$cores" -gt 0 ]; then
     first=$((((slot - 1) * share) % cores))
-    pin=(taskset -c "$first-$((first + share - 1 < cores ? first + share - 1 : cores - 1))")
+    mine=("${cpus[@]:first:share}")
+    pin=(taskset -c "$(IFS=,; echo "${mine[*]}")")
   fi
   rm -rf "$out"
   cd "$FARM_ASSETS" || return 1
