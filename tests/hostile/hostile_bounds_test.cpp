@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -12,9 +13,10 @@
 #include "assets/shader_macros.h"
 #include "assets/shader_program.h"
 #include "driver/asset_prefetch.h"
-#include "program_run.h"
 #include "scenes/scene_resources.h"
+#include "support/child_run.h"
 #include "support/gl_context.h"
+#include "support/text.h"
 
 namespace {
 
