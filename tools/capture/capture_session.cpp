@@ -1,6 +1,5 @@
 #include "capture_session.h"
 
-#include <csignal>
 #include <cstdio>
 
 #include "frame_clock.h"
@@ -93,8 +92,7 @@ int encodeCapturedFrames() {
     waitVideoPipeEnd(video);
     if (stopSignal() == 0) return closeVideoPipe(&video, true);
     closeVideoPipe(&video, false);
-    std::fprintf(stderr, "capture: stopped by %s; no video written\n",
-                 stopSignal() == SIGINT ? "SIGINT" : "SIGTERM");
+    std::fprintf(stderr, "capture: stopped by %s; no video written\n", stopSignalName());
     return 1;
 }
 
@@ -127,13 +125,12 @@ int finishCapture(int runStatus) {
     closeProgress(&session.progress);
     const int64_t expected = capturedFrameCount(session.arguments);
     const bool video = session.arguments.output == OUTPUT_VIDEO;
-    if (const int signal = stopSignal()) {
+    if (stopSignal() != 0) {
         // The workers end before ffmpeg's input closes behind them; what is queued is dropped.
         finishFrameWriter(&session.writer, true);
         if (video) closeVideoPipe(&session.video, false);
         std::fprintf(stderr, "capture: stopped by %s after %lld of %lld frames%s\n",
-                     signal == SIGINT ? "SIGINT" : "SIGTERM",
-                     static_cast<long long>(session.framesWritten),
+                     stopSignalName(), static_cast<long long>(session.framesWritten),
                      static_cast<long long>(expected), video ? "; no video written" : "");
         return 1;
     }

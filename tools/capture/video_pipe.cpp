@@ -8,15 +8,18 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "capture_arguments.h"
+#include "platform/soundtrack_file.h"
 #include "png_frames.h"
 #include "scenes/scene_resources.h"
 #include "stop_signals.h"
 #include "system/regular_file.h"
+#include "video_check.h"
 
 extern char** environ;
 
@@ -34,6 +37,16 @@ bool endsWith(const char* path, const char* suffix) {
     const size_t length = std::strlen(path);
     const size_t suffixLength = std::strlen(suffix);
     return length >= suffixLength && std::strcmp(path + length - suffixLength, suffix) == 0;
+}
+
+// The name as ffmpeg must read it: a relative name such as "pipe:1.mkv" or "md5:x.mkv" would
+// otherwise select one of its protocols and write anywhere but the file.
+std::string fileUrl(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return "file:" + path;
+    char* directory = getcwd(nullptr, 0);
+    const std::string url = "file:" + std::string(directory ? directory : ".") + "/" + path;
+    std::free(directory);
+    return url;
 }
 
 // The soundtrack cut to the frames by sample counts, so its start matches the first frame's
@@ -55,13 +68,15 @@ std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool
     if (arguments.encodeDirectory)
         line.insert(line.end(),
                     {"-framerate", text(arguments.fps), "-start_number", text(arguments.firstFrame),
-                     "-i", pngFramePattern(arguments.encodeDirectory)});
+                     "-i", fileUrl(pngFramePattern(arguments.encodeDirectory))});
     else
         line.insert(line.end(),
                     {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate",
                      text(arguments.fps), "-i", "pipe:" + text(FRAME_FD)});
+    // Read as MP3 whatever it holds, as demo reads it.
     if (withSoundtrack)
-        line.insert(line.end(), {"-i", sceneFiles.soundtrack, "-map", "0:v", "-map", "1:a"});
+        line.insert(line.end(), {"-f", "mp3", "-i", fileUrl(sceneFiles.soundtrack), "-map", "0:v",
+                                 "-map", "1:a"});
     line.insert(line.end(),
                 {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
     // The directory may hold later frames too; the audio is cut on its own, by its filter.
@@ -76,7 +91,7 @@ std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool
                     {"-af", audioFilter(arguments), "-c:a", quickTime ? "aac" : "flac"});
     if (withSoundtrack && quickTime) line.insert(line.end(), {"-b:a", "192k"});
     if (quickTime) line.insert(line.end(), {"-movflags", "+faststart"});
-    line.push_back(output);
+    line.push_back(fileUrl(output));
     return line;
 }
 
@@ -146,17 +161,29 @@ void removePartFile(VideoPipe* video) {
     video->partPath.clear();
 }
 
-// Why the soundtrack cannot go into the video, as a line on stderr; false when it can.
-bool soundtrackUnusable() {
+// What demo plays goes into the video, and only that: a file it would refuse is left out with
+// the line demo gives, ending in what the capture does instead.
+bool soundtrackPlayable() {
     RegularFile file;
-    const int error = openRegularFile(sceneFiles.soundtrack, UINT64_MAX, &file);
-    if (error == 0) {
-        close(file.fd);
+    if (openSoundtrackFile(sceneFiles.soundtrack, &file, "the video has no sound") != 0)
+        return false;
+    close(file.fd);
+    return true;
+}
+
+// Whether what ffmpeg made, having ended with status 0, is the whole video; a line says why not.
+bool wholeVideo(const VideoPipe& video) {
+    const std::string url = fileUrl(video.partPath);
+    const std::string failure = writeFailureIn(video.log, url.substr(std::strlen("file:")));
+    if (!failure.empty()) {
+        std::fprintf(stderr, "capture: %s: ffmpeg failed: %s\n", video.path, failure.c_str());
         return false;
     }
-    std::fprintf(stderr, "capture: %s: cannot be read (%s); the video has no soundtrack\n",
-                 sceneFiles.soundtrack, fileErrorText(error));
-    return true;
+    const std::string missing = checkEncodedVideo(url, video.expected);
+    if (missing.empty()) return true;
+    std::fprintf(stderr, "capture: %s: ffmpeg's video is not whole (%s); no video written\n",
+                 video.path, missing.c_str());
+    return false;
 }
 
 // A stop signal may interrupt the wait; the wait goes on.
@@ -169,7 +196,13 @@ bool waitFor(int pid, int* status) {
 }  // namespace
 
 int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
-    *video = VideoPipe{-1, -1, nullptr, arguments.path, std::string(), false};
+    *video =
+        VideoPipe{-1, -1, nullptr, arguments.path, std::string(), false, {0, arguments.fps, false}};
+    for (const char* tool : {"ffmpeg", "ffprobe"}) {
+        if (onPath(tool)) continue;
+        std::fprintf(stderr, "capture: %s: not found; install the Debian package ffmpeg\n", tool);
+        return 1;
+    }
     int error = checkTarget(arguments.path);
     if (error == 0) error = createPartFile(arguments.path, &video->partPath);
     if (error != 0) {
@@ -177,7 +210,10 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
                      std::strerror(error));
         return 1;
     }
-    const bool withSoundtrack = !soundtrackUnusable();
+    const bool withSoundtrack = soundtrackPlayable();
+    video->expected.withSound = withSoundtrack;
+    // ffmpeg counts the PNG frames itself; those piped are counted as they go.
+    if (arguments.encodeDirectory) video->expected.frames = capturedFrameCount(arguments);
 
     int ends[2];
     video->log = std::tmpfile();
@@ -219,6 +255,7 @@ int writeVideoFrame(VideoPipe* video, const uint8_t* rgb, size_t size) {
         rgb += written;
         size -= static_cast<size_t>(written);
     }
+    ++video->expected.frames;
     return 0;
 }
 
@@ -243,9 +280,10 @@ int closeVideoPipe(VideoPipe* video, bool keep) {
     if (!encoded && ownFailure && video->log)
         std::fprintf(stderr, "capture: %s: ffmpeg failed: %s\n", video->path,
                      failureOf(video->log, status).c_str());
+    const bool whole = encoded && keep && wholeVideo(*video);
     if (video->log) std::fclose(video->log);
     video->log = nullptr;
-    if (encoded && keep) {
+    if (whole) {
         if (rename(video->partPath.c_str(), video->path) == 0) {
             video->partPath.clear();
             return 0;
