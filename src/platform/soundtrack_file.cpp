@@ -78,3 +78,10 @@ int openSoundtrackFile(const char* path, RegularFile* file, const char* conseque
     close(file->fd);
     return warnSoundtrack(path, "cannot play the soundtrack", fault, consequence);
 }
+
+bool soundtrackPlayable(const char* path, const char* consequence) {
+    RegularFile file;
+    if (openSoundtrackFile(path, &file, consequence) != 0) return false;
+    close(file.fd);
+    return true;
+}

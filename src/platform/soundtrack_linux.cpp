@@ -25,8 +25,9 @@ struct Soundtrack {
     Mix_Music* music;
     const char* path;
     bool noDevice;  // the device could not be opened: the run is silent for good
+    bool silent;    // a tool renders offline: nothing is opened
 };
-Soundtrack soundtrack = {nullptr, nullptr, false};
+Soundtrack soundtrack = {nullptr, nullptr, false, false};
 
 // Audio back-ends (ALSA's library above all) print their own diagnostics on stderr while they look
 // for a device; with none to be had that is a screenful. For as long as the device is being
@@ -79,10 +80,10 @@ Mix_Music* loadMusic(const RegularFile& file) {
 
 }  // namespace
 
-// SDL's dummy driver consumes the music at its pace without a device.
-void keepSoundtrackSilent() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+void keepSoundtrackSilent() { soundtrack.silent = true; }
 
 int prepareSoundtrack(const char* path) {
+    if (soundtrack.silent) return 0;
     // SDL's audio brings in its event subsystem, which would otherwise catch SIGINT and SIGTERM
     // and queue them as events that nobody reads: Ctrl-C would no longer stop the presentation.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -107,7 +108,7 @@ int prepareSoundtrack(const char* path) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 1;
     }
-    soundtrack = Soundtrack{music, path, false};
+    soundtrack = Soundtrack{music, path, false, false};
     return 0;
 }
 

@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "frame_clock.h"
+#include "platform/soundtrack_file.h"
 #include "png_frames.h"
+#include "scenes/scene_resources.h"
 #include "stop_signals.h"
 
 CaptureSession captureSession = {};
@@ -77,6 +79,9 @@ void captureFrameSize(int* width, int* height) {
 
 int openCaptureOutput() {
     const CaptureArguments& arguments = captureSession.arguments;
+    // The run opens no soundtrack (keepSoundtrackSilent); a video's pipe checks it for the video,
+    // and frames are told of a bad one all the same, with the line the presentation gives.
+    if (arguments.output != OUTPUT_VIDEO) soundtrackPlayable(sceneFiles.soundtrack, PLAY_SILENT);
     if (arguments.output == OUTPUT_PNG) return preparePngDirectory(arguments.path);
     if (arguments.output == OUTPUT_DISCARD) return 0;
     if (arguments.encodeDirectory &&

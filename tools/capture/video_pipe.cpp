@@ -18,7 +18,6 @@
 #include "png_frames.h"
 #include "scenes/scene_resources.h"
 #include "stop_signals.h"
-#include "system/regular_file.h"
 #include "video_check.h"
 
 extern char** environ;
@@ -161,16 +160,6 @@ void removePartFile(VideoPipe* video) {
     video->partPath.clear();
 }
 
-// What demo plays goes into the video, and only that: a file it would refuse is left out with
-// the line demo gives, ending in what the capture does instead.
-bool soundtrackPlayable() {
-    RegularFile file;
-    if (openSoundtrackFile(sceneFiles.soundtrack, &file, "the video has no sound") != 0)
-        return false;
-    close(file.fd);
-    return true;
-}
-
 // Whether what ffmpeg made, having ended with status 0, is the whole video; a line says why not.
 bool wholeVideo(const VideoPipe& video) {
     const std::string url = fileUrl(video.partPath);
@@ -210,7 +199,8 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
                      std::strerror(error));
         return 1;
     }
-    const bool withSoundtrack = soundtrackPlayable();
+    // What the presentation plays goes into the video, and only that.
+    const bool withSoundtrack = soundtrackPlayable(sceneFiles.soundtrack, "the video has no sound");
     video->expected.withSound = withSoundtrack;
     // ffmpeg counts the PNG frames itself; those piped are counted as they go.
     if (arguments.encodeDirectory) video->expected.frames = capturedFrameCount(arguments);
