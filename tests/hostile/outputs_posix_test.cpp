@@ -81,7 +81,7 @@ TEST(Outputs, AVideoThatFindsTheDiskFullFailsWithTheReasonAndTheOldVideoStays) {
     SmallDisk disk(copy.root + "/disk");
     SKIP_UNLESS_MOUNTED(disk);
     const std::string video = disk.dir + "/v.mkv";
-    const std::vector<std::string> range = {"--to", "1", "--size", "320x180"};
+    const std::vector<std::string> range = {"--to", "0.5", "--size", "160x90"};
     std::vector<std::string> encode = range;
     // The farm's final encode, of frames captured beforehand.
     encode.insert(encode.end(), {"--png", copy.root + "/frames"});
@@ -94,7 +94,7 @@ TEST(Outputs, AVideoThatFindsTheDiskFullFailsWithTheReasonAndTheOldVideoStays) {
             runProgram(capture(copy, {"--to", "0.1", "--size", "64x36", "--video", video})).status,
             0);
         const std::string old = fileBytes(video);
-        disk.leave(32 * 1024);
+        disk.leave(16 * 1024);
         std::vector<std::string> arguments = encoded ? encode : range;
         arguments.insert(arguments.end(), {"--video", video});
         const ProgramRun run = runProgram(capture(copy, arguments));
@@ -161,7 +161,6 @@ TEST(Outputs, AVideoNameThatFfmpegReadsAsAProtocolIsAFileOfThatName) {
 }
 
 TEST(Outputs, AVideoTakesItsNameOnlyWhenFfmpegSucceedsAndTheFileReadsBackWhole) {
-    const std::string ffmpeg = lines(outputOf("command -v ffmpeg")).at(0);
     const struct {
         const char* name;
         std::string script;  // the body of the ffmpeg that capture finds first
@@ -172,9 +171,6 @@ TEST(Outputs, AVideoTakesItsNameOnlyWhenFfmpegSucceedsAndTheFileReadsBackWhole) 
         {"ffmpeg takes every frame and writes one byte",
          "cat <&3 >/dev/null; for last; do :; done; printf x > \"${last#file:}\"",
          "ffmpeg's video is not whole (ffprobe cannot read it back: "},
-        {"ffmpeg keeps three frames",
-         "exec " + ffmpeg + " \"${@:1:$#-1}\" -vf 'select=lt(n\\,3)' \"${@: -1}\"",
-         "ffmpeg's video is not whole (it holds 3 of 6 frames)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
