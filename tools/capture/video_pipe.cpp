@@ -38,15 +38,17 @@ bool endsWith(const char* path, const char* suffix) {
     return length >= suffixLength && std::strcmp(path + length - suffixLength, suffix) == 0;
 }
 
+std::string absolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char* directory = getcwd(nullptr, 0);
+    const std::string absolute = std::string(directory ? directory : ".") + "/" + path;
+    std::free(directory);
+    return absolute;
+}
+
 // The name as ffmpeg must read it: a relative name such as "pipe:1.mkv" or "md5:x.mkv" would
 // otherwise select one of its protocols and write anywhere but the file.
-std::string fileUrl(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return "file:" + path;
-    char* directory = getcwd(nullptr, 0);
-    const std::string url = "file:" + std::string(directory ? directory : ".") + "/" + path;
-    std::free(directory);
-    return url;
-}
+std::string fileUrl(const std::string& path) { return "file:" + absolutePath(path); }
 
 // The soundtrack cut to the frames by sample counts, so its start matches the first frame's
 // interval exactly and its length the video's; silence pads a soundtrack that ends early.
@@ -65,9 +67,10 @@ std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool
                                      "-loglevel", "error",        "-y"};
     // Frames a PNG capture wrote decode to the same RGB as those piped raw, so both encode alike.
     if (arguments.encodeDirectory)
-        line.insert(line.end(),
-                    {"-framerate", text(arguments.fps), "-start_number", text(arguments.firstFrame),
-                     "-i", fileUrl(pngFramePattern(arguments.encodeDirectory))});
+        line.insert(
+            line.end(),
+            {"-framerate", text(arguments.fps), "-start_number", text(arguments.firstFrame), "-i",
+             "file:" + pngFramePattern(absolutePath(arguments.encodeDirectory).c_str())});
     else
         line.insert(line.end(),
                     {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate",
@@ -162,13 +165,12 @@ void removePartFile(VideoPipe* video) {
 
 // Whether what ffmpeg made, having ended with status 0, is the whole video; a line says why not.
 bool wholeVideo(const VideoPipe& video) {
-    const std::string url = fileUrl(video.partPath);
-    const std::string failure = writeFailureIn(video.log, url.substr(std::strlen("file:")));
+    const std::string failure = writeFailureIn(video.log, absolutePath(video.partPath));
     if (!failure.empty()) {
         std::fprintf(stderr, "capture: %s: ffmpeg failed: %s\n", video.path, failure.c_str());
         return false;
     }
-    const std::string missing = checkEncodedVideo(url, video.expected);
+    const std::string missing = checkEncodedVideo(fileUrl(video.partPath), video.expected);
     if (missing.empty()) return true;
     std::fprintf(stderr, "capture: %s: ffmpeg's video is not whole (%s); no video written\n",
                  video.path, missing.c_str());
