@@ -4,14 +4,13 @@
 #include <vector>
 
 #include "capture_arguments.h"
+#include "support/text.h"
 
 namespace {
 
-int parse(std::vector<std::string> words, CaptureArguments* arguments) {
-    words.insert(words.begin(), "capture");
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    return parseCaptureArguments(static_cast<int>(argv.size()), argv.data(), arguments);
+int parse(const std::vector<std::string>& words, CaptureArguments* arguments) {
+    CommandLine line("capture", words);
+    return parseCaptureArguments(line.argc(), line.argv(), arguments);
 }
 
 TEST(CaptureArguments, FrameRangesAreExactInWholeFrames) {

@@ -2,12 +2,11 @@
 // videos made by ffmpeg in the test: whole, short of frames or sound, cut.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "support/text.h"
+#include "support/child_run.h"
 #include "video_check.h"
 
 namespace {
@@ -42,13 +41,14 @@ TEST(VideoCheck, AVideoIsWholeOnlyWithEveryFrameItsSoundAndItsEnd) {
     const std::string dir = pattern;
     const std::string video = dir + "/v.mkv";
     // Six frames at 60 a second with sound cut to their end, as capture makes them.
-    ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i testsrc=size=64x36:rate=60 -f lavfi -i "
-                           "sine -t 0.1 -c:v libx264 -c:a flac -y " +
-                           video)
-                              .c_str()),
+    ASSERT_EQ(runProgram({"ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                          "testsrc=size=64x36:rate=60", "-f", "lavfi", "-i", "sine", "-t", "0.1",
+                          "-c:v", "libx264", "-c:a", "flac", "-y", video})
+                  .status,
               0);
     const std::string silent = dir + "/silent.mkv";
-    ASSERT_EQ(std::system(("ffmpeg -v error -i " + video + " -an -c copy " + silent).c_str()), 0);
+    ASSERT_EQ(
+        runProgram({"ffmpeg", "-v", "error", "-i", video, "-an", "-c", "copy", silent}).status, 0);
     const std::string cut = dir + "/cut.mkv";
     const std::string bytes = fileBytes(video);
     std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() * 2 / 3);

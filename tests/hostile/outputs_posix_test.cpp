@@ -11,8 +11,8 @@
 #include <map>
 #include <set>
 
-#include "program_run.h"
 #include "scenes/scene_resources.h"
+#include "support/child_run.h"
 
 namespace fs = std::filesystem;
 
@@ -46,9 +46,11 @@ struct SmallDisk {
     GTEST_SKIP() << "cannot mount a tmpfs (" << (disk).refusal << "); a full disk needs root, " \
                  << "as CI has it"
 
-ProgramCall capture(const AssetCopy& copy, std::vector<std::string> arguments) {
+// capture run from the copy's asset directory; `environment` as ChildOptions takes it.
+ChildRun capture(const AssetCopy& copy, std::vector<std::string> arguments,
+                 const std::vector<std::string>& environment = {}) {
     arguments.insert(arguments.begin(), CAPTURE_EXECUTABLE);
-    return ProgramCall{arguments, copy.dir};
+    return runProgram(arguments, {copy.dir, environment});
 }
 
 std::set<std::string> namesIn(const std::string& directory) {
@@ -60,20 +62,25 @@ std::set<std::string> namesIn(const std::string& directory) {
 
 // What ffprobe counts in the file: "frames,sound packets", sound 0 when it has no sound stream.
 std::string contentOf(const std::string& video) {
-    const std::string probe =
-        "ffprobe -v error -count_packets -show_entries stream=nb_read_packets"
-        " -of csv=p=0 -select_streams ";
-    const std::string file = " 'file:" + video + "'";
-    const std::string frames = outputOf(probe + "v" + file);
-    const std::string sound = outputOf(probe + "a" + file);
-    return std::to_string(std::atoi(frames.c_str())) + "," +
-           std::to_string(std::atoi(sound.c_str()));
+    std::string counts;
+    for (const char* kind : {"v", "a"}) {
+        const std::string packets =
+            runProgram({"ffprobe", "-v", "error", "-count_packets", "-show_entries",
+                        "stream=nb_read_packets", "-of", "csv=p=0", "-select_streams", kind,
+                        "file:" + video})
+                .out;
+        counts += (counts.empty() ? "" : ",") + std::to_string(std::atoi(packets.c_str()));
+    }
+    return counts;
 }
 
-// The one line that is not progress, or what stderr held instead.
-std::string onlyLine(const ProgramRun& run) {
-    const std::vector<std::string> warnings = warningLines(run.err);
-    return warnings.size() == 1 ? warnings[0] : "not one line: " + run.err;
+// The one line that is neither a report nor the summary, or what stderr held instead.
+std::string onlyLine(const ChildRun& run) {
+    std::vector<std::string> said;
+    for (const std::string& line : lines(run.err))
+        if (!isReportLine(line) && line.find(" frames in ") == std::string::npos)
+            said.push_back(line);
+    return said.size() == 1 ? said[0] : "not one line: " + run.err;
 }
 
 TEST(Outputs, AVideoThatFindsTheDiskFullFailsWithTheReasonAndTheOldVideoStays) {
@@ -85,19 +92,17 @@ TEST(Outputs, AVideoThatFindsTheDiskFullFailsWithTheReasonAndTheOldVideoStays) {
     std::vector<std::string> encode = range;
     // The farm's final encode, of frames captured beforehand.
     encode.insert(encode.end(), {"--png", copy.root + "/frames"});
-    ASSERT_EQ(runProgram(capture(copy, encode)).status, 0);
+    ASSERT_EQ(capture(copy, encode).status, 0);
     encode.end()[-2] = "--encode-png";
     for (const bool encoded : {false, true}) {
         SCOPED_TRACE(encoded ? "encoded from PNG frames" : "rendered");
         fs::remove(disk.dir + "/filler");
-        ASSERT_EQ(
-            runProgram(capture(copy, {"--to", "0.1", "--size", "64x36", "--video", video})).status,
-            0);
+        ASSERT_EQ(capture(copy, {"--to", "0.1", "--size", "64x36", "--video", video}).status, 0);
         const std::string old = fileBytes(video);
         disk.leave(16 * 1024);
         std::vector<std::string> arguments = encoded ? encode : range;
         arguments.insert(arguments.end(), {"--video", video});
-        const ProgramRun run = runProgram(capture(copy, arguments));
+        const ChildRun run = capture(copy, arguments);
         EXPECT_EQ(run.status, 1);
         const std::string line = onlyLine(run);
         EXPECT_EQ(line.rfind("capture: " + video + ": ", 0), 0u) << line;
@@ -112,13 +117,11 @@ TEST(Outputs, FramesThatFindTheDiskFullFailWithTheReasonAndNoFrameIsLeftEmptyOrC
     SmallDisk disk(copy.root + "/disk");
     SKIP_UNLESS_MOUNTED(disk);
     const std::string frames = disk.dir + "/frames";
-    ASSERT_EQ(runProgram(capture(copy, {"--to", "0.1", "--size", "64x36", "--png", frames})).status,
-              0);
+    ASSERT_EQ(capture(copy, {"--to", "0.1", "--size", "64x36", "--png", frames}).status, 0);
     std::map<std::string, std::string> old;
     for (const std::string& name : namesIn(frames)) old[name] = fileBytes(frames + "/" + name);
     disk.leave(16 * 1024);
-    const ProgramRun run =
-        runProgram(capture(copy, {"--to", "0.1", "--size", "640x360", "--png", frames}));
+    const ChildRun run = capture(copy, {"--to", "0.1", "--size", "640x360", "--png", frames});
     EXPECT_EQ(run.status, 1);
     const std::string line = onlyLine(run);
     EXPECT_NE(line.find(std::string(": cannot write: ") + std::strerror(ENOSPC)), std::string::npos)
@@ -139,8 +142,7 @@ TEST(Outputs, AFrameWhoseNameIsALinkIsReplacedAndWhatItPointsToIsLeftAlone) {
     fs::create_directory(frames);
     std::ofstream(target) << "keep";
     fs::create_symlink(target, frames + "/frame_000002.png");
-    EXPECT_EQ(runProgram(capture(copy, {"--to", "0.1", "--size", "64x36", "--png", frames})).status,
-              0);
+    EXPECT_EQ(capture(copy, {"--to", "0.1", "--size", "64x36", "--png", frames}).status, 0);
     EXPECT_EQ(fileBytes(target), "keep");
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(frames + "/frame_000002.png")));
     EXPECT_EQ(namesIn(frames).size(), static_cast<size_t>(FRAMES));
@@ -151,8 +153,7 @@ TEST(Outputs, AVideoNameThatFfmpegReadsAsAProtocolIsAFileOfThatName) {
         SCOPED_TRACE(name);
         AssetCopy copy;
         std::set<std::string> names = namesIn(copy.dir);
-        const ProgramRun run =
-            runProgram(capture(copy, {"--to", "0.1", "--size", "64x36", "--video", name}));
+        const ChildRun run = capture(copy, {"--to", "0.1", "--size", "64x36", "--video", name});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(contentOf(copy / name).substr(0, 2), "6,");
         names.insert(name);
@@ -180,34 +181,37 @@ TEST(Outputs, AVideoTakesItsNameOnlyWhenFfmpegSucceedsAndTheFileReadsBackWhole) 
         fs::create_directory(copy.root + "/bin");
         std::ofstream(copy.root + "/bin/ffmpeg") << "#!/bin/bash\n" << c.script << "\n";
         fs::permissions(copy.root + "/bin/ffmpeg", fs::perms::owner_all);
-        ProgramCall call = capture(copy, {"--to", "0.1", "--size", "64x36", "--video", video});
-        call.environment = {"PATH=" + copy.root + "/bin:" + std::getenv("PATH")};
-        const ProgramRun run = runProgram(call);
+        const ChildRun run = capture(copy, {"--to", "0.1", "--size", "64x36", "--video", video},
+                                     {"PATH=" + copy.root + "/bin:" + std::getenv("PATH")});
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(onlyLine(run).find(c.says), std::string::npos) << run.err;
         EXPECT_EQ(fileBytes(video), "keep");
-        EXPECT_EQ(namesIn(copy.root),
-                  (std::set<std::string>{"assets", "bin", "old.mkv", "stdout.txt", "stderr.txt"}));
+        EXPECT_EQ(namesIn(copy.root), (std::set<std::string>{"assets", "bin", "old.mkv"}));
     }
 }
 
 TEST(Outputs, ASoundtrackThePresentationWouldNotPlayIsLeftOutOfTheVideoWithOneLine) {
+    using Make = void (*)(const std::string& soundtrack);
     const struct {
         const char* name;
-        std::string make;  // a shell command that writes the soundtrack to $1
+        Make make;
     } cases[] = {
         {"a WAV file named as the MP3",
-         "ffmpeg -v error -f lavfi -i sine=duration=1 -f wav -y \"$1\""},
-        {"bytes of no format", "head -c 5000 /dev/zero | tr '\\0' z > \"$1\""},
+         [](const std::string& soundtrack) {
+             runProgram({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=duration=1", "-f",
+                         "wav", "-y", soundtrack});
+         }},
+        {"bytes of no format",
+         [](const std::string& soundtrack) {
+             std::ofstream(soundtrack) << std::string(5000, 'z');
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         AssetCopy copy;
-        const std::string soundtrack = copy / sceneFiles.soundtrack;
-        ASSERT_EQ(std::system(("set -- '" + soundtrack + "'; " + c.make).c_str()), 0);
+        c.make(copy / sceneFiles.soundtrack);
         const std::string video = copy.root + "/v.mkv";
-        const ProgramRun run =
-            runProgram(capture(copy, {"--to", "0.1", "--size", "64x36", "--video", video}));
+        const ChildRun run = capture(copy, {"--to", "0.1", "--size", "64x36", "--video", video});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(onlyLine(run), "demo: " + std::string(sceneFiles.soundtrack) +
                                      ": cannot play the soundtrack (not an MP3 stream); the video "
@@ -218,9 +222,8 @@ TEST(Outputs, ASoundtrackThePresentationWouldNotPlayIsLeftOutOfTheVideoWithOneLi
 
 TEST(Outputs, AToolWithoutADisplaySaysItsOwnName) {
     AssetCopy copy;
-    ProgramCall call = capture(copy, {"--to", "0.1", "--png", copy.root + "/frames"});
-    call.environment = {"DISPLAY", "WAYLAND_DISPLAY"};
-    const ProgramRun run = runProgram(call);
+    const ChildRun run = capture(copy, {"--to", "0.1", "--png", copy.root + "/frames"},
+                                 {"DISPLAY", "WAYLAND_DISPLAY"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("capture: cannot initialise the window system: ", 0), 0u) << run.err;
 }
