@@ -97,8 +97,11 @@ std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool
     return line;
 }
 
-// Why ffmpeg failed: the last line it wrote on its standard error, or else how it ended.
-std::string failureOf(FILE* log, int status) {
+// Why ffmpeg failed: its line about a failed write of `output` (a full disk), else the last line
+// it wrote on its standard error, else how it ended.
+std::string failureOf(FILE* log, const std::string& output, int status) {
+    const std::string written = writeFailureIn(log, output);
+    if (!written.empty()) return written;
     std::string last;
     char line[512];
     std::rewind(log);
@@ -271,7 +274,7 @@ int closeVideoPipe(VideoPipe* video, bool keep) {
     const bool encoded = waited && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!encoded && ownFailure && video->log)
         std::fprintf(stderr, "capture: %s: ffmpeg failed: %s\n", video->path,
-                     failureOf(video->log, status).c_str());
+                     failureOf(video->log, absolutePath(video->partPath), status).c_str());
     const bool whole = encoded && keep && wholeVideo(*video);
     if (video->log) std::fclose(video->log);
     video->log = nullptr;
