@@ -220,6 +220,36 @@ TEST(Outputs, ASoundtrackThePresentationWouldNotPlayIsLeftOutOfTheVideoWithOneLi
     }
 }
 
+TEST(Outputs, AnXServerThatGoesAwayEndsTheCaptureAndLeavesNoUnfinishedVideo) {
+    // Xlib ends the process with exit() then, past the capture's own winding down.
+    ChildOptions quiet;
+    quiet.streams[2] = Stream::Null;
+    Child server({"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"},
+                 quiet);
+    ASSERT_TRUE(
+        server.runsUntil([&] { return server.outputSoFar().find('\n') != std::string::npos; }));
+    AssetCopy copy;
+    const std::string video = copy.root + "/old.mkv";
+    std::ofstream(video) << "keep";
+    Child run({CAPTURE_EXECUTABLE, "--fps", "1000", "--size", "64x36", "--video", video},
+              {copy.dir, {"DISPLAY=:" + lines(server.outputSoFar()).at(0)}});
+    // Frames are flowing once ffmpeg has written some of the video.
+    const bool encoding = run.runsUntil([&] {
+        for (const auto& entry : fs::directory_iterator(copy.root))
+            if (entry.path() != video && entry.path().extension() == ".mkv" &&
+                fs::file_size(entry.path()) > 4)
+                return true;
+        return false;
+    });
+    server.finish(SIGTERM);
+    EXPECT_TRUE(run.endsWithin(20)) << "the capture hangs";
+    const ChildRun ended = run.finish(SIGKILL);
+    ASSERT_TRUE(encoding) << ended.err;
+    EXPECT_EQ(ended.status, 1) << ended.err;
+    EXPECT_EQ(fileBytes(video), "keep");
+    EXPECT_EQ(namesIn(copy.root), (std::set<std::string>{"assets", "old.mkv"}));
+}
+
 TEST(Outputs, AToolWithoutADisplaySaysItsOwnName) {
     AssetCopy copy;
     const ChildRun run = capture(copy, {"--to", "0.1", "--png", copy.root + "/frames"},

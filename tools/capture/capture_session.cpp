@@ -1,6 +1,7 @@
 #include "capture_session.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "driver/frame_loop.h"
 #include "driver/timeline.h"
@@ -10,9 +11,18 @@
 #include "scenes/scene_resources.h"
 #include "stop_signals.h"
 
-CaptureSession captureSession = {};
+// Never destroyed: a library may end the process with exit() while the frame writer's workers
+// wait on its condition variable (Xlib does when the X server goes away), and destroying that
+// variable would wait for them for ever.
+CaptureSession& captureSession = *new CaptureSession();
 
 namespace {
+
+// Such an exit skips finishCapture, and ffmpeg, its input closed, would finish a shorter video
+// under the temporary name: it is stopped and the file removed, as when the capture fails.
+void abandonVideo() {
+    if (captureSession.video.pid > 0) closeVideoPipe(&captureSession.video, false);
+}
 
 // The pass under way draws frame k = passes - 1, at exactly (k + 1) / fps.
 int64_t currentFrame() { return frameClock.passes - 1; }
@@ -105,6 +115,7 @@ int openCaptureOutput() {
     if (arguments.encodeDirectory &&
         checkPngFrames(arguments.encodeDirectory, arguments.firstFrame, arguments.endFrame) != 0)
         return 1;
+    std::atexit(abandonVideo);
     return openVideoPipe(arguments, &captureSession.video);
 }
 
