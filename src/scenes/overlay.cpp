@@ -6,11 +6,6 @@
 
 float fadeAlpha = FADE_ALPHA_START;
 
-const FadeWindow fadeWindows[FADE_WINDOW_COUNT] = {
-    {0.0, 5.0, FADE_IN},   {5.0, 10.0, FADE_OUT},  {10.0, 15.0, FADE_IN}, {25.0, 30.0, FADE_OUT},
-    {30.0, 35.0, FADE_IN}, {55.0, 60.0, FADE_OUT}, {60.0, 65.0, FADE_IN}, {75.0, 80.0, FADE_OUT},
-};
-
 FadeMode fadeModeAt(double t) {
     for (const FadeWindow& w : fadeWindows)
         if (t > w.start && t < w.end) return w.mode;

@@ -81,7 +81,7 @@ TEST(OverlayAndFade, FadeScheduleStepsOnlyStrictlyInsideItsWindows) {
     for (double t : {-1.0, 15.5, 20.0, 24.99, 35.01, 45.0, 54.9, 65.2, 70.0, 74.9, 80.5})
         EXPECT_EQ(stepAt(t), 0.5f) << "between windows at " << t;
     // Every scene fades in from its start and out to its end.
-    for (const SceneWindow& scene : sceneWindows) {
+    for (const Scene& scene : scenes) {
         EXPECT_EQ(fadeModeAt(scene.start + 0.01), FADE_IN) << scene.start;
         EXPECT_EQ(fadeModeAt(scene.end - 0.01), FADE_OUT) << scene.end;
     }
