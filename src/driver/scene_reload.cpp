@@ -11,6 +11,7 @@
 #include "assets/shader_program.h"
 #include "driver/scene_loading.h"
 #include "platform/soundtrack.h"
+#include "scenes/overlay_coverage.h"
 #include "system/regular_file.h"
 
 namespace {
@@ -20,9 +21,14 @@ const char KEEP_LIST[] = "keeping its last good list";
 int reloadTexture(const SceneTextureFile& f) {
     PngMipmaps mipmaps = {};
     readPngMipmaps(f.path, &mipmaps);
+    // Measured before the upload frees the levels, kept only if the new image replaces the old.
+    const bool overlay = f.texture == &SceneResources::texturePeitto;
+    static OverlayCoverage measured;
+    if (overlay) measureOverlayCoverage(mipmaps, &measured);
     const uint32_t texture = reloadPngMipmaps(sceneResources.*f.texture, f.path, &mipmaps);
     if (!texture) return SCENE_RELOAD_KEPT;
     sceneResources.*f.texture = texture;
+    if (overlay) overlayCoverage = measured;
     return SCENE_RELOADED;
 }
 
