@@ -1,7 +1,7 @@
 // Frames a second of capture --discard against a baseline capture program, side by side: the
 // cost of rendering and reading back alone, before and after a change to what a pass draws.
-// Every run is a fresh process over a slice of one scene's window, away from its fades, or of a
-// fade window (where the fade quad is drawn); the slices come from the scene record itself. The
+// Every run is a fresh process over the middle of one scene's window or of a fade window; the
+// windows come from the scene record itself. The
 // two programs take turns run after run, so that a change in the load of a shared machine falls
 // on both alike, and each slice reports the median of its rounds. The rate is capture's own, from
 // its first frame, after start-up; the processor time a frame includes start-up.
@@ -29,29 +29,31 @@ struct Slice {
     double to;
 };
 
-// The middle of each scene's window between its fades, then the first fade-in after scene one's,
-// whose quad is seen only at its start: most of its passes draw a quad no one can see.
+// The middle `seconds` of a window, or all of it.
+Slice middleOf(const char* name, double start, double end, double seconds) {
+    Slice slice = {};
+    std::snprintf(slice.name, sizeof slice.name, "%s", name);
+    slice.from = start;
+    slice.to = end;
+    if (seconds > 0.0 && end - start > seconds) {
+        slice.from = (start + end - seconds) / 2.0;
+        slice.to = slice.from + seconds;
+    }
+    return slice;
+}
+
+// The middle of each scene's window, then of the first fade-in window after scene one's, where
+// the fade quad has long gone clear: what it costs when no one can see it.
 std::vector<Slice> slicesOf(double seconds) {
     std::vector<Slice> slices;
+    char name[32];
     for (int i = 0; i < SCENE_COUNT; ++i) {
-        const Scene& s = scenes[i];
-        Slice slice = {};
-        std::snprintf(slice.name, sizeof slice.name, "scene %d", i + 1);
-        slice.from = s.start + s.fadeSeconds;
-        slice.to = s.end - s.fadeSeconds;
-        if (seconds > 0.0 && slice.to - slice.from > seconds) {
-            slice.from = (slice.from + slice.to - seconds) / 2.0;
-            slice.to = slice.from + seconds;
-        }
-        if (slice.to <= slice.from) continue;  // a scene that fades all through
-        slices.push_back(slice);
+        std::snprintf(name, sizeof name, "scene %d", i + 1);
+        slices.push_back(middleOf(name, scenes[i].start, scenes[i].end, seconds));
     }
     const FadeWindow& fade = fadeWindows[2];
-    Slice slice = {};
-    std::snprintf(slice.name, sizeof slice.name, "fade in at %g s", fade.start);
-    slice.from = fade.start;
-    slice.to = seconds > 0.0 && fade.end - fade.start > seconds ? fade.start + seconds : fade.end;
-    slices.push_back(slice);
+    std::snprintf(name, sizeof name, "fade in %g-%g s", fade.start, fade.end);
+    slices.push_back(middleOf(name, fade.start, fade.end, seconds));
     return slices;
 }
 

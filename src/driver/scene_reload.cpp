@@ -39,12 +39,11 @@ const char* modelProblem(const ObjModel& model) {
     return nullptr;
 }
 
-int reloadModel(const SceneModelFile& f) {
-    ObjModel* model = nullptr;
-    int error = 0;
-    if (loadObjModel(&model, f.path, &error) != OBJ_LOADED) {
+int placeModel(const SceneModelFile& f, const ModelReading& reading) {
+    ObjModel* model = reading.model;
+    if (reading.loaded != OBJ_LOADED) {
         std::fprintf(stderr, "demo: %s: cannot read the model (%s); %s\n", f.path,
-                     fileErrorText(error), KEEP_LIST);
+                     fileErrorText(reading.error), KEEP_LIST);
         return SCENE_RELOAD_KEPT;
     }
     const char* problem = modelProblem(*model);
@@ -116,10 +115,24 @@ void describeSceneReload(int index, char* text, size_t size) {
         std::snprintf(text, size, "%s", sceneFiles.soundtrack);
 }
 
+bool isModelReload(int index) {
+    return index >= SCENE_TEXTURE_COUNT && index < SCENE_RELOAD_PROGRAM;
+}
+
+ModelReading readReloadedModel(int index) {
+    ModelReading reading = {nullptr, 0, 0};
+    reading.loaded = loadObjModel(
+        &reading.model, sceneFiles.models[index - SCENE_TEXTURE_COUNT].path, &reading.error);
+    return reading;
+}
+
+int placeReloadedModel(int index, const ModelReading& reading) {
+    return placeModel(sceneFiles.models[index - SCENE_TEXTURE_COUNT], reading);
+}
+
 int reloadSceneObject(int index) {
     if (index < SCENE_TEXTURE_COUNT) return reloadTexture(sceneFiles.textures[index]);
-    if (index < SCENE_RELOAD_PROGRAM)
-        return reloadModel(sceneFiles.models[index - SCENE_TEXTURE_COUNT]);
+    if (isModelReload(index)) return placeReloadedModel(index, readReloadedModel(index));
     if (index == SCENE_RELOAD_PROGRAM) return reloadProgram();
     return reloadSoundtrackFile();
 }

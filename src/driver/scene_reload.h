@@ -32,3 +32,18 @@ constexpr int SCENE_RELOAD_SILENT = 2;  // the soundtrack, without an audio devi
 // caller then cues. A model without triangles or without the material library it names counts as
 // broken.
 int reloadSceneObject(int index);
+
+// A model's reload in two halves, so that the reading, which for a big model takes seconds, can
+// run on a worker thread while the main thread goes on drawing with the old model.
+bool isModelReload(int index);  // whether object `index` is a model
+struct ModelReading {
+    ObjModel* model;  // owned by whoever holds the reading, until placeReloadedModel takes it
+    int loaded;       // loadObjModel's result
+    int error;        // why not, when not loaded
+};
+// Reads the file of model object `index`. Touches no OpenGL state, no scene object and prints
+// nothing, so it may run on any thread.
+ModelReading readReloadedModel(int index);
+// With the context current: what reloadSceneObject does with a model once read. The model
+// replaced is freed; a model that cannot replace it is freed and named in one line.
+int placeReloadedModel(int index, const ModelReading& reading);
