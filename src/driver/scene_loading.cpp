@@ -12,7 +12,6 @@
 #include "platform/platform.h"
 #include "platform/soundtrack.h"
 #include "scenes/demo_clock.h"
-#include "scenes/overlay_coverage.h"
 #include "scenes/scene_resources.h"
 #include "system/regular_file.h"
 
@@ -40,10 +39,6 @@ void warnAboutLoadedModel(const char* path, const ObjModel& model) {
 void loadSceneTextures() {
     for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
         const SceneTextureFile& f = sceneFiles.textures[i];
-        // Before the upload frees the levels; a failed upload leaves the texture 0, for which
-        // the overlay is drawn whole.
-        if (f.texture == &SceneResources::texturePeitto)
-            measureOverlayCoverage(assetPrefetch.textures[i], &overlayCoverage);
         sceneResources.*f.texture = uploadPngMipmaps(f.path, &assetPrefetch.textures[i]);
     }
     // The overlay is drawn by the fixed-function pipeline, which textures only where texturing is

@@ -30,7 +30,8 @@ struct OverlayCoverage {
     uint8_t reach[PNG_MAX_LEVELS][OVERLAY_GRID_MAX * OVERLAY_GRID_MAX];
 };
 
-// Written by the driver when it loads or reloads the overlay image; read by drawOverlay.
+// Written by the driver when it reads or reloads the overlay image (at start-up on its prefetch
+// worker, before the first pass); read by drawOverlay.
 extern OverlayCoverage overlayCoverage;
 
 // Fills `coverage` from the decoded levels (levelCount 0 when there are none).
