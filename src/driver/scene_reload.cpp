@@ -39,6 +39,8 @@ const char* modelProblem(const ObjModel& model) {
     return nullptr;
 }
 
+// A list compiled ahead on a worker's context takes the place of the old one, which is deleted;
+// otherwise the model is compiled here over the old list.
 int placeModel(const SceneModelFile& f, const ModelReading& reading) {
     ObjModel* model = reading.model;
     if (reading.loaded != OBJ_LOADED) {
@@ -47,13 +49,17 @@ int placeModel(const SceneModelFile& f, const ModelReading& reading) {
         return SCENE_RELOAD_KEPT;
     }
     const char* problem = modelProblem(*model);
-    const uint32_t list = problem ? 0 : compileModelList(model, sceneResources.*f.list);
-    if (!list) {
+    uint32_t list = reading.list;
+    if (!problem && !list) list = compileModelList(model, sceneResources.*f.list);
+    if (problem || !list) {
         std::fprintf(stderr, "demo: %s: %s; %s\n", f.path, problem ? problem : "no list name left",
                      KEEP_LIST);
+        if (reading.list) glDeleteLists(reading.list, 1);
         freeObjModel(model);
         return SCENE_RELOAD_KEPT;
     }
+    const uint32_t old = sceneResources.*f.list;
+    if (old && old != list) glDeleteLists(old, 1);
     freeObjModel(sceneResources.*f.model);
     sceneResources.*f.model = model;
     sceneResources.*f.list = list;
@@ -120,10 +126,17 @@ bool isModelReload(int index) {
 }
 
 ModelReading readReloadedModel(int index) {
-    ModelReading reading = {nullptr, 0, 0};
+    ModelReading reading = {nullptr, 0, 0, 0};
     reading.loaded = loadObjModel(
         &reading.model, sceneFiles.models[index - SCENE_TEXTURE_COUNT].path, &reading.error);
     return reading;
+}
+
+void compileReloadedModel(ModelReading* reading) {
+    if (reading->loaded != OBJ_LOADED || modelProblem(*reading->model)) return;
+    reading->list = compileModelList(reading->model);
+    // Done before the main thread draws the list from its own context.
+    glFinish();
 }
 
 int placeReloadedModel(int index, const ModelReading& reading) {

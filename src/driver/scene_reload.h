@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "scenes/scene_resources.h"
 
@@ -40,10 +41,16 @@ struct ModelReading {
     ObjModel* model;  // owned by whoever holds the reading, until placeReloadedModel takes it
     int loaded;       // loadObjModel's result
     int error;        // why not, when not loaded
+    uint32_t list;    // compiled by compileReloadedModel; 0 for none yet
 };
 // Reads the file of model object `index`. Touches no OpenGL state, no scene object and prints
 // nothing, so it may run on any thread.
 ModelReading readReloadedModel(int index);
-// With the context current: what reloadSceneObject does with a model once read. The model
-// replaced is freed; a model that cannot replace it is freed and named in one line.
+// On a thread whose current context shares the scene's objects: a model read that can replace
+// the one drawn compiled into a list of its own and finished, so that placing it costs the main
+// thread nothing. Prints nothing.
+void compileReloadedModel(ModelReading* reading);
+// With the context current: what reloadSceneObject does with a model once read (and compiled, or
+// compiled here). The model and list replaced are freed; a model that cannot replace them is
+// freed and named in one line.
 int placeReloadedModel(int index, const ModelReading& reading);

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "assets/obj_reader.h"
+#include "platform/worker_context.h"
 #include "system/warning.h"
 
 namespace {
@@ -29,15 +30,34 @@ ModelRead modelReads[SCENE_MODEL_COUNT];
 
 ModelRead& readOf(int index) { return modelReads[index - SCENE_TEXTURE_COUNT]; }
 
-void* readModel(void* slot) {
+// The shared context in which workers compile what they read, one worker at a time. Opened by
+// startLiveReload on the main thread before any worker starts; without it the main thread
+// compiles.
+struct CompileContext {
+    bool open;
+    pthread_mutex_t lock;
+};
+CompileContext compileContext = {false, PTHREAD_MUTEX_INITIALIZER};
+
+// The display list of a big model takes far longer to compile than its file to read, so the
+// worker compiles it too, in the shared context, and the main thread only swaps the list names.
+void* readAndCompileModel(void* slot) {
     ModelRead* read = static_cast<ModelRead*>(slot);
     const int index = static_cast<int>(read - modelReads) + SCENE_TEXTURE_COUNT;
     read->reading = readReloadedModel(index);
+    if (compileContext.open) {
+        pthread_mutex_lock(&compileContext.lock);
+        bindWorkerContext(true);
+        compileReloadedModel(&read->reading);
+        bindWorkerContext(false);
+        pthread_mutex_unlock(&compileContext.lock);
+    }
     read->ended.store(true, std::memory_order_release);
     return nullptr;
 }
 
-// A thread that cannot be had reads the model here, as start-up does without its worker.
+// A thread that cannot be had leaves the reading to the main thread, as start-up does without its
+// worker.
 void startModelRead(int index) {
     ModelRead& read = readOf(index);
     if (read.running) {
@@ -46,8 +66,10 @@ void startModelRead(int index) {
     }
     read.ended.store(false, std::memory_order_relaxed);
     read.running = true;
-    read.threaded = pthread_create(&read.thread, nullptr, readModel, &read) == 0;
-    if (!read.threaded) readModel(&read);
+    read.threaded = pthread_create(&read.thread, nullptr, readAndCompileModel, &read) == 0;
+    if (read.threaded) return;
+    read.reading = readReloadedModel(index);
+    read.ended.store(true, std::memory_order_relaxed);
 }
 
 // Joins the worker of a read that has ended or must end, and hands over what it read.
@@ -56,7 +78,7 @@ ModelReading takeRead(ModelRead& read) {
     read.threaded = false;
     read.running = false;
     const ModelReading reading = read.reading;
-    read.reading = ModelReading{nullptr, 0, 0};
+    read.reading = ModelReading{nullptr, 0, 0, 0};
     return reading;
 }
 
@@ -141,6 +163,7 @@ int reloadObject(int index, ReloadOutcome* outcome) {
 void startLiveReload(LiveReload* reload) {
     *reload = LiveReload{};
     openFileWatch(".", &reload->watch);
+    if (!compileContext.open) compileContext.open = openWorkerContext() == 0;
 }
 
 ReloadOutcome followChangedFiles(LiveReload* reload, double now, double time) {
@@ -177,6 +200,7 @@ ReloadOutcome reloadEverything(double time) {
 }
 
 void finishLiveReload() {
+    // Before the window system goes, and the worker context with it.
     for (ModelRead& read : modelReads) {
         if (!read.running) continue;
         freeObjModel(takeRead(read).model);

@@ -24,19 +24,21 @@ struct ReloadOutcome {
     bool soundtrackReloaded;  // the music is new and has to be cued
 };
 
-// A watch that cannot be opened is said in one line; the preview then runs without it.
+// A watch that cannot be opened is said in one line; the preview then runs without it. With the
+// window's context current.
 void startLiveReload(LiveReload* reload);
 
 // Takes the changes seen since the last call at wall time `now` (seconds) and reloads what they
 // call for once no change has come for a tenth of a second, since an editor's save is often
 // several events (create, write, rename). Prints one line for each object reloaded, with `time`,
-// the timeline's time in seconds. A model is read on a worker thread, so that the passes go on
-// with the old one meanwhile; a later call puts it in place and counts it. A directory removed and
-// made again is said in one line each way, and everything is read again from the new one.
+// the timeline's time in seconds. A model is read and compiled on a worker thread, so that the
+// passes go on with the old one meanwhile; a later call puts it in place and counts it. A directory
+// removed and made again is said in one line each way, and everything is read again from the new
+// one.
 ReloadOutcome followChangedFiles(LiveReload* reload, double now, double time);
 
 // Every object read again, here and now; one line for the whole, with `time`.
 ReloadOutcome reloadEverything(double time);
 
-// Waits for the models still being read and frees them: once the run is over.
+// Waits for the models still being read and frees them: before the window system shuts down.
 void finishLiveReload();

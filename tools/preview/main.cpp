@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "driver/startup.h"
-#include "live_reload.h"
 #include "platform/glfw_window.h"
 #include "platform/standard_streams.h"
 #include "preview_session.h"
@@ -18,7 +17,5 @@ int main(int argc, char** argv) {
         return 0;
     }
     const WindowRequest window = {arguments.width, arguments.height, arguments.fullscreen, true};
-    const int status = runDemoIn(window, StartupHooks{adaptPlatformForPreview, nullptr});
-    finishLiveReload();
-    return status;
+    return runDemoIn(window, StartupHooks{adaptPlatformForPreview, nullptr});
 }

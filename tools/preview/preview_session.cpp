@@ -247,6 +247,12 @@ void previewSwapAndPoll() {
     updateTitle();
 }
 
+// The workers' reads end before the window system, whose context they may be using.
+void previewTerminate() {
+    finishLiveReload();
+    previewSession.windowPlatform.terminate();
+}
+
 bool previewQuit() { return previewSession.quit; }
 bool previewWindowOpen() { return !previewSession.quit; }
 
@@ -291,5 +297,6 @@ int adaptPlatformForPreview() {
     platform.escapePressed = previewQuit;
     platform.windowOpen = previewWindowOpen;
     platform.frameSize = previewFrameSize;
+    platform.terminate = previewTerminate;
     return 0;
 }
