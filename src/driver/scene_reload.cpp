@@ -13,12 +13,13 @@
 #include "platform/soundtrack.h"
 #include "scenes/overlay_coverage.h"
 #include "system/regular_file.h"
+#include "system/warning.h"
 
 namespace {
 
 const char KEEP_LIST[] = "keeping its last good list";
 
-int reloadTexture(const SceneTextureFile& f) {
+ReloadResult reloadTexture(const SceneTextureFile& f) {
     PngMipmaps mipmaps = {};
     readPngMipmaps(f.path, &mipmaps);
     // Measured before the upload frees the levels, kept only if the new image replaces the old.
@@ -26,10 +27,10 @@ int reloadTexture(const SceneTextureFile& f) {
     static OverlayCoverage measured;
     if (overlay) measureOverlayCoverage(mipmaps, &measured);
     const uint32_t texture = reloadPngMipmaps(sceneResources.*f.texture, f.path, &mipmaps);
-    if (!texture) return SCENE_RELOAD_KEPT;
+    if (!texture) return ReloadResult::KEPT;
     sceneResources.*f.texture = texture;
     if (overlay) overlayCoverage = measured;
-    return SCENE_RELOADED;
+    return ReloadResult::RELOADED;
 }
 
 // Why a freshly read model cannot replace the one drawn; null when it can.
@@ -41,46 +42,38 @@ const char* modelProblem(const ObjModel& model) {
 
 // A list compiled ahead on a worker's context takes the place of the old one, which is deleted;
 // otherwise the model is compiled here over the old list.
-int placeModel(const SceneModelFile& f, const ModelReading& reading) {
+ReloadResult placeModel(const SceneModelFile& f, const ModelReading& reading) {
     ObjModel* model = reading.model;
-    if (reading.loaded != OBJ_LOADED) {
-        std::fprintf(stderr, "demo: %s: cannot read the model (%s); %s\n", f.path,
-                     fileErrorText(reading.error), KEEP_LIST);
-        return SCENE_RELOAD_KEPT;
+    if (reading.loaded != ObjResult::LOADED) {
+        warnFile(f.path, "cannot read the model", fileErrorText(reading.error), KEEP_LIST);
+        return ReloadResult::KEPT;
     }
     const char* problem = modelProblem(*model);
     uint32_t list = reading.list;
     if (!problem && !list) list = compileModelList(model, sceneResources.*f.list);
     if (problem || !list) {
-        std::fprintf(stderr, "demo: %s: %s; %s\n", f.path, problem ? problem : "no list name left",
-                     KEEP_LIST);
+        warnFile(f.path, problem ? problem : "no list name left", nullptr, KEEP_LIST);
         if (reading.list) glDeleteLists(reading.list, 1);
         freeObjModel(model);
-        return SCENE_RELOAD_KEPT;
+        return ReloadResult::KEPT;
     }
     const uint32_t old = sceneResources.*f.list;
     if (old && old != list) glDeleteLists(old, 1);
     freeObjModel(sceneResources.*f.model);
     sceneResources.*f.model = model;
     sceneResources.*f.list = list;
-    return SCENE_RELOADED;
+    return ReloadResult::RELOADED;
 }
 
-int reloadProgram() {
+ReloadResult reloadProgram() {
     const uint32_t program =
         buildCheckedShaderProgram(sceneFiles.vertexShader, sceneFiles.fragmentShader);
-    if (!program) return SCENE_RELOAD_KEPT;
+    if (!program) return ReloadResult::KEPT;
     if (sceneResources.shaderProgram) glDeleteProgram(sceneResources.shaderProgram);
     sceneResources.shaderProgram = program;
     // The new program is current, as connectSamplers needs it.
     connectSamplers();
-    return SCENE_RELOADED;
-}
-
-int reloadSoundtrackFile() {
-    const int result = reloadSoundtrack(sceneFiles.soundtrack);
-    if (result == SOUNDTRACK_SILENT) return SCENE_RELOAD_SILENT;
-    return result == SOUNDTRACK_RELOADED ? SCENE_RELOADED : SCENE_RELOAD_KEPT;
+    return ReloadResult::RELOADED;
 }
 
 bool named(const char* name, const char* path) { return std::strcmp(name, path) == 0; }
@@ -126,26 +119,26 @@ bool isModelReload(int index) {
 }
 
 ModelReading readReloadedModel(int index) {
-    ModelReading reading = {nullptr, 0, 0, 0};
+    ModelReading reading = {nullptr, ObjResult::CANNOT_OPEN, 0, 0};
     reading.loaded = loadObjModel(
         &reading.model, sceneFiles.models[index - SCENE_TEXTURE_COUNT].path, &reading.error);
     return reading;
 }
 
 void compileReloadedModel(ModelReading* reading) {
-    if (reading->loaded != OBJ_LOADED || modelProblem(*reading->model)) return;
+    if (reading->loaded != ObjResult::LOADED || modelProblem(*reading->model)) return;
     reading->list = compileModelList(reading->model);
     // Done before the main thread draws the list from its own context.
     glFinish();
 }
 
-int placeReloadedModel(int index, const ModelReading& reading) {
+ReloadResult placeReloadedModel(int index, const ModelReading& reading) {
     return placeModel(sceneFiles.models[index - SCENE_TEXTURE_COUNT], reading);
 }
 
-int reloadSceneObject(int index) {
+ReloadResult reloadSceneObject(int index) {
     if (index < SCENE_TEXTURE_COUNT) return reloadTexture(sceneFiles.textures[index]);
     if (isModelReload(index)) return placeReloadedModel(index, readReloadedModel(index));
     if (index == SCENE_RELOAD_PROGRAM) return reloadProgram();
-    return reloadSoundtrackFile();
+    return reloadSoundtrack(sceneFiles.soundtrack);
 }

@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "assets/obj_reader.h"
 #include "scenes/scene_resources.h"
+#include "system/reload_result.h"
 
 // The objects a file fills, in this order: each texture, each model (with its display list), the
 // GLSL program (both shader files), the soundtrack.
@@ -22,26 +24,21 @@ int sceneReloadsFor(const char* name, bool due[SCENE_RELOAD_COUNT]);
 // The file or files that fill object `index`, for messages.
 void describeSceneReload(int index, char* text, size_t size);
 
-// Results of reloadSceneObject.
-constexpr int SCENE_RELOADED = 0;
-constexpr int SCENE_RELOAD_KEPT = 1;    // missing or broken, named in one line: the last good stays
-constexpr int SCENE_RELOAD_SILENT = 2;  // the soundtrack, without an audio device
-
 // With the context current, after start-up: a texture goes into its own texture object, a model is
 // compiled over its own display list, the program is rebuilt and checked (one that does not build
 // leaves the last good one current in the scenes), the soundtrack is read into the music, which the
 // caller then cues. A model without triangles or without the material library it names counts as
-// broken.
-int reloadSceneObject(int index);
+// broken: KEPT, after one line naming the file; SILENT for the soundtrack without an audio device.
+ReloadResult reloadSceneObject(int index);
 
-// A model's reload in two halves, so that the reading, which for a big model takes seconds, can
-// run on a worker thread while the main thread goes on drawing with the old model.
+// A model's reload in parts, so that the reading and compiling, which for a big model take
+// seconds, can run on a worker thread while the main thread goes on drawing with the old model.
 bool isModelReload(int index);  // whether object `index` is a model
 struct ModelReading {
-    ObjModel* model;  // owned by whoever holds the reading, until placeReloadedModel takes it
-    int loaded;       // loadObjModel's result
-    int error;        // why not, when not loaded
-    uint32_t list;    // compiled by compileReloadedModel; 0 for none yet
+    ObjModel* model;   // owned by whoever holds the reading, until placeReloadedModel takes it
+    ObjResult loaded;  // loadObjModel's result
+    int error;         // why not, when not loaded
+    uint32_t list;     // compiled by compileReloadedModel; 0 for none yet
 };
 // Reads the file of model object `index`. Touches no OpenGL state, no scene object and prints
 // nothing, so it may run on any thread.
@@ -53,4 +50,4 @@ void compileReloadedModel(ModelReading* reading);
 // With the context current: what reloadSceneObject does with a model once read (and compiled, or
 // compiled here). The model and list replaced are freed; a model that cannot replace them is
 // freed and named in one line.
-int placeReloadedModel(int index, const ModelReading& reading);
+ReloadResult placeReloadedModel(int index, const ModelReading& reading);

@@ -78,7 +78,7 @@ ModelReading takeRead(ModelRead& read) {
     read.threaded = false;
     read.running = false;
     const ModelReading reading = read.reading;
-    read.reading = ModelReading{nullptr, 0, 0, 0};
+    read.reading = ModelReading{nullptr, ObjResult::CANNOT_OPEN, 0, 0};
     return reading;
 }
 
@@ -87,19 +87,19 @@ void noteChange(const char* name, void* context) {
     if (sceneReloadsFor(name, reload->due) > 0) reload->seen = true;
 }
 
-void count(int index, int result, ReloadOutcome* outcome) {
+void count(int index, ReloadResult result, ReloadOutcome* outcome) {
     ++outcome->attempted;
-    if (result == SCENE_RELOAD_KEPT) ++outcome->kept;
-    if (index == SCENE_RELOAD_SOUNDTRACK && result == SCENE_RELOADED)
+    if (result == ReloadResult::KEPT) ++outcome->kept;
+    if (index == SCENE_RELOAD_SOUNDTRACK && result == ReloadResult::RELOADED)
         outcome->soundtrackReloaded = true;
 }
 
-void report(int index, int result, double time) {
-    if (result == SCENE_RELOAD_KEPT) return;  // the reload said why in its own line
+void report(int index, ReloadResult result, double time) {
+    if (result == ReloadResult::KEPT) return;  // the reload said why in its own line
     char files[128];
     describeSceneReload(index, files, sizeof files);
     const char* what =
-        result == SCENE_RELOADED ? "reloaded" : "changed, with no sound device to play it";
+        result == ReloadResult::RELOADED ? "reloaded" : "changed, with no sound device to play it";
     std::fprintf(stderr, "preview: %s %s at %.3f s\n", files, what, time);
 }
 
@@ -111,7 +111,7 @@ void placeEndedModels(ReloadOutcome* outcome, double time) {
     for (int index = SCENE_TEXTURE_COUNT; index < SCENE_RELOAD_PROGRAM; ++index) {
         ModelRead& read = readOf(index);
         if (!read.running || !read.ended.load(std::memory_order_acquire)) continue;
-        const int result = placeReloadedModel(index, takeRead(read));
+        const ReloadResult result = placeReloadedModel(index, takeRead(read));
         placed = true;
         count(index, result, outcome);
         report(index, result, time);
@@ -152,8 +152,8 @@ bool followRemovedDirectory(LiveReload* reload, double now, double time) {
     return false;
 }
 
-int reloadObject(int index, ReloadOutcome* outcome) {
-    const int result = reloadSceneObject(index);
+ReloadResult reloadObject(int index, ReloadOutcome* outcome) {
+    const ReloadResult result = reloadSceneObject(index);
     count(index, result, outcome);
     return result;
 }
