@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "assets/display_list.h"
+#include "assets/gl_error.h"
 #include "assets/obj_reader.h"
 #include "assets/png_texture.h"
 #include "assets/shader_program.h"
@@ -35,7 +36,7 @@ ReloadResult reloadTexture(const SceneTextureFile& f) {
 
 // Why a freshly read model cannot replace the one drawn; null when it can.
 const char* modelProblem(const ObjModel& model) {
-    if (model.faceCount == 0) return "no triangles in the model";
+    if (drawableTriangles(model) == 0) return "no triangles in the model";
     if (model.materialLibraryError != 0) return "cannot open its material library";
     return nullptr;
 }
@@ -45,15 +46,22 @@ const char* modelProblem(const ObjModel& model) {
 ReloadResult placeModel(const SceneModelFile& f, const ModelReading& reading) {
     ObjModel* model = reading.model;
     if (reading.loaded != ObjResult::LOADED) {
-        warnFile(f.path, "cannot read the model", fileErrorText(reading.error), KEEP_LIST);
+        warnFile(f.path, "cannot read the model", objErrorText(reading.error), KEEP_LIST);
         return ReloadResult::KEPT;
     }
     const char* problem = modelProblem(*model);
     uint32_t list = reading.list;
-    if (!problem && !list) list = compileModelList(model, sceneResources.*f.list);
-    if (problem || !list) {
-        warnFile(f.path, problem ? problem : "no list name left", nullptr, KEEP_LIST);
-        if (reading.list) glDeleteLists(reading.list, 1);
+    uint32_t glError = reading.glError;
+    const bool overOld = !problem && !list && glError == 0;
+    if (overOld) list = compileModelList(model, sceneResources.*f.list, &glError);
+    if (!list) {
+        // A compile that OpenGL failed over the old list has already replaced what it held; one
+        // on a worker's context failed in a list of its own and left the old one as it was.
+        if (glError != 0)
+            warnFile(f.path, "OpenGL cannot hold the model", glErrorName(glError),
+                     overOld ? "it is left out until it reloads" : KEEP_LIST);
+        else
+            warnFile(f.path, problem ? problem : "no list name left", nullptr, KEEP_LIST);
         freeObjModel(model);
         return ReloadResult::KEPT;
     }
@@ -119,7 +127,7 @@ bool isModelReload(int index) {
 }
 
 ModelReading readReloadedModel(int index) {
-    ModelReading reading = {nullptr, ObjResult::CANNOT_OPEN, 0, 0};
+    ModelReading reading = {nullptr, ObjResult::CANNOT_OPEN, 0, 0, 0};
     reading.loaded = loadObjModel(
         &reading.model, sceneFiles.models[index - SCENE_TEXTURE_COUNT].path, &reading.error);
     return reading;
@@ -127,7 +135,7 @@ ModelReading readReloadedModel(int index) {
 
 void compileReloadedModel(ModelReading* reading) {
     if (reading->loaded != ObjResult::LOADED || modelProblem(*reading->model)) return;
-    reading->list = compileModelList(reading->model);
+    reading->list = compileModelList(reading->model, 0, &reading->glError);
     // Done before the main thread draws the list from its own context.
     glFinish();
 }

@@ -39,6 +39,7 @@ struct ModelReading {
     ObjResult loaded;  // loadObjModel's result
     int error;         // why not, when not loaded
     uint32_t list;     // compiled by compileReloadedModel; 0 for none yet
+    uint32_t glError;  // what OpenGL said of a compile there that failed; 0 when none did
 };
 // Reads the file of model object `index`. Touches no OpenGL state, no scene object and prints
 // nothing, so it may run on any thread.

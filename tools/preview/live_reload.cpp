@@ -78,7 +78,7 @@ ModelReading takeRead(ModelRead& read) {
     read.threaded = false;
     read.running = false;
     const ModelReading reading = read.reading;
-    read.reading = ModelReading{nullptr, ObjResult::CANNOT_OPEN, 0, 0};
+    read.reading = ModelReading{nullptr, ObjResult::CANNOT_OPEN, 0, 0, 0};
     return reading;
 }
 
