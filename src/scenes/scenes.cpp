@@ -14,6 +14,14 @@ constexpr double FOG_DENSITY = 0.003;  // the scenes' own, replacing start-up's 
 // Degrees to radians for the sway, as the presentation has always had it: a little short of pi/180.
 constexpr double SWAY_RADIANS_PER_DEGREE = 3.14 / 180.0;
 
+// Every model the presentation loads is drawn by one scene.
+constexpr int modelsDrawn() {
+    int count = 0;
+    for (const Scene& scene : scenes) count += sceneModelCount(scene);
+    return count;
+}
+static_assert(modelsDrawn() == SCENE_MODEL_COUNT);
+
 }  // namespace
 
 ScenePlacement placeSceneModel(int scene, const SceneModel& model, double passes) {
