@@ -62,7 +62,7 @@ void landOn(int64_t pass) {
 
 // Scene starts, in passes, for Page Down and Page Up.
 int64_t sceneStartPass(int scene) {
-    return static_cast<int64_t>(std::llround(sceneWindows[scene].start * PREVIEW_FPS));
+    return static_cast<int64_t>(std::llround(scenes[scene].start * PREVIEW_FPS));
 }
 
 // The first scene start after `from` (direction 1) or before it (-1); `from` when there is none.
@@ -247,6 +247,12 @@ void previewSwapAndPoll() {
     updateTitle();
 }
 
+// The workers' reads end before the window system, whose context they may be using.
+void previewTerminate() {
+    finishLiveReload();
+    previewSession.windowPlatform.terminate();
+}
+
 bool previewQuit() { return previewSession.quit; }
 bool previewWindowOpen() { return !previewSession.quit; }
 
@@ -264,7 +270,7 @@ void formatPreviewTitle(int64_t pass, bool paused, char* title, int size) {
     // The scene whose window holds t, its start included: a scene's first moment is its own.
     int scene = 1;
     for (int i = 1; i < SCENE_COUNT; ++i)
-        if (t >= sceneWindows[i].start) scene = i + 1;
+        if (t >= scenes[i].start) scene = i + 1;
     std::snprintf(title, static_cast<size_t>(size), "preview  %.3f s  scene %d%s", t, scene,
                   paused ? "  paused" : "");
 }
@@ -291,5 +297,6 @@ int adaptPlatformForPreview() {
     platform.escapePressed = previewQuit;
     platform.windowOpen = previewWindowOpen;
     platform.frameSize = previewFrameSize;
+    platform.terminate = previewTerminate;
     return 0;
 }

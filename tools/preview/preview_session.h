@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include "driver/timeline.h"
 #include "live_reload.h"
 #include "offscreen_target.h"
 #include "platform/platform.h"
 #include "preview_arguments.h"
 
-// The last pass of the timeline, at exactly 80 s; playing stops there.
-constexpr int64_t PREVIEW_LAST_PASS = 80 * PREVIEW_FPS;
+// The last pass of the timeline, exactly at its end; playing stops there.
+constexpr int64_t PREVIEW_LAST_PASS = static_cast<int64_t>(TIMELINE_END * PREVIEW_FPS);
 
 struct PreviewSession {
     PreviewArguments arguments;
@@ -19,9 +20,11 @@ struct PreviewSession {
     Platform windowPlatform;  // the window system's own services: wall clock, events, swap
     LiveReload reload;
     bool paused;
-    bool quit;     // Escape, Q or a closed window: the pass under way is the last
-    bool priming;  // the pass under way is drawn for the state it leaves, never shown
-    bool landed;   // the first pass to show has been reached
+    bool quit;  // Escape, Q or a closed window: the pass under way is the last
+    // Priming: a pass drawn only for the GL state it leaves the next pass, never shown. A start
+    // after the first pass primes with pass 1, since only a scene sets the fog density.
+    bool priming;
+    bool landed;  // the first pass to show has been reached
     // The pass to show next by replaying the timeline from its start; 0 for none.
     int64_t seekPass;
     // Playing, pass p is due at anchorWall + (p - anchorPass) / PREVIEW_FPS on the wall clock.
