@@ -112,10 +112,11 @@ protected:
         std::remove((log + ".x").c_str());
     }
 
-    static void stop(pid_t process, int signal) {
+    static void stop(pid_t& process, int signal) {
         if (process <= 0) return;
         kill(process, signal);
         waitpid(process, nullptr, 0);
+        process = -1;
     }
     std::string title() {
         const std::string name =
@@ -132,6 +133,30 @@ protected:
     }
     std::string titleOnceItIs(const std::string& expected) {
         return titleWhen([&](const std::string& t) { return t == expected; });
+    }
+    // The screen as ffmpeg grabs it, with the pointer drawn in or not.
+    std::string screen(bool withPointer) {
+        return outputOf(std::string("ffmpeg -loglevel error -f x11grab -draw_mouse ") +
+                        (withPointer ? "1" : "0") + " -video_size 320x180 -i " + display +
+                        " -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+    }
+    // 1 when the pointer shows, 0 when not: the screen grabbed with it drawn in differs from the
+    // screen without it, grabbed just before and just after; -1 when those two differ.
+    int pointerShown() {
+        const std::string before = screen(false), with = screen(true), after = screen(false);
+        return before != after ? -1 : with != before ? 1 : 0;
+    }
+    // pointerShown() once it is `wanted` or after `looks` looks a fifth of a second apart; the
+    // mouse moves by a pixel before each look when `moving`.
+    int pointerBecomes(int wanted, bool moving, int looks = 50) {
+        int shown = -1;
+        for (int i = 0; i < looks && shown != wanted; ++i) {
+            if (moving)
+                std::system(("xdotool mousemove " + std::to_string(100 + i % 2) + " 60").c_str());
+            shown = pointerShown();
+            if (shown != wanted) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        return shown;
     }
     // Held for a tenth of a second, as a quick hand does.
     void press(const std::string& keys) {
@@ -171,6 +196,30 @@ TEST_F(PreviewUnderX, ShowsTheCapturedFrameAndRealKeysPauseSeekAndQuit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     preview = -1;
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << fileBytes(log);
+}
+
+TEST_F(PreviewUnderX, FullscreenPointerShowsOnlyWhileTheMouseMovesAndDemoShowsNone) {
+    preview = spawn({PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
+                    FIXTURE_ASSETS.string(), log);
+    ASSERT_EQ(titleOnceItIs("preview  20.000 s  scene 2  paused"),
+              "preview  20.000 s  scene 2  paused")
+        << fileBytes(log);
+    EXPECT_EQ(pointerShown(), 0) << "before the mouse moves";
+    EXPECT_EQ(pointerBecomes(1, true), 1) << "while the mouse moves";
+    EXPECT_EQ(pointerBecomes(0, false), 0) << "once the mouse has stopped";
+    stop(preview, SIGKILL);
+
+    // Without its files the demo draws a still picture between its fades, so that the screen
+    // with and without the pointer can be compared.
+    const std::string empty = log + ".dir";
+    std::filesystem::create_directory(empty);
+    preview = spawn({DEMO_EXECUTABLE}, empty, log);
+    const auto demoWindow = [] { return outputOf("xdotool search --name '^demo$' 2>/dev/null"); };
+    for (int i = 0; i < 200 && demoWindow().empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_FALSE(demoWindow().empty()) << fileBytes(log);
+    EXPECT_EQ(pointerBecomes(1, true, 5), 0) << "demo shows the pointer";
+    std::filesystem::remove(empty);
 }
 
 }  // namespace
