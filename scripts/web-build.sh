@@ -20,6 +20,8 @@ assets=$(cd "$2" && pwd)
 jobs=${JOBS:-2}
 # emcc run by another node than Debian's cannot find its own JavaScript modules.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs:/usr/lib/nodejs}
+# Objects compiled in another build directory or worktree are reused.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 
 if ! command -v emcmake >/dev/null; then
   echo "web-build: no emcmake: run scripts/install-deps.sh --web first" >&2

@@ -86,6 +86,20 @@ void webShutdown() {
 
 void webSetTitle(const char* title) { glfwSetWindowTitle(demoWindow, title); }
 
+// The canvas's size on the screen in device pixels, kept at the requested shape, so that the
+// picture is drawn as sharp as it is shown (and at the reference frames' size in a window of
+// theirs); the request's size where the page has not laid the canvas out.
+EM_JS(void, canvasPixels, (int* width, int* height), {
+    var canvas = Module['canvas'];
+    var box = canvas ? canvas.getBoundingClientRect() : null;
+    var ratio = window.devicePixelRatio || 1;
+    var w = box ? Math.round(box.width * ratio) : 0;
+    if (w < 1) return;
+    var h = Math.max(1, Math.round(w * HEAP32[height >> 2] / HEAP32[width >> 2]));
+    HEAP32[width >> 2] = w;
+    HEAP32[height >> 2] = h;
+});
+
 }  // namespace
 
 void pressKeyFromPage(PlatformKey key, bool shift) {
@@ -108,14 +122,16 @@ int openDemoWindow(const WindowRequest& request) {
     // through.
     glfwWindowHint(GLFW_ALPHA_BITS, 0);
     // Fullscreen needs a gesture in a browser: the page asks for it on its click.
-    demoWindow = glfwCreateWindow(request.width, request.height, "demo", nullptr, nullptr);
+    int width = request.width;
+    int height = request.height;
+    canvasPixels(&width, &height);
+    demoWindow = glfwCreateWindow(width, height, "demo", nullptr, nullptr);
     if (!demoWindow) {
         std::fprintf(stderr, "demo: cannot open the window: this browser gives no WebGL\n");
         glfwTerminate();
         return 1;
     }
     glfwMakeContextCurrent(demoWindow);
-    keyQueue = KeyQueue{};
     glfwSetKeyCallback(demoWindow, queueKey);
     platform = Platform{webNow,       webSleep,    webSwapAndPoll,  webEscapePressed, webWindowOpen,
                         webFrameSize, webShutdown, webNextKeyPress, webWaitEvents,    webSetTitle};
