@@ -1,30 +1,19 @@
 #!/usr/bin/env bash
-# Builds a page for the browser suites: the browser build of this tree with an asset directory
-# packed into it, less the files named after it. Emscripten's libraries come from DEPS (built
-# there by scripts/web-deps.sh once). The build's output goes to OUT.log; its tail is shown on
-# failure.
+# Builds a page for the browser suites with scripts/web-build.sh: an asset directory packed in,
+# less the files named after it. The pages share the libraries built for the browser (DEPS). The
+# build's output goes to OUT.log; its tail is shown on failure.
 #   build-page.sh SOURCE_DIR OUT_DIR DEPS ASSET_DIR [LEFT_OUT_FILE...]
 set -euo pipefail
-source=$1 out=$2 deps=$3 assets=$4
+source=$1 out=$2 assets=$4
+deps=$(mkdir -p "$3" && cd "$3" && pwd)
 shift 4
-# emcc run by another node than Debian's cannot find its own JavaScript modules.
-export NODE_PATH=${NODE_PATH:-/usr/share/nodejs:/usr/lib/nodejs}
 log=$out.log
-: >"$log"
-
-failed() {
-  echo "build-page: $1 failed; the end of $log:" >&2
-  tail -n 25 "$log" >&2
-  exit 1
-}
-
-JOBS=${JOBS:-2} "$source/scripts/web-deps.sh" "$deps" >>"$log" 2>&1 || failed "scripts/web-deps.sh"
 
 if [ $# -gt 0 ]; then
-  # A copy to leave files out of, refreshed only when the set has changed, so that the pack and
+  # A copy to leave files out of, replaced only when the set has changed, so that the pack and
   # the program are not relinked for nothing.
   copy=$out-assets
-  mkdir -p "$copy.new"
+  rm -rf "$copy.new" && mkdir -p "$copy.new"
   cp -p "$assets"/* "$copy.new/"
   for name in "$@"; do
     [ -e "$copy.new/$name" ] || { echo "build-page: $assets has no $name to leave out" >&2; exit 1; }
@@ -38,8 +27,10 @@ if [ $# -gt 0 ]; then
   assets=$copy
 fi
 
-if [ ! -f "$out/CMakeCache.txt" ]; then
-  emcmake cmake -S "$source" -B "$out" -DCMAKE_BUILD_TYPE=Release -DDEMO_WERROR=ON \
-    -DDEMO_WEB_PREFIX="$deps" -DDEMO_WEB_ASSETS="$assets" >>"$log" 2>&1 || failed "configuring"
+mkdir -p "$out"
+ln -sfn "$deps" "$out/deps"
+if ! WERROR=ON "$source/scripts/web-build.sh" "$out" "$assets" >"$log" 2>&1; then
+  echo "build-page: scripts/web-build.sh $out $assets failed; the end of $log:" >&2
+  tail -n 25 "$log" >&2
+  exit 1
 fi
-cmake --build "$out" -j "${JOBS:-2}" >>"$log" 2>&1 || failed "building"

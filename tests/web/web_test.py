@@ -24,8 +24,11 @@ import browser  # noqa: E402
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
 FIXTURE_ASSETS = os.path.join(DATA, "assets")
 GOLDEN = os.path.join(DATA, "golden")
-WIDTH, HEIGHT = 320, 180  # the golden frames' size, and so the page's viewport here
+# The viewport, and so the canvas's pixels: the golden frames' size.
+WIDTH, HEIGHT = 320, 180
 PAGE_FILES = ["index.html", "demo.js", "demo.wasm", "demo.data"]
+# "demo: PATH: WHAT (WHY); CONSEQUENCE", and not the session's "demo: start at 20.000 s".
+WARNING_LINE = re.compile(r"^demo: [^ :]+: ")
 REPORT_LINE = re.compile(r"^[0-9]+\.[0-9]{6} ms/frame$")
 TITLE = re.compile(r"^demo  ([0-9]+\.[0-9]{3}) s  scene ([1-4])(  paused)?$")
 # The page throwing, or the program aborting, is never a console line of a working show.
@@ -133,7 +136,7 @@ def canvas_shot(session):
 
 
 def capture_frame(n):
-    """The Linux capture tool's frame for pass n from the fixture set, as RGB."""
+    """The Linux capture tool's frame for pass n from the fixture set at the page's size, RGB."""
     with tempfile.TemporaryDirectory() as out:
         subprocess.run([args.capture, "--from", seconds_in_pass(n - 1), "--to", seconds_in_pass(n),
                         "--size", "%dx%d" % (WIDTH, HEIGHT), "--png", out],
@@ -149,7 +152,7 @@ def capture_warnings(assets):
         run = subprocess.run([args.capture, "--to", "0.05", "--size", "64x36", "--png", out],
                              cwd=assets, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                              text=True, timeout=60)
-    return [line for line in run.stderr.splitlines() if line.startswith("demo: ")]
+    return [line for line in run.stderr.splitlines() if WARNING_LINE.match(line)]
 
 
 class PageTest(unittest.TestCase):
@@ -164,14 +167,17 @@ class PageTest(unittest.TestCase):
             raise unittest.SkipTest("no page given for " + cls.__name__)
         cls.browser = browser.Session(directory, WIDTH, HEIGHT, extra_flags=cls.flags)
         cls.browser.add_init_script(AUDIO_PROBE)
-        cls.lines = []
 
     @classmethod
     def tearDownClass(cls):
         cls.browser.close()
 
+    def setUp(self):
+        self.browser.console()  # what an earlier case left
+        self.lines = []
+
     def console(self):
-        """Every console line of the session so far."""
+        """Every console line since the case began."""
         self.lines.extend(self.browser.console())
         return self.lines
 
@@ -197,11 +203,9 @@ class PageTest(unittest.TestCase):
                          "console:\n" + "\n".join(self.console()[-20:]))
 
     def start_show(self, query=""):
-        """Opens the page and clicks it, as a viewer does; returns the title's time then."""
+        """Opens the page and clicks it at once, as an eager viewer does, before the program may
+        be ready; returns the title's time once it plays."""
         self.open(query)
-        self.assertTrue(self.browser.wait_for(
-            lambda: self.browser.script("return !!document.querySelector('canvas');"), 30),
-            "the page shows no canvas")
         self.browser.click(WIDTH // 2, HEIGHT // 2)
         title = self.wait_for_title(lambda t: title_seconds(t) is not None and "paused" not in t)
         self.assertIsNotNone(title_seconds(title), "after the click the title is %r" % title)
@@ -227,7 +231,7 @@ class Frames(PageTest):
 
     def matches(self, n, reference, limit=close_enough):
         """Screenshots until the frame matches or 10 s pass (the title may come before the
-        picture); returns the best (psnr, mean) seen."""
+        picture)."""
         best, why = (0.0, 255.0), ""
         deadline = time.monotonic() + 10
         while time.monotonic() < deadline:
@@ -237,13 +241,12 @@ class Frames(PageTest):
                 if limit(*best):
                     break
             time.sleep(0.2)
+        print("pass %d: PSNR %.1f dB, mean difference %.2f/255" % (n, best[0], best[1]))
         self.assertTrue(limit(*best), "pass %d: %s PSNR %.1f dB, mean difference %.2f/255"
                         % (n, why, best[0], best[1]))
 
     def test_golden_frames_in_scenes_and_fades(self):
         for name, n in golden_frames():
-            if name == "first_pass":
-                continue  # the page never shows pass 1 paused over its start screen
             with self.subTest(frame=name):
                 self.frame_at(n)
                 with open(os.path.join(GOLDEN, name + ".png"), "rb") as f:
@@ -330,14 +333,14 @@ class MissingFiles(PageTest):
         self.assertTrue(left_out, "nothing is missing from " + args.missing_assets)
         start = self.start_show()
         self.assertPlaysOn(start)
-        warnings = [line for line in self.console() if line.startswith("demo: ")]
+        warnings = [line for line in self.console() if WARNING_LINE.match(line)]
         for name in left_out:
             named = [line for line in warnings if line.startswith("demo: %s: " % name)]
             self.assertEqual(len(named), 1, "%s in:\n%s" % (name, "\n".join(warnings)))
         if args.capture:
             self.assertEqual(sorted(set(warnings)), sorted(capture_warnings(args.missing_assets)))
         shown = self.browser.script("return document.body.innerText;").splitlines()
-        shown = [line.strip() for line in shown if line.strip().startswith("demo: ")]
+        shown = [line.strip() for line in shown if WARNING_LINE.match(line.strip())]
         self.assertTrue(shown, "no warning on the page")
         for line in shown:
             self.assertIn(line, warnings)
