@@ -3,7 +3,9 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/gl_module_web.h"
 #include "platform/gl_web.h"
@@ -35,6 +37,46 @@ FixedState fixedState = FIXED_STATE_START;
 namespace {
 
 GLuint whiteTexture = 0;  // made on first need, on the one thread that draws
+// The texture whose first level was stretched to powers of two, so that its own further levels
+// are not taken; 0 for none. Set and read by webTexImage2D alone.
+GLuint resampledTexture = 0;
+
+bool isPowerOfTwo(GLsizei n) { return n > 0 && (n & (n - 1)) == 0; }
+
+GLsizei nextPowerOfTwo(GLsizei n) {
+    GLsizei p = 1;
+    while (p < n) p *= 2;
+    return p;
+}
+
+// Bilinear, with pixel centres matched; every output pixel from the four nearest input ones.
+std::vector<unsigned char> stretchRgba(const unsigned char* from, GLsizei width, GLsizei height,
+                                       GLsizei toWidth, GLsizei toHeight) {
+    std::vector<unsigned char> to(static_cast<size_t>(toWidth) * toHeight * 4);
+    for (GLsizei y = 0; y < toHeight; ++y) {
+        const double fy = std::max(0.0, (y + 0.5) * height / toHeight - 0.5);
+        const GLsizei y0 = static_cast<GLsizei>(fy);
+        const GLsizei y1 = std::min(y0 + 1, height - 1);
+        const double wy = fy - y0;
+        for (GLsizei x = 0; x < toWidth; ++x) {
+            const double fx = std::max(0.0, (x + 0.5) * width / toWidth - 0.5);
+            const GLsizei x0 = static_cast<GLsizei>(fx);
+            const GLsizei x1 = std::min(x0 + 1, width - 1);
+            const double wx = fx - x0;
+            for (int c = 0; c < 4; ++c) {
+                auto at = [&](GLsizei px, GLsizei py) {
+                    return static_cast<double>(
+                        from[(static_cast<size_t>(py) * width + px) * 4 + c]);
+                };
+                const double top = at(x0, y0) * (1 - wx) + at(x1, y0) * wx;
+                const double bottom = at(x0, y1) * (1 - wx) + at(x1, y1) * wx;
+                to[(static_cast<size_t>(y) * toWidth + x) * 4 + c] =
+                    static_cast<unsigned char>(top * (1 - wy) + bottom * wy + 0.5);
+            }
+        }
+    }
+    return to;
+}
 
 void copy4(GLfloat* to, const GLfloat* from) { std::memcpy(to, from, 4 * sizeof(GLfloat)); }
 
@@ -255,5 +297,23 @@ void webUseProgram(GLuint program) {
 void webTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
                    GLint border, GLenum format, GLenum type, const void* pixels) {
     if (internalFormat == GL_RGBA8) internalFormat = GL_RGBA;
-    glTexImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
+    const bool rgba = format == GL_RGBA && type == GL_UNSIGNED_BYTE && pixels;
+    const GLuint texture = fixedState.bound[fixedState.activeUnit];
+    if (target == GL_TEXTURE_2D && level > 0 && texture == resampledTexture) return;
+    if (target != GL_TEXTURE_2D || level != 0 || !rgba ||
+        (isPowerOfTwo(width) && isPowerOfTwo(height))) {
+        if (level == 0) resampledTexture = 0;
+        glTexImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
+        return;
+    }
+    // WebGL 1 samples a texture whose sides are not powers of two black when it repeats or has
+    // mipmaps, as the scenes' textures do: it is stretched to the next powers of two, and its
+    // chain made here; the levels the caller made of the old size are passed over.
+    const GLsizei w = nextPowerOfTwo(width);
+    const GLsizei h = nextPowerOfTwo(height);
+    const std::vector<unsigned char> stretched =
+        stretchRgba(static_cast<const unsigned char*>(pixels), width, height, w, h);
+    glTexImage2D(target, 0, internalFormat, w, h, border, format, type, stretched.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    resampledTexture = texture;
 }
