@@ -261,7 +261,8 @@ void webEnable(GLenum capability) {
     if (capability == GL_LIGHTING) s.lighting = true;
     if (capability == GL_LIGHT0) s.light0Enabled = true;
     if (capability == GL_FOG) s.fog = true;
-    if (capability == GL_TEXTURE_2D && s.activeUnit < UNITS) s.texturing[s.activeUnit] = true;
+    if (capability == GL_TEXTURE_2D && s.activeUnit >= 0 && s.activeUnit < UNITS)
+        s.texturing[s.activeUnit] = true;
     glEnable(capability);
 }
 
@@ -270,7 +271,8 @@ void webDisable(GLenum capability) {
     if (capability == GL_LIGHTING) s.lighting = false;
     if (capability == GL_LIGHT0) s.light0Enabled = false;
     if (capability == GL_FOG) s.fog = false;
-    if (capability == GL_TEXTURE_2D && s.activeUnit < UNITS) s.texturing[s.activeUnit] = false;
+    if (capability == GL_TEXTURE_2D && s.activeUnit >= 0 && s.activeUnit < UNITS)
+        s.texturing[s.activeUnit] = false;
     glDisable(capability);
 }
 
@@ -298,8 +300,9 @@ void webTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei wid
                    GLint border, GLenum format, GLenum type, const void* pixels) {
     if (internalFormat == GL_RGBA8) internalFormat = GL_RGBA;
     const bool rgba = format == GL_RGBA && type == GL_UNSIGNED_BYTE && pixels;
-    const GLuint texture = fixedState.bound[fixedState.activeUnit];
-    if (target == GL_TEXTURE_2D && level > 0 && texture == resampledTexture) return;
+    const int unit = fixedState.activeUnit;
+    const GLuint texture = unit >= 0 && unit < UNITS ? fixedState.bound[unit] : 0;
+    if (target == GL_TEXTURE_2D && level > 0 && texture != 0 && texture == resampledTexture) return;
     if (target != GL_TEXTURE_2D || level != 0 || !rgba ||
         (isPowerOfTwo(width) && isPowerOfTwo(height))) {
         if (level == 0) resampledTexture = 0;
