@@ -18,11 +18,14 @@ TESTING    ?= OFF
 WERROR     ?= OFF
 WINDOWS    ?= OFF
 WEB        ?= OFF
+# `$(call configure,DIR,OPTIONS)`: CMake's configure of a build directory with the developers'
+# switches above and the directory's own options; quiet unless it fails.
+configure = cmake -S . -B $(1) -DBUILD_TESTING=$(TESTING) -DDEMO_WERROR=$(WERROR) $(2) >/dev/null
 FORMATTED   = $(shell find src tools tests bench fuzz -path tests/data -prune -o \
                 -type f \( -name '*.cpp' -o -name '*.h' \) -print | sort)
 
-.PHONY: all deps build build-asan assets run test test-asan test-release windows test-windows \
-        fuzz bench video master format format-check clean
+.PHONY: all deps configure build build-asan assets run test test-asan test-release windows \
+        test-windows fuzz bench video master format format-check clean
 
 all: build
 
@@ -35,14 +38,15 @@ deps:
 	@scripts/install-deps.sh $(if $(filter ON,$(TESTING)),--test) \
 	  $(if $(filter ON,$(WINDOWS)),--windows) $(if $(filter ON,$(WEB)),--web)
 
-build: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$(TESTING) \
-	  -DDEMO_WERROR=$(WERROR) >/dev/null
+# The Linux build's configure, which building it and the Windows build's asset pack share.
+configure: deps
+	@$(call configure,$(BUILD),-DCMAKE_BUILD_TYPE=Release)
+
+build: configure
 	@cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
 
 build-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=ON -DDEMO_LONG_TESTS=OFF \
-	  -DDEMO_WERROR=$(WERROR) >/dev/null
+	@$(call configure,$(ASAN_BUILD),-DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=ON -DDEMO_LONG_TESTS=OFF)
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) -- --no-print-directory
 
 assets: build
@@ -54,23 +58,19 @@ run: assets
 
 # The Windows build: its libraries cross-built from Debian's sources into $(WIN_BUILD)/deps (once),
 # the asset pack from the Linux build's generator, which is all of that build it needs.
-windows: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$(TESTING) \
-	  -DDEMO_WERROR=$(WERROR) >/dev/null
+windows: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target assetpack -- --no-print-directory
 	@JOBS=$(JOBS) scripts/cross-deps.sh $(WIN_BUILD)/deps
-	@cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$(TESTING) \
-	  -DDEMO_WERROR=$(WERROR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DDEMO_WINDOWS_PREFIX=$(CURDIR)/$(WIN_BUILD)/deps \
-	  -DDEMO_WINDOWS_ASSETS=$(CURDIR)/$(BUILD)/assets >/dev/null
+	@$(call configure,$(WIN_BUILD),-DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DDEMO_WINDOWS_PREFIX=$(CURDIR)/$(WIN_BUILD)/deps -DDEMO_WINDOWS_ASSETS=$(CURDIR)/$(BUILD)/assets)
 	@cmake --build $(WIN_BUILD) -j $(JOBS) --target demo capture windowszip -- --no-print-directory
 
 # The browser build: its libraries compiled with emcc from Debian's sources into $(WEB_BUILD)/deps
 # (once), the asset pack from the Linux build's generator unless ASSETS names a directory.
 web: deps
 	@if [ -z "$(ASSETS)" ]; then \
-	  cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$(TESTING) \
-	    -DDEMO_WERROR=$(WERROR) >/dev/null && \
+	  $(call configure,$(BUILD),-DCMAKE_BUILD_TYPE=Release) && \
 	  cmake --build $(BUILD) -j $(JOBS) --target assetpack -- --no-print-directory; fi
 	@JOBS=$(JOBS) WERROR=$(WERROR) scripts/web-build.sh $(WEB_BUILD) $(or $(ASSETS),$(BUILD)/assets)
 

@@ -203,7 +203,7 @@ double peakMegabytes() {
 
 LoadReport loadWithOurs(const char* path) {
     ObjModel* model = nullptr;
-    if (loadObjModel(&model, path) != 0) return {};
+    if (loadObjModel(&model, path) != ObjResult::LOADED) return {};
     const double arrays = (model->faceCount * sizeof(ObjFace) + model->vertexCount * 12.0 +
                            model->texCoordCount * 8.0 + model->normalCount * 12.0) /
                           (1 << 20);

@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         library.windowBytes = windowBytes;
         AssetFile text = memoryAssetFile(obj, objLength, windowBytes);
         ObjModel* model = nullptr;
-        if (readObjModel(&model, &text, &source) != OBJ_LOADED) fail("the load failed");
+        if (readObjModel(&model, &text, &source) != ObjResult::LOADED) fail("the load failed");
         const ReferenceModel reference = readReferenceModel(
             std::string(obj, objLength), {{model->materialLibrary, library.text}});
         std::string difference;

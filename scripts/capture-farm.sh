@@ -91,7 +91,7 @@ command -v parallel >/dev/null || fail "parallel: not found; install the Debian 
 # capture itself checks the line and turns the times into frame indices, so that the farm's
 # frames are exactly those of one capture.
 range=$("$capture" "${pass[@]}" "$output_kind" "$output" --print-range) || exit $?
-read -r first_frame end_frame fps <<<"$range"
+read -r first_frame end_frame _ <<<"$range"
 total=$((end_frame - first_frame))
 
 # Everything is made in a directory beside the output and moved into place only when complete,
@@ -119,36 +119,27 @@ trap finish EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# Seconds of a frame boundary as capture reads them: the time rounded up to the microsecond is
-# still within the boundary's frame interval at any rate capture takes (at most 1000 a second).
-boundary_seconds() {
-  local micros=$((($1 * 1000000 + fps - 1) / fps))
-  local text
-  text=$(printf '%d.%06d' $((micros / 1000000)) $((micros % 1000000)))
-  while [[ $text == *.*0 ]]; do text=${text%0}; done
-  echo "${text%.}"
-}
-
-# Lines "FIRST END FROM TO" of the chunks, in order: line n is chunk n, parallel's job n.
+# Lines "FIRST END FROM TO" of the chunks, in order, as capture cuts the range: line n is chunk n,
+# parallel's job n.
 write_chunks() {
-  local slots=${jobs:-$(nproc)} start stop
+  local slots=${jobs:-$(nproc)}
   [ -z "$hosts" ] ||
     slots=$((slots * $(grep -c -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$hosts")))
   [ -n "$chunk" ] ||
     chunk=$(((total + CHUNKS_A_SLOT * slots - 1) / (CHUNKS_A_SLOT * slots)))
-  for ((start = first_frame; start < end_frame; start += chunk)); do
-    stop=$((start + chunk < end_frame ? start + chunk : end_frame))
-    echo "$start $stop $(boundary_seconds "$start") $(boundary_seconds "$stop")"
-  done >"$stage/chunks"
+  "$capture" "${pass[@]}" "$output_kind" "$output" --print-chunks "$chunk" >"$stage/chunks" ||
+    fail "capture --print-chunks $chunk failed"
   chunks=$(wc -l <"$stage/chunks")
 }
 
-# One chunk on whichever machine parallel gives it: captures its frames as PNG files into
-# chunk_SEQ, in the stage directory on this machine, or in parallel's working directory on
-# another, from which parallel brings it back.
+# One chunk on whichever machine parallel gives it: `farm_chunk SEQ FROM TO CAPTURE_OPTION...`
+# captures its frames as PNG files into chunk_SEQ, in the stage directory on this machine, or in
+# parallel's working directory on another, from which parallel brings it back. Its progress lines
+# go to the job's output, which parallel keeps in log/SEQ.
 farm_chunk() {
-  local out=$PWD/chunk_$1
+  local out=$PWD/chunk_$1 from=$2 to=$3
   [ "${PARALLEL_SSHLOGIN:-:}" != : ] || out=$FARM_STAGE/chunk_$1
+  shift 3
   rm -rf "$out"
   cd "$FARM_ASSETS" || return 1
   # Without a display the chunk has its own Xvfb, which picks a free display number itself, so
@@ -165,8 +156,8 @@ farm_chunk() {
   # A program of this presentation that has a terminal writes to it whatever its streams are; in
   # a session of its own it has none, and its report reaches the chunk's log. Being out of the
   # job's process group, it is stopped by hand when parallel stops the job.
-  # shellcheck disable=SC2086  # the options are words without blanks, checked by capture
-  setsid "$FARM_CAPTURE" --from "$2" --to "$3" $FARM_OPTIONS --png "$out" >/dev/null &
+  setsid "$FARM_CAPTURE" --from "$from" --to "$to" "$@" --png "$out" --progress-fd 3 \
+    3>&1 >/dev/null &
   local capture=$! status
   trap 'kill "$capture" 2>/dev/null' TERM INT HUP
   wait "$capture"
@@ -181,23 +172,23 @@ start_parallel() {
     case ${pass[i]} in --from|--to) ;; *) options+=("${pass[i]}" "${pass[i + 1]}") ;; esac
   done
   export -f farm_chunk
-  export FARM_STAGE=$stage FARM_ASSETS=$PWD FARM_CAPTURE=$capture FARM_OPTIONS="${options[*]}"
+  export FARM_STAGE=$stage FARM_ASSETS=$PWD FARM_CAPTURE=$capture
   [ -z "$jobs" ] || where+=(--jobs "$jobs")
   [ -z "$hosts" ] || where+=(--sshloginfile "$hosts" --workdir ... --return 'chunk_{#}' --cleanup)
-  # parallel runs in the stage directory, where --return brings the chunks of other machines.
+  # parallel runs in the stage directory, where --return brings the chunks of other machines. It
+  # joins the command's words into one shell line: the options go in quoted.
   (cd "$stage" && exec parallel "${where[@]}" --colsep ' ' --retries "$TRIES" --halt now,fail=1 \
-     --env farm_chunk --env FARM_STAGE --env FARM_ASSETS --env FARM_CAPTURE --env FARM_OPTIONS \
+     --env farm_chunk --env FARM_STAGE --env FARM_ASSETS --env FARM_CAPTURE \
      --joblog "$stage/joblog" --results "$stage/log/{#}" farm_chunk '{#}' '{3}' '{4}' \
-     <"$stage/chunks" >"$stage/parallel.out" 2>&1) &
+     "${options[@]@Q}" <"$stage/chunks" >"$stage/parallel.out" 2>&1) &
   child_pid=$!
 }
 
-# The frames done: each chunk's capture reports on its stderr its frames done every few seconds
-# and the total when it ends; a retried chunk starts its report again.
+# The frames done: each chunk's capture writes "frames DONE TOTAL" lines to log/SEQ as it goes; a
+# retried chunk starts again from 0.
 frames_done() {
-  awk '/^capture: frame [0-9]+ of/ { done[FILENAME] = $3 }
-       /^capture: [0-9]+ frames in/ { done[FILENAME] = $2 }
-       END { for (f in done) sum += done[f]; print sum + 0 }' "$stage"/log/*.err 2>/dev/null ||
+  awk '$1 == "frames" && NF == 3 { done[FILENAME] = $2 }
+       END { for (f in done) sum += done[f]; print sum + 0 }' "$stage"/log/*[0-9] 2>/dev/null ||
     echo 0
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries the Windows build links, from Debian's own source packages, into a
 # prefix: GLFW (its CMake), libepoxy (meson), libspng (its one C file; zlib is Debian's
-# libz-mingw-w64-dev). A library already built at the same version is not built again.
+# libz-mingw-w64-dev). A library already built at the same version is not built again. What apt
+# and each build print goes to PREFIX/logs/<step>.log, whose end is shown when the step fails.
 #   scripts/cross-deps.sh PREFIX        (make windows passes build-win/deps)
 set -euo pipefail
 
@@ -26,6 +27,21 @@ system_pc glu "-lglu32 -lopengl32"
 
 stamp() { echo "$prefix/.built-$1-$2"; }
 
+logs=$prefix/logs
+mkdir -p "$logs"
+
+# `logged NAME COMMAND...`: runs the command with its output in logs/NAME.log; when it fails, says
+# so with the end of that log and stops the script.
+logged() {
+  local name=$1 log=$logs/$1.log
+  shift
+  if ! "$@" >>"$log" 2>&1; then
+    echo "cross-deps: $name failed: $*; the end of $log:" >&2
+    tail -n 25 "$log" | sed 's/^/  /' >&2
+    exit 1
+  fi
+}
+
 pending=()
 for entry in "${libraries[@]}"; do
   [ -e "$(stamp "${entry%%:*}" "${entry#*:}")" ] || pending+=("$entry")
@@ -41,19 +57,22 @@ echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg]" \
 apt_private=(-q -o "Dir::Etc::sourcelist=$apt_dir/sources.list" -o Dir::Etc::sourceparts=-
              -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
              -o APT::Sandbox::User=root)
-apt-get "${apt_private[@]}" update >/dev/null
+: >"$logs/apt-update.log"
+logged apt-update apt-get "${apt_private[@]}" update
 
 # Only the upstream tarball is used: the archive sometimes lacks a package's Debian side file,
-# which makes apt-get source fail though the tarball arrived.
+# which makes apt-get source fail though the tarball arrived; apt's reason is in the log.
 fetch_source() {
   local package=$1 version=$2
   local tarball=$prefix/src/${package}_$version.orig.tar.gz
   if [ ! -e "$tarball" ]; then
-    (cd "$prefix/src" && apt-get "${apt_private[@]}" source --download-only "$package" \
-      >/dev/null 2>&1 || true)
+    (cd "$prefix/src" && apt-get "${apt_private[@]}" source --download-only "$package") \
+      >>"$logs/$package.log" 2>&1
   fi
   if [ ! -e "$tarball" ]; then
-    echo "cross-deps: $package $version: no source tarball from Debian" >&2
+    echo "cross-deps: $package $version: no source tarball from Debian; the end of" \
+      "$logs/$package.log:" >&2
+    tail -n 25 "$logs/$package.log" | sed 's/^/  /' >&2
     exit 1
   fi
   rm -rf "$prefix/src/$package"
@@ -64,11 +83,11 @@ fetch_source() {
 
 build_glfw3() {
   local source=$1
-  cmake -S "$source" -B "$source/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  logged glfw3 cmake -S "$source" -B "$source/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
-    -DGLFW_BUILD_EXAMPLES=OFF -DGLFW_BUILD_TESTS=OFF -DGLFW_BUILD_DOCS=OFF >/dev/null
-  cmake --build "$source/build" -j "$jobs" >/dev/null
-  cmake --install "$source/build" >/dev/null
+    -DGLFW_BUILD_EXAMPLES=OFF -DGLFW_BUILD_TESTS=OFF -DGLFW_BUILD_DOCS=OFF
+  logged glfw3 cmake --build "$source/build" -j "$jobs"
+  logged glfw3 cmake --install "$source/build"
 }
 
 build_libepoxy() {
@@ -87,19 +106,19 @@ cpu_family = 'x86_64'
 cpu = 'x86_64'
 endian = 'little'
 EOF
-  meson setup "$source/build" "$source" --cross-file "$source/cross.txt" --prefix "$prefix" \
-    --libdir lib --buildtype release -Ddefault_library=static -Ddocs=false -Dtests=false \
-    -Degl=no -Dglx=no -Dx11=false >/dev/null
-  ninja -C "$source/build" -j "$jobs" install >/dev/null
+  logged libepoxy meson setup "$source/build" "$source" --cross-file "$source/cross.txt" \
+    --prefix "$prefix" --libdir lib --buildtype release -Ddefault_library=static -Ddocs=false \
+    -Dtests=false -Degl=no -Dglx=no -Dx11=false
+  logged libepoxy ninja -C "$source/build" -j "$jobs" install
 }
 
 # Its CMake refuses a static library alone; the library is one C file over zlib.
 build_libspng() {
   local source=$1
   mkdir -p "$prefix/include" "$prefix/lib/pkgconfig"
-  "$triple-gcc-posix" -O2 -DSPNG_STATIC -c "$source/spng/spng.c" -o "$source/spng.o"
+  logged libspng "$triple-gcc-posix" -O2 -DSPNG_STATIC -c "$source/spng/spng.c" -o "$source/spng.o"
   rm -f "$prefix/lib/libspng.a"
-  "$triple-ar" rcs "$prefix/lib/libspng.a" "$source/spng.o"
+  logged libspng "$triple-ar" rcs "$prefix/lib/libspng.a" "$source/spng.o"
   cp "$source/spng/spng.h" "$prefix/include/"
   # Debian's zlib comes as a static archive and a DLL's import library side by side, and a search
   # for "z" takes the import library; the prefix holds the archive alone, and is searched first.
@@ -118,6 +137,7 @@ for entry in "${pending[@]}"; do
   package=${entry%%:*}
   version=${entry#*:}
   start=$SECONDS
+  : >"$logs/$package.log"
   source=$(fetch_source "$package" "$version")
   "build_$package" "$source" "$version"
   rm -rf "$source"

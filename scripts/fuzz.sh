@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ (clang, ASan + UBSan) in build-fuzz/ and runs each for
-# FUZZ_SECONDS seconds (default 600): the OBJ and MTL readers from fuzz/corpus/, which holds the
-# PNG seeds too, binary text the reader must survive; the PNG texture path from fuzz/corpus/png/.
-# New inputs collect in build-fuzz/corpus/<target>/; a finding is written to fuzz/findings/ and
-# fails the run, after the other target has had its turn.
+# FUZZ_SECONDS seconds (default 600), from the seeds fuzz/CMakeLists.txt names for it. New inputs
+# collect in build-fuzz/corpus/<target>/; a finding is written to fuzz/findings/ and fails the
+# run, after the other targets have had their turn.
 #   scripts/fuzz.sh   (FUZZ_SECONDS=60 scripts/fuzz.sh for a short run; WERROR=ON, JOBS=2)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +15,7 @@ for tool in clang clang++; do
 done
 cmake -S . -B "$out" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
   -DDEMO_FUZZ=ON -DBUILD_TESTING=OFF -DDEMO_WERROR="${WERROR:-OFF}" >/dev/null
-cmake --build "$out" -j "${JOBS:-2}" --target obj_reader_fuzzer png_texture_fuzzer -- --no-print-directory
+cmake --build "$out" -j "${JOBS:-2}" --target fuzzers -- --no-print-directory
 mkdir -p fuzz/findings
 
 status=0
@@ -28,6 +27,9 @@ run() {
     -artifact_prefix="fuzz/findings/$target-" -print_final_stats=1 "$out/corpus/$target" "$seeds" ||
     status=1
 }
-run obj_reader_fuzzer fuzz/corpus 8192
-run png_texture_fuzzer fuzz/corpus/png 16384
+mapfile -t fuzzers <"$out/fuzz/fuzzers.txt"
+for line in "${fuzzers[@]}"; do
+  read -r target seeds max_len <<<"$line"
+  run "$target" "$seeds" "$max_len"
+done
 exit $status

@@ -4,14 +4,15 @@
 # tests (the Windows and browser suites among them), the benchmarks, the fuzzers and the format
 # check need; nothing when all are there.
 # Runs apt through sudo when not root; where that cannot be done without a password, says in one
-# line what to run as root and fails.
+# line what to run as root and fails. While another apt or dpkg holds their locks, says so and
+# waits for it, up to APT_LOCK_WAIT seconds (default 1800).
 #   scripts/install-deps.sh [--windows] [--web] [--test]
 set -euo pipefail
 
 build=(
   build-essential cmake pkg-config
   libglfw3-dev libepoxy-dev libglu1-mesa-dev libgl1-mesa-dri
-  libspng-dev libsdl2-dev libsdl2-mixer-dev
+  libspng-dev zlib1g-dev libsdl2-dev libsdl2-mixer-dev  # zlib: capture's PNG strategies
   libmp3lame-dev  # the asset generator's MP3 encoder
   xvfb xauth      # playing without a display, under xvfb-run; the tests start Xvfb themselves
   ffmpeg          # the capture tool's video encoder
@@ -74,6 +75,63 @@ if [ "$(id -u)" -ne 0 ]; then
   apt=(sudo -n "${apt[@]}")
 fi
 
+# apt and dpkg take POSIX record locks on these files, which /proc/locks lists by inode.
+# `apt-get update` gives up at once on a held lock of the package lists, whatever its
+# DPkg::Lock::Timeout, so the wait is ours; apt's own timeout covers a lock taken in between.
+locks=(/var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock
+       /var/cache/apt/archives/lock)
+lock_wait=${APT_LOCK_WAIT:-1800}
+deadline=$((SECONDS + lock_wait))
+
+# "FILE PID" of a held lock, or nothing.
+held_lock() {
+  local file inode pid
+  for file in "${locks[@]}"; do
+    inode=$(stat -c %i "$file" 2>/dev/null) || continue
+    pid=$(awk -v inode="$inode" '$2 != "->" && split($6, id, ":") == 3 && id[3] == inode {
+                                   print $5; exit }' /proc/locks 2>/dev/null)
+    [ -z "$pid" ] || { echo "$file $pid"; return; }
+  done
+}
+
+wait_for_locks() {
+  local file pid said=""
+  while read -r file pid < <(held_lock); do
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      echo "install-deps: $file is still held by process $pid after $lock_wait s;" \
+        "run again when it ends" >&2
+      exit 1
+    fi
+    if [ "$said" != "$file $pid" ]; then
+      echo "install-deps: waiting for $file, held by process $pid" \
+        "($(cat "/proc/$pid/comm" 2>/dev/null || echo gone))" >&2
+      said="$file $pid"
+    fi
+    sleep 2
+  done
+}
+
+# `run_apt COMMAND...`: apt-get COMMAND once the locks are free; again when another apt took them
+# between the check and apt's start.
+run_apt() {
+  local errors status
+  errors=$(mktemp)
+  while :; do
+    wait_for_locks
+    status=0
+    "${apt[@]}" -o DPkg::Lock::Timeout=$((deadline > SECONDS ? deadline - SECONDS : 0)) "$@" \
+      2>"$errors" || status=$?
+    if [ "$status" -ne 0 ] && grep -q 'Could not get lock' "$errors" &&
+       [ "$SECONDS" -lt "$deadline" ]; then
+      sleep 2
+      continue
+    fi
+    cat "$errors" >&2
+    rm -f "$errors"
+    return "$status"
+  done
+}
+
 echo "Installing: ${missing[*]}"
-"${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+run_apt update -qq
+run_apt install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,7 +1,5 @@
 #include "assets/asset_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -14,7 +12,7 @@ int openAssetFile(const char* path, uint64_t maxBytes, AssetFile* file) {
     if (error != 0) return error;
     char* buffer = static_cast<char*>(std::malloc(ASSET_WINDOW_BYTES));
     if (!buffer) {
-        close(regular.fd);
+        closeRegularFile(regular.fd);
         return ENOMEM;
     }
     *file = AssetFile{regular.fd, regular.size, nullptr, ASSET_WINDOW_BYTES, buffer, 0, 0};
@@ -30,13 +28,11 @@ int openAssetFileAgain(const AssetFile& file, AssetFile* again) {
         *again = file;
         return 0;
     }
-    // A descriptor of its own, so that each reader closes its own; reads take explicit offsets,
-    // so the shared file position does not matter.
-    const int fd = dup(file.fd);
+    const int fd = duplicateRegularFile(file.fd);
     if (fd < 0) return errno;
     char* buffer = static_cast<char*>(std::malloc(file.windowBytes));
     if (!buffer) {
-        close(fd);
+        closeRegularFile(fd);
         return ENOMEM;
     }
     *again = AssetFile{fd, file.length, nullptr, file.windowBytes, buffer, 0, 0};
@@ -71,7 +67,7 @@ AssetWindow assetWindow(AssetFile* file, uint64_t offset) {
 }
 
 void closeAssetFile(AssetFile* file) {
-    if (file->fd >= 0) close(file->fd);
+    if (file->fd >= 0) closeRegularFile(file->fd);
     std::free(file->buffer);
     *file = memoryAssetFile("", 0);
 }

@@ -28,8 +28,8 @@ struct ObjMaterial {
     float shininess;    // "Ns"
 };
 
-// A loaded model. The record and every array come from the heap and are never freed; an array
-// with a count of 0 is null.
+// A loaded model. The record and every array come from the heap, and freeObjModel releases them
+// all; an array with a count of 0 is null.
 struct ObjModel {
     int32_t faceCount;      // records in faces
     int32_t vertexCount;    // positions in vertices

@@ -1,5 +1,20 @@
 // Reads a Wavefront OBJ model, with the MTL library it names, into an ObjModel.
-// loadObjModel(&model, "model.OBJ", &error): 0 on success, 2 when the file cannot be opened.
+// loadObjModel(&model, "model.OBJ", &error) == ObjResult::LOADED, else *error says why.
+//
+// The dialect read. A line is one of six kinds, known by its first characters at the very start
+// of the line (case-sensitive, no leading blanks): "v " a position, "vt" a texture coordinate,
+// "vn" a normal, "f" a face, "usemtl " a material switch, "mtllib " the material library (only
+// the first counts). Every other line is ignored. In "v", "vt" and "vn" lines the numbers are
+// separated by spaces only (a tab belongs to its number, which then ends there); missing numbers
+// are 0, extra ones ignored. A face's corners ("v", "v/t", "v//n", "v/t/n", 1-based, negative
+// counting back from the last record read before the face) are separated by spaces or tabs; the
+// polygon is cut into a fan around its first corner, and a corner holding a backslash continues
+// it on the next line. A line is read in pieces, as each kind's reader cuts it: VERTEX_PIECE
+// characters for "v", "vt" and "vn", FACE_PIECE for faces, material switches and continuation
+// lines, LIBRARY_PIECE in the search for "mtllib " (the line feed counted, a carriage return
+// before it not). Each piece of a longer line is classified as a line of its own: its rest is
+// ignored unless it happens to begin with a keyword, and a number cut at the limit is read from
+// the part that was read. Indices are stored as read; compileModelList tests them.
 #pragma once
 
 #include <cstddef>
@@ -18,10 +33,12 @@ static_assert(FACE_PIECE < ASSET_WINDOW_BYTES / 2, "a window holds any piece of 
 // face line may take two, so the records of the largest model may take some gigabytes.
 constexpr uint64_t OBJ_MAX_BYTES = 256ull << 20;
 
-// Results of loadObjModel and parseObjModel.
-constexpr int OBJ_LOADED = 0;
-constexpr int OBJ_CANNOT_OPEN = 2;    // the model file cannot be opened or read
-constexpr int OBJ_OUT_OF_MEMORY = 3;  // nothing is kept
+// Results of loadObjModel, readObjModel and parseObjModel.
+enum class ObjResult {
+    LOADED = 0,
+    CANNOT_OPEN = 2,    // the model file cannot be opened or read
+    OUT_OF_MEMORY = 3,  // nothing is kept
+};
 
 // Where the reader gets the text of the material library a model names: open fills *file and
 // returns 0, or returns why the library cannot be read (an errno, EIO when none is known, or
@@ -39,16 +56,16 @@ extern const ObjLibrarySource objLibraryFiles;
 
 // Reads the regular file `path` of at most OBJ_MAX_BYTES. Stores a new model in *model; on
 // failure *model is left as it was and *error (when not null) says why: openAssetFile's code, or
-// ENOMEM with OBJ_OUT_OF_MEMORY. The model and its arrays are never freed.
-int loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
+// ENOMEM with OUT_OF_MEMORY. freeObjModel releases it.
+ObjResult loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
 
 // The reader proper, over a model's text through its window. libraries may be null: the model
 // then has no materials, and no library error.
-int readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource* libraries);
+ObjResult readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource* libraries);
 
 // readObjModel over a text in memory (length bytes, no NUL needed).
-int parseObjModel(ObjModel** model, const char* text, size_t length,
-                  const ObjLibrarySource* libraries);
+ObjResult parseObjModel(ObjModel** model, const char* text, size_t length,
+                        const ObjLibrarySource* libraries);
 
 // Releases a model and its arrays. The presentation keeps its models for the whole run; this is
 // for a reader that fails half-way and for tools that load many models.

@@ -3,7 +3,6 @@
 #include "assets/png_texture.h"
 
 #include <spng.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "system/byte_order.h"
 #include "system/regular_file.h"
+#include "system/warning.h"
 
 namespace {
 
@@ -22,33 +23,6 @@ constexpr uint64_t PNG_MAX_FILE_BYTES = 2 * PNG_MAX_PIXELS * 4;
 // Most bytes libspng may take for one chunk, and for all the chunks it keeps, text inflated
 // included. What reaches it after copyUsedChunks (palette, transparency) is far smaller.
 constexpr size_t PNG_CHUNK_LIMIT = 1 << 20;
-
-struct FileBytes {
-    uint8_t* data;  // malloc'd
-    size_t size;
-};
-
-// 0, or why the file cannot be read (an errno or FILE_NOT_REGULAR). An empty file, or one cut
-// short while it was read, gives the bytes there are, which the decoder then refuses.
-int readWholeFile(const char* path, FileBytes* bytes) {
-    RegularFile file;
-    int error = openRegularFile(path, PNG_MAX_FILE_BYTES, &file);
-    if (error != 0) return error;
-    auto* data = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(file.size) + 1));
-    size_t got = 0;
-    error = data ? readRegularFile(file, data, &got) : ENOMEM;
-    close(file.fd);
-    if (error != 0) {
-        std::free(data);
-        return error;
-    }
-    *bytes = FileBytes{data, got};
-    return 0;
-}
-
-uint32_t bigEndian32(const uint8_t* p) {
-    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-}
 
 // Of the ancillary chunks only the transparency changes the pixels we decode (no gamma, no colour
 // profile), yet libspng reads, and inflates, every one before the image: a few compressed text
@@ -224,21 +198,21 @@ uint32_t uploadLevels(const PngMipmaps& mipmaps, GLuint texture) {
 uint32_t uploadOrWarn(const char* path, const PngMipmaps& mipmaps, GLuint texture,
                       const char* consequence) {
     if (mipmaps.readError) {
-        std::fprintf(stderr, "demo: %s: cannot read the texture (%s); %s\n", path,
-                     fileErrorText(mipmaps.readError), consequence);
+        warnFile(path, "cannot read the texture", fileErrorText(mipmaps.readError), consequence);
         return 0;
     }
     if (mipmaps.decodeError) {
-        std::fprintf(stderr, "demo: %s: not a usable PNG image (%s); %s\n", path,
-                     decodeErrorText(mipmaps.decodeError), consequence);
+        warnFile(path, "not a usable PNG image", decodeErrorText(mipmaps.decodeError), consequence);
         return 0;
     }
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (mipmaps.width[0] > static_cast<uint32_t>(maxSize) ||
         mipmaps.height[0] > static_cast<uint32_t>(maxSize)) {
-        std::fprintf(stderr, "demo: %s: %ux%u is larger than OpenGL's %d; %s\n", path,
-                     mipmaps.width[0], mipmaps.height[0], maxSize, consequence);
+        char what[64];
+        std::snprintf(what, sizeof what, "%ux%u is larger than OpenGL's %d", mipmaps.width[0],
+                      mipmaps.height[0], maxSize);
+        warnFile(path, what, nullptr, consequence);
         return 0;
     }
     return uploadLevels(mipmaps, texture);
@@ -283,11 +257,14 @@ int decodePngMipmaps(const uint8_t* data, size_t size, PngMipmaps* mipmaps) {
 
 int readPngMipmaps(const char* path, PngMipmaps* mipmaps) {
     *mipmaps = PngMipmaps{};
-    FileBytes bytes = {};
-    mipmaps->readError = readWholeFile(path, &bytes);
+    // An empty file, or one cut short while it was read, gives the bytes there are, which the
+    // decoder then refuses.
+    char* bytes = nullptr;
+    size_t size = 0;
+    mipmaps->readError = readWholeRegularFile(path, PNG_MAX_FILE_BYTES, &bytes, &size);
     if (mipmaps->readError) return mipmaps->readError;
-    const int error = decodePngMipmaps(bytes.data, bytes.size, mipmaps);
-    std::free(bytes.data);
+    const int error = decodePngMipmaps(reinterpret_cast<uint8_t*>(bytes), size, mipmaps);
+    std::free(bytes);
     return error;
 }
 
@@ -297,10 +274,4 @@ uint32_t reloadPngMipmaps(uint32_t texture, const char* path, PngMipmaps* mipmap
 
 uint32_t uploadPngMipmaps(const char* path, PngMipmaps* mipmaps) {
     return uploadAndFree(path, mipmaps, 0, "drawing without it");
-}
-
-uint32_t loadPngTexture(const char* path) {
-    PngMipmaps mipmaps = {};
-    readPngMipmaps(path, &mipmaps);
-    return uploadPngMipmaps(path, &mipmaps);
 }

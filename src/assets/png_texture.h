@@ -1,5 +1,5 @@
-// PNG files into mipmapped, trilinear, repeating RGBA8 textures: loadPngTexture("image.PNG") with a
-// context current; or readPngMipmaps on any thread, then uploadPngMipmaps with the context.
+// PNG files into mipmapped, trilinear, repeating RGBA8 textures: readPngMipmaps("image.PNG", &m)
+// on any thread, then uploadPngMipmaps("image.PNG", &m) with a context current.
 #pragma once
 
 #include <cstddef>
@@ -50,6 +50,3 @@ uint32_t uploadPngMipmaps(const char* path, PngMipmaps* mipmaps);
 // keeps its name, so whatever draws with it draws the new image (a new object when `texture` is
 // 0). Returns the texture; 0 after the warning line, with `texture` untouched.
 uint32_t reloadPngMipmaps(uint32_t texture, const char* path, PngMipmaps* mipmaps);
-
-// readPngMipmaps, then uploadPngMipmaps.
-uint32_t loadPngTexture(const char* path);

@@ -2,50 +2,69 @@
 
 #include "assets/shader_program.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/shader_macros.h"
 #include "system/regular_file.h"
+#include "system/warning.h"
 
 namespace {
 
 const char OPEN_ERROR[] = "Error opening shader.";
 const char DRAW_WITHOUT[] = "drawing without shaders";
 const char KEEP_LAST[] = "keeping the last good program";
-constexpr uint64_t SHADER_MAX_BYTES = 16ull * 1024 * 1024;  // far beyond any real shader text
+// Why a shader text is refused before the driver sees it; past every errno and FILE_NOT_REGULAR.
+constexpr int SHADER_EXPANDS_TOO_FAR = FILE_NOT_REGULAR + 1;
 
-// The whole file, byte for byte, followed by one zero byte; null when it cannot be opened or
-// read, with *error saying why (an errno or FILE_NOT_REGULAR). A file that shrank or failed
-// part-way is cut at what arrived, never padded with whatever the allocation held.
+// The whole file, byte for byte, followed by one zero byte; null when it cannot be read or its
+// macros would expand too far, with *error saying why.
 char* readShaderText(const char* path, int* error) {
-    RegularFile file;
-    *error = openRegularFile(path, SHADER_MAX_BYTES, &file);
-    if (*error != 0) return nullptr;
-    char* text = static_cast<char*>(std::malloc(static_cast<size_t>(file.size) + 1));
-    size_t got = 0;
-    *error = text ? readRegularFile(file, text, &got) : ENOMEM;
-    close(file.fd);
-    if (*error != 0) {
+    char* text = nullptr;
+    size_t size = 0;
+    *error = readWholeRegularFile(path, SHADER_MAX_BYTES, &text, &size);
+    if (text && shaderExpansionTokens(text, size) > SHADER_MAX_EXPANDED_TOKENS) {
         std::free(text);
+        *error = SHADER_EXPANDS_TOO_FAR;
         return nullptr;
     }
-    text[got] = '\0';
     return text;
 }
 
 void warnUnreadable(const char* path, int error, const char* consequence) {
-    std::fprintf(stderr, "demo: %s: cannot read the shader (%s); %s\n", path, fileErrorText(error),
-                 consequence);
+    if (error != SHADER_EXPANDS_TOO_FAR) {
+        warnFile(path, "cannot read the shader", fileErrorText(error), consequence);
+        return;
+    }
+    char what[64];
+    std::snprintf(what, sizeof what, "its macros expand past %.0f tokens",
+                  SHADER_MAX_EXPANDED_TOKENS);
+    warnFile(path, what, nullptr, consequence);
 }
 
-// Writes a log as plain text up to its zero byte: a "%" in it stays a "%", and no newline is
-// added, so a log that does not end in one runs on into what follows.
+// A file that was not there prints the message it always printed, without a line end; a file
+// that was there but is refused has only its warning line.
+void reportUnreadable(const char* path, int error, FILE* stream) {
+    if (error != SHADER_EXPANDS_TOO_FAR) {
+        std::fputs(OPEN_ERROR, stream);
+        // The message has no line end of its own: on stdout, the console both streams share
+        // takes it before the warning; on stderr, the warning starts a new line.
+        if (stream == stdout)
+            std::fflush(stdout);
+        else
+            std::fputc('\n', stderr);
+    }
+    warnUnreadable(path, error, DRAW_WITHOUT);
+}
+
+// Writes a log as plain text up to its zero byte: a "%" in it stays a "%". A log that does not end
+// its last line gets a line feed, so that what is printed next starts a line of its own.
 void writeLog(const char* log, GLint length) {
-    std::fwrite(log, 1, strnlen(log, static_cast<size_t>(length)), stdout);
+    const size_t size = strnlen(log, static_cast<size_t>(length));
+    std::fwrite(log, 1, size, stdout);
+    if (size > 0 && log[size - 1] != '\n') std::fputc('\n', stdout);
 }
 
 // Shaders and programs keep their logs behind different entry points of the same shape.
@@ -88,8 +107,8 @@ BuiltProgram compileAndLink(char* vertexText, char* fragmentText) {
     std::free(vertexText);
     glCompileShader(built.fragmentShader);
     glCompileShader(built.vertexShader);
-    printShaderLog(built.fragmentShader);
-    printShaderLog(built.vertexShader);
+    printInfoLog(built.fragmentShader, false);
+    printInfoLog(built.vertexShader, false);
 
     built.program = glCreateProgram();
     glAttachShader(built.program, built.fragmentShader);
@@ -107,26 +126,28 @@ bool statusSays(GLuint object, GLenum status, bool isProgram) {
     return value == GL_TRUE;
 }
 
-}  // namespace
+bool builtWell(const BuiltProgram& built) {
+    return statusSays(built.fragmentShader, GL_COMPILE_STATUS, false) &&
+           statusSays(built.vertexShader, GL_COMPILE_STATUS, false) &&
+           statusSays(built.program, GL_LINK_STATUS, true);
+}
 
-void printShaderLog(uint32_t shader) { printInfoLog(shader, false); }
+// After the logs that say why: one line naming both files.
+void warnNotBuilt(const char* vertexPath, const char* fragmentPath, const char* consequence) {
+    char both[512];
+    std::snprintf(both, sizeof both, "%s, %s", vertexPath, fragmentPath);
+    warnFile(both, "the program does not compile or link", nullptr, consequence);
+}
+
+}  // namespace
 
 uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath) {
     // Each file's message comes right after its own open, before anything else is printed.
     int error = 0;
     char* vertexText = readShaderText(vertexPath, &error);
-    if (!vertexText) {
-        std::fputs(OPEN_ERROR, stdout);
-        std::fflush(stdout);  // keeps the order on a console that both streams share
-        warnUnreadable(vertexPath, error, DRAW_WITHOUT);
-    }
+    if (!vertexText) reportUnreadable(vertexPath, error, stdout);
     char* fragmentText = readShaderText(fragmentPath, &error);
-    if (!fragmentText) {
-        // The message has no line end of its own; the warning naming the file starts a new line.
-        std::fputs(OPEN_ERROR, stderr);
-        std::fputc('\n', stderr);
-        warnUnreadable(fragmentPath, error, DRAW_WITHOUT);
-    }
+    if (!fragmentText) reportUnreadable(fragmentPath, error, stderr);
     // Without both texts there is nothing to compile; the scenes then draw with program 0.
     if (!vertexText || !fragmentText) {
         std::free(vertexText);
@@ -135,11 +156,14 @@ uint32_t buildShaderProgram(const char* vertexPath, const char* fragmentPath) {
         return 0;
     }
 
-    const GLuint program = compileAndLink(vertexText, fragmentText).program;
-    glUseProgram(program);
-    printInfoLog(program, true);
+    const BuiltProgram built = compileAndLink(vertexText, fragmentText);
+    printInfoLog(built.program, true);
     std::fflush(stdout);
-    return program;
+    // Kept and made current whatever the statuses say, as the run always did; a program that did
+    // not link draws nothing of its own, so the line says what the picture shows.
+    if (!builtWell(built)) warnNotBuilt(vertexPath, fragmentPath, DRAW_WITHOUT);
+    glUseProgram(built.program);
+    return built.program;
 }
 
 uint32_t buildCheckedShaderProgram(const char* vertexPath, const char* fragmentPath) {
@@ -156,9 +180,7 @@ uint32_t buildCheckedShaderProgram(const char* vertexPath, const char* fragmentP
     const BuiltProgram built = compileAndLink(texts[0], texts[1]);
     printInfoLog(built.program, true);
     std::fflush(stdout);
-    const bool good = statusSays(built.fragmentShader, GL_COMPILE_STATUS, false) &&
-                      statusSays(built.vertexShader, GL_COMPILE_STATUS, false) &&
-                      statusSays(built.program, GL_LINK_STATUS, true);
+    const bool good = builtWell(built);
     // Attached shaders are deleted with their program; a good one keeps them until then.
     glDeleteShader(built.fragmentShader);
     glDeleteShader(built.vertexShader);
@@ -167,7 +189,6 @@ uint32_t buildCheckedShaderProgram(const char* vertexPath, const char* fragmentP
         return built.program;
     }
     glDeleteProgram(built.program);
-    std::fprintf(stderr, "demo: %s, %s: the program does not compile or link; %s\n", vertexPath,
-                 fragmentPath, KEEP_LAST);
+    warnNotBuilt(vertexPath, fragmentPath, KEEP_LAST);
     return 0;
 }

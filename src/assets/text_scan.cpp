@@ -110,72 +110,94 @@ const char* scanInt(const char* first, const char* last, int32_t* value) {
     return p;
 }
 
-const char* scanFloat(const char* first, const char* last, float* value) {
-    const char* p = first;
-    while (p < last && isCSpace(*p)) ++p;
-    if (p == last) return nullptr;
+namespace {
+
+// What scanf's "%f" has taken so far: the characters it read, of which the buffer keeps the
+// first LONGEST_NUMBER for strtof.
+struct FloatScan {
+    const char* p;
+    const char* last;
     char buffer[LONGEST_NUMBER + 1];
-    size_t n = 0;
-    auto take = [&](char c) {
-        if (n < LONGEST_NUMBER) buffer[n++] = c;
-        ++p;
-    };
-    // Each fixed word must be read whole once begun, or the conversion fails.
-    auto takeWord = [&](const char* word) {
-        for (; *word; ++word) {
-            if (p == last || toLower(*p) != *word) return false;
-            take(*p);
+    size_t n;
+};
+
+void take(FloatScan* scan, char c) {
+    if (scan->n < LONGEST_NUMBER) scan->buffer[scan->n++] = c;
+    ++scan->p;
+}
+
+// Each fixed word must be read whole once begun, or the conversion fails.
+bool takeWord(FloatScan* scan, const char* word) {
+    for (; *word; ++word) {
+        if (scan->p == scan->last || toLower(*scan->p) != *word) return false;
+        take(scan, *scan->p);
+    }
+    return true;
+}
+
+// "nan", "inf" or "infinity", any case.
+bool takeNamedValue(FloatScan* scan) {
+    if (toLower(*scan->p) == 'n') return takeWord(scan, "nan");
+    if (!takeWord(scan, "inf")) return false;
+    return scan->p == scan->last || toLower(*scan->p) != 'i' || takeWord(scan, "inity");
+}
+
+// Decimal or hexadecimal digits with a point and an exponent, as scanf takes them: it stops at
+// the first character that cannot continue a number, even one that leaves no valid number.
+// False when no digit came after the sign and any "0x".
+bool takeNumber(FloatScan* scan, bool sign) {
+    bool hex = false, gotDigit = false, gotDot = false, gotExponent = false;
+    char exponent = 'e';
+    if (*scan->p == '0') {
+        take(scan, '0');
+        if (scan->p < scan->last && toLower(*scan->p) == 'x') {
+            take(scan, *scan->p);
+            hex = true;
+            exponent = 'p';
+        } else {
+            gotDigit = true;
         }
-        return true;
-    };
-    const bool sign = *p == '-' || *p == '+';
+    }
+    for (; scan->p < scan->last;) {
+        const char c = *scan->p;
+        if (isDigit(c) || (hex && !gotExponent && isHexDigit(c))) {
+            take(scan, c);
+            gotDigit = true;
+        } else if (gotExponent && scan->buffer[scan->n - 1] == exponent && (c == '-' || c == '+')) {
+            take(scan, c);
+        } else if (gotDigit && !gotExponent && toLower(c) == exponent) {
+            take(scan, exponent);
+            gotExponent = gotDot = true;
+        } else if (!gotDot && c == '.') {
+            take(scan, c);
+            gotDot = true;
+        } else {
+            break;
+        }
+    }
+    return scan->n != static_cast<size_t>(sign) + (hex ? 2 : 0);
+}
+
+}  // namespace
+
+const char* scanFloat(const char* first, const char* last, float* value) {
+    FloatScan scan = {first, last, {}, 0};
+    while (scan.p < last && isCSpace(*scan.p)) ++scan.p;
+    if (scan.p == last) return nullptr;
+    const bool sign = *scan.p == '-' || *scan.p == '+';
     if (sign) {
-        take(*p);
-        if (p == last) return nullptr;
+        take(&scan, *scan.p);
+        if (scan.p == last) return nullptr;
     }
-    if (toLower(*p) == 'n') {
-        if (!takeWord("nan")) return nullptr;
-    } else if (toLower(*p) == 'i') {
-        if (!takeWord("inf")) return nullptr;
-        if (p < last && toLower(*p) == 'i' && !takeWord("inity")) return nullptr;
-    } else {
-        bool hex = false, gotDigit = false, gotDot = false, gotExponent = false;
-        char exponent = 'e';
-        if (*p == '0') {
-            take(*p);
-            if (p < last && toLower(*p) == 'x') {
-                take(*p);
-                hex = true;
-                exponent = 'p';
-            } else {
-                gotDigit = true;
-            }
-        }
-        for (; p < last;) {
-            const char c = *p;
-            if (isDigit(c) || (hex && !gotExponent && isHexDigit(c))) {
-                take(c);
-                gotDigit = true;
-            } else if (gotExponent && buffer[n - 1] == exponent && (c == '-' || c == '+')) {
-                take(c);
-            } else if (gotDigit && !gotExponent && toLower(c) == exponent) {
-                take(exponent);
-                gotExponent = gotDot = true;
-            } else if (!gotDot && c == '.') {
-                take(c);
-                gotDot = true;
-            } else {
-                break;
-            }
-        }
-        if (n == static_cast<size_t>(sign) + (hex ? 2 : 0)) return nullptr;
-    }
-    buffer[n] = '\0';
+    const char c = toLower(*scan.p);
+    const bool taken = c == 'n' || c == 'i' ? takeNamedValue(&scan) : takeNumber(&scan, sign);
+    if (!taken) return nullptr;
+    scan.buffer[scan.n] = '\0';
     char* stop = nullptr;
-    const float converted = strtofInCLocale(buffer, &stop);
-    if (stop == buffer) return nullptr;
+    const float converted = strtofInCLocale(scan.buffer, &stop);
+    if (stop == scan.buffer) return nullptr;
     *value = converted;
-    return p;
+    return scan.p;
 }
 
 const char* scanWord(const char* first, const char* last, char* word, size_t capacity) {

@@ -14,6 +14,7 @@
 #include "scenes/demo_clock.h"
 #include "scenes/scene_resources.h"
 #include "system/regular_file.h"
+#include "system/warning.h"
 
 namespace {
 
@@ -25,13 +26,13 @@ constexpr GLfloat FOG_START = -900.0f;    // inert under the default GL_EXP mode
 // binary file loads as an empty model, and a library it cannot open leaves it without materials.
 void warnAboutLoadedModel(const char* path, const ObjModel& model) {
     if (model.faceCount == 0) {
-        std::fprintf(stderr, "demo: %s: no triangles in the model; nothing is drawn for it\n",
-                     path);
+        warnFile(path, "no triangles in the model", nullptr, "nothing is drawn for it");
     }
     if (model.materialLibraryError == 0) return;
-    std::fprintf(stderr,
-                 "demo: %s: cannot open the material library of %s (%s); drawn without it\n",
-                 model.materialLibrary, path, fileErrorText(model.materialLibraryError));
+    char what[sizeof model.materialLibrary + 64];
+    std::snprintf(what, sizeof what, "cannot open the material library of %s", path);
+    warnFile(model.materialLibrary, what, fileErrorText(model.materialLibraryError),
+             "drawn without it");
 }
 
 }  // namespace
@@ -58,8 +59,8 @@ void loadSceneModels() {
         ObjModel* model = assetPrefetch.models[i];
         assetPrefetch.models[i] = nullptr;
         if (!model) {
-            std::fprintf(stderr, "demo: %s: cannot read the model (%s); it is left out\n", f.path,
-                         fileErrorText(assetPrefetch.modelErrors[i]));
+            warnFile(f.path, "cannot read the model", fileErrorText(assetPrefetch.modelErrors[i]),
+                     "it is left out");
         } else {
             warnAboutLoadedModel(f.path, *model);
         }

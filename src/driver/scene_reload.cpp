@@ -12,18 +12,19 @@
 #include "driver/scene_loading.h"
 #include "platform/soundtrack.h"
 #include "system/regular_file.h"
+#include "system/warning.h"
 
 namespace {
 
 const char KEEP_LIST[] = "keeping its last good list";
 
-int reloadTexture(const SceneTextureFile& f) {
+ReloadResult reloadTexture(const SceneTextureFile& f) {
     PngMipmaps mipmaps = {};
     readPngMipmaps(f.path, &mipmaps);
     const uint32_t texture = reloadPngMipmaps(sceneResources.*f.texture, f.path, &mipmaps);
-    if (!texture) return SCENE_RELOAD_KEPT;
+    if (!texture) return ReloadResult::KEPT;
     sceneResources.*f.texture = texture;
-    return SCENE_RELOADED;
+    return ReloadResult::RELOADED;
 }
 
 // Why a freshly read model cannot replace the one drawn; null when it can.
@@ -33,43 +34,35 @@ const char* modelProblem(const ObjModel& model) {
     return nullptr;
 }
 
-int reloadModel(const SceneModelFile& f) {
+ReloadResult reloadModel(const SceneModelFile& f) {
     ObjModel* model = nullptr;
     int error = 0;
-    if (loadObjModel(&model, f.path, &error) != OBJ_LOADED) {
-        std::fprintf(stderr, "demo: %s: cannot read the model (%s); %s\n", f.path,
-                     fileErrorText(error), KEEP_LIST);
-        return SCENE_RELOAD_KEPT;
+    if (loadObjModel(&model, f.path, &error) != ObjResult::LOADED) {
+        warnFile(f.path, "cannot read the model", fileErrorText(error), KEEP_LIST);
+        return ReloadResult::KEPT;
     }
     const char* problem = modelProblem(*model);
     const uint32_t list = problem ? 0 : compileModelList(model, sceneResources.*f.list);
     if (!list) {
-        std::fprintf(stderr, "demo: %s: %s; %s\n", f.path, problem ? problem : "no list name left",
-                     KEEP_LIST);
+        warnFile(f.path, problem ? problem : "no list name left", nullptr, KEEP_LIST);
         freeObjModel(model);
-        return SCENE_RELOAD_KEPT;
+        return ReloadResult::KEPT;
     }
     freeObjModel(sceneResources.*f.model);
     sceneResources.*f.model = model;
     sceneResources.*f.list = list;
-    return SCENE_RELOADED;
+    return ReloadResult::RELOADED;
 }
 
-int reloadProgram() {
+ReloadResult reloadProgram() {
     const uint32_t program =
         buildCheckedShaderProgram(sceneFiles.vertexShader, sceneFiles.fragmentShader);
-    if (!program) return SCENE_RELOAD_KEPT;
+    if (!program) return ReloadResult::KEPT;
     if (sceneResources.shaderProgram) glDeleteProgram(sceneResources.shaderProgram);
     sceneResources.shaderProgram = program;
     // The new program is current, as connectSamplers needs it.
     connectSamplers();
-    return SCENE_RELOADED;
-}
-
-int reloadSoundtrackFile() {
-    const int result = reloadSoundtrack(sceneFiles.soundtrack);
-    if (result == SOUNDTRACK_SILENT) return SCENE_RELOAD_SILENT;
-    return result == SOUNDTRACK_RELOADED ? SCENE_RELOADED : SCENE_RELOAD_KEPT;
+    return ReloadResult::RELOADED;
 }
 
 bool named(const char* name, const char* path) { return std::strcmp(name, path) == 0; }
@@ -110,10 +103,10 @@ void describeSceneReload(int index, char* text, size_t size) {
         std::snprintf(text, size, "%s", sceneFiles.soundtrack);
 }
 
-int reloadSceneObject(int index) {
+ReloadResult reloadSceneObject(int index) {
     if (index < SCENE_TEXTURE_COUNT) return reloadTexture(sceneFiles.textures[index]);
     if (index < SCENE_RELOAD_PROGRAM)
         return reloadModel(sceneFiles.models[index - SCENE_TEXTURE_COUNT]);
     if (index == SCENE_RELOAD_PROGRAM) return reloadProgram();
-    return reloadSoundtrackFile();
+    return reloadSoundtrack(sceneFiles.soundtrack);
 }

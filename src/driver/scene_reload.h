@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "scenes/scene_resources.h"
+#include "system/reload_result.h"
 
 // The objects a file fills, in this order: each texture, each model (with its display list), the
 // GLSL program (both shader files), the soundtrack.
@@ -21,14 +22,9 @@ int sceneReloadsFor(const char* name, bool due[SCENE_RELOAD_COUNT]);
 // The file or files that fill object `index`, for messages.
 void describeSceneReload(int index, char* text, size_t size);
 
-// Results of reloadSceneObject.
-constexpr int SCENE_RELOADED = 0;
-constexpr int SCENE_RELOAD_KEPT = 1;    // missing or broken, named in one line: the last good stays
-constexpr int SCENE_RELOAD_SILENT = 2;  // the soundtrack, without an audio device
-
 // With the context current, after start-up: a texture goes into its own texture object, a model is
 // compiled over its own display list, the program is rebuilt and checked (one that does not build
 // leaves the last good one current in the scenes), the soundtrack is read into the music, which the
 // caller then cues. A model without triangles or without the material library it names counts as
-// broken.
-int reloadSceneObject(int index);
+// broken: KEPT, after one line naming the file; SILENT for the soundtrack without an audio device.
+ReloadResult reloadSceneObject(int index);

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "system/warning.h"
+
 namespace {
 
 // IN_MOVED_FROM too: a file renamed away is gone as surely as a deleted one.
@@ -22,8 +24,10 @@ int openFileWatch(const char* directory, FileWatch* watch) {
     watch->descriptor = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     const int fd = watch->descriptor;
     if (fd >= 0 && inotify_add_watch(fd, directory, WATCHED_EVENTS) >= 0) return 0;
-    std::fprintf(stderr, "demo: %s: cannot watch the directory for changes: %s\n", directory,
-                 std::strerror(errno));
+    char what[256];
+    std::snprintf(what, sizeof what, "cannot watch the directory for changes: %s",
+                  std::strerror(errno));
+    warnFile(directory, what, nullptr, nullptr);
     closeFileWatch(watch);
     return 1;
 }

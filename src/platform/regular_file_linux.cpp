@@ -33,3 +33,7 @@ int openRegularFile(const char* path, uint64_t maxBytes, RegularFile* file) {
 int64_t readFileAt(int fd, void* data, size_t bytes, uint64_t offset) {
     return pread(fd, data, bytes, static_cast<off_t>(offset));
 }
+
+void closeRegularFile(int fd) { close(fd); }
+
+int duplicateRegularFile(int fd) { return dup(fd); }

@@ -49,3 +49,7 @@ int64_t readFileAt(int fd, void* data, size_t bytes, uint64_t offset) {
     errno = EIO;
     return -1;
 }
+
+void closeRegularFile(int fd) { _close(fd); }
+
+int duplicateRegularFile(int fd) { return _dup(fd); }

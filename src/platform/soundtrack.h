@@ -3,6 +3,8 @@
 // that moves through the timeline cues it with playSoundtrackFrom() and pauseSoundtrack().
 #pragma once
 
+#include "system/reload_result.h"
+
 // 0 when the music is ready to start. Otherwise prints one warning line on stderr naming the file
 // and the reason, returns 1, and playSoundtrack() then does nothing: the timeline runs silently.
 int prepareSoundtrack(const char* path);
@@ -22,11 +24,8 @@ void playSoundtrackFrom(double seconds);
 // Holds the music where it is. Does nothing when there is no music.
 void pauseSoundtrack();
 
-// Results of reloadSoundtrack.
-constexpr int SOUNDTRACK_RELOADED = 0;  // the new file is the music; cue it to play it
-constexpr int SOUNDTRACK_KEPT = 1;      // the file cannot be played: the music stays as it was
-constexpr int SOUNDTRACK_SILENT = 2;    // there is no audio device: nothing to reload
-
-// Reads `path` again into the music that the cues play. SOUNDTRACK_KEPT comes after one line on
-// stderr naming the file; SOUNDTRACK_SILENT without one, as the run said so when it began.
-int reloadSoundtrack(const char* path);
+// Reads `path` again into the music that the cues play: RELOADED (cue it to play the new file),
+// KEPT after one line on stderr naming the file (the music stays as it was), or SILENT without a
+// line when there is no audio device (the run said so when it began). Every system's player
+// gives these three and nothing else.
+ReloadResult reloadSoundtrack(const char* path);

@@ -1,23 +1,19 @@
 #include "platform/soundtrack_file.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
+
+#include "system/byte_order.h"
+#include "system/warning.h"
 
 const char PLAY_SILENT[] = "playing without sound";
 const char KEEP_LAST[] = "keeping the last good one";
 
 int warnSoundtrack(const char* path, const char* what, const char* why, const char* consequence) {
-    std::fprintf(stderr, "demo: %s: %s (%s); %s\n", path, what, why, consequence);
+    warnFile(path, what, why, consequence);
     return 1;
 }
 
 namespace {
-
-uint32_t bigEndian32(const uint8_t* p) {
-    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-}
 
 // Bytes of the ID3v2 tag at the start of `head`, 0 when there is none: a ten-byte header, a
 // size of four 7-bit bytes, and a footer of ten more when its flag says so.
@@ -75,6 +71,6 @@ int openSoundtrackFile(const char* path, RegularFile* file, const char* conseque
                               consequence);
     const char* fault = soundtrackFault(*file);
     if (!fault) return 0;
-    close(file->fd);
+    closeRegularFile(file->fd);
     return warnSoundtrack(path, "cannot play the soundtrack", fault, consequence);
 }

@@ -8,7 +8,7 @@
 extern const char PLAY_SILENT[];
 extern const char KEEP_LAST[];
 
-// One warning line, "demo: PATH: WHAT (WHY); CONSEQUENCE". Returns 1.
+// warnFile, for a caller that returns its 1.
 int warnSoundtrack(const char* path, const char* what, const char* why, const char* consequence);
 
 // Opens the soundtrack without blocking (a name a player opened itself could be a FIFO) and checks

@@ -129,20 +129,20 @@ void pauseSoundtrack() {
     if (soundtrack.music) Mix_PauseMusic();
 }
 
-int reloadSoundtrack(const char* path) {
-    if (soundtrack.noDevice) return SOUNDTRACK_SILENT;
+ReloadResult reloadSoundtrack(const char* path) {
+    if (soundtrack.noDevice) return ReloadResult::SILENT;
     // The run began without a playable file, so without the device too.
     if (!soundtrack.music)
-        return prepareSoundtrack(path) == 0 ? SOUNDTRACK_RELOADED : SOUNDTRACK_KEPT;
+        return prepareSoundtrack(path) == 0 ? ReloadResult::RELOADED : ReloadResult::KEPT;
     RegularFile file;
-    if (openSoundtrackFile(path, &file, KEEP_LAST) != 0) return SOUNDTRACK_KEPT;
+    if (openSoundtrackFile(path, &file, KEEP_LAST) != 0) return ReloadResult::KEPT;
     Mix_Music* music = loadMusic(file);
     if (!music) {
         warnSoundtrack(path, "cannot play the soundtrack", SDL_GetError(), KEEP_LAST);
-        return SOUNDTRACK_KEPT;
+        return ReloadResult::KEPT;
     }
     Mix_HaltMusic();
     Mix_FreeMusic(soundtrack.music);
     soundtrack.music = music;
-    return SOUNDTRACK_RELOADED;
+    return ReloadResult::RELOADED;
 }

@@ -156,7 +156,7 @@ void pauseSoundtrack() {
     if (soundtrack.ready) webPause();
 }
 
-int reloadSoundtrack(const char* path) {
-    if (!webAudioAvailable()) return SOUNDTRACK_SILENT;
-    return decode(path, KEEP_LAST) == 0 ? SOUNDTRACK_RELOADED : SOUNDTRACK_KEPT;
+ReloadResult reloadSoundtrack(const char* path) {
+    if (!webAudioAvailable()) return ReloadResult::SILENT;
+    return decode(path, KEEP_LAST) == 0 ? ReloadResult::RELOADED : ReloadResult::KEPT;
 }

@@ -109,21 +109,21 @@ void pauseSoundtrack() {
     if (hasMusic()) sendCommand(std::string("pause ") + soundtrack.alias);
 }
 
-int reloadSoundtrack(const char* path) {
-    if (soundtrack.noDevice) return SOUNDTRACK_SILENT;
+ReloadResult reloadSoundtrack(const char* path) {
+    if (soundtrack.noDevice) return ReloadResult::SILENT;
     // The file could not be played when the run began, or nothing was ever opened.
-    if (!hasMusic()) return prepareSoundtrack(path) == 0 ? SOUNDTRACK_RELOADED : SOUNDTRACK_KEPT;
+    if (!hasMusic()) return prepareSoundtrack(path) == 0 ? ReloadResult::RELOADED : ReloadResult::KEPT;
     RegularFile file;
-    if (openSoundtrackFile(path, &file, KEEP_LAST) != 0) return SOUNDTRACK_KEPT;
+    if (openSoundtrackFile(path, &file, KEEP_LAST) != 0) return ReloadResult::KEPT;
     _close(file.fd);
     char alias[ALIAS_BYTES];
     const MCIERROR error = openMusic(path, alias);
     if (error != 0) {
         warnSoundtrack(path, "cannot play the soundtrack", errorText(error).c_str(), KEEP_LAST);
-        return SOUNDTRACK_KEPT;
+        return ReloadResult::KEPT;
     }
     sendCommand(std::string("close ") + soundtrack.alias);
     std::snprintf(soundtrack.alias, sizeof soundtrack.alias, "%s", alias);
     soundtrack.path = path;
-    return SOUNDTRACK_RELOADED;
+    return ReloadResult::RELOADED;
 }

@@ -50,7 +50,7 @@ TEST(AssetPackModels, LoadThroughTheProjectReaderWithTheCountsTheyWereBuiltWith)
         Mesh expected = {};
         design.build(&expected);
         ObjModel* model = nullptr;
-        ASSERT_EQ(loadObjModel(&model, modelDesignPath(design)), 0);
+        ASSERT_EQ(loadObjModel(&model, modelDesignPath(design)), ObjResult::LOADED);
         ASSERT_NE(model, nullptr);
         const std::unique_ptr<ObjModel, void (*)(ObjModel*)> owned(model, freeObjModel);
         EXPECT_EQ(model->vertexCount, static_cast<int32_t>(expected.positions.size()));

@@ -10,23 +10,12 @@
 #include "pack_files.h"
 #include "scenes/scene_resources.h"
 #include "support/gl_context.h"
+#include "support/png_upload.h"
 
 namespace {
 
 const int WIDTH = 320;
 const int HEIGHT = 180;
-
-std::string shaderLog(GLuint object, bool program) {
-    GLint length = 0;
-    if (program)
-        glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
-    else
-        glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
-    std::string log(length > 0 ? length : 0, '\0');
-    if (length > 0 && program) glGetProgramInfoLog(object, length, nullptr, &log[0]);
-    if (length > 0 && !program) glGetShaderInfoLog(object, length, nullptr, &log[0]);
-    return log.c_str();
-}
 
 GLuint compile(GLenum kind, const char* file) {
     std::vector<uint8_t> bytes = readPackFile(file);
@@ -38,7 +27,7 @@ GLuint compile(GLenum kind, const char* file) {
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     EXPECT_TRUE(ok) << file;
-    EXPECT_EQ(shaderLog(shader, false), "") << file;
+    EXPECT_EQ(shaderLog(shader), "") << file;
     return shader;
 }
 
@@ -50,7 +39,7 @@ GLuint buildPackProgram() {
     GLint ok = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(shaderLog(program, true), "");
+    EXPECT_EQ(shaderLog(program), "");
     return program;
 }
 

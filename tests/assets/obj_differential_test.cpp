@@ -57,7 +57,7 @@ void expectSameAsReference(const std::string& text, const Libraries& libraries,
         const ObjLibrarySource source = {openFromMap, closeFromMap, &windowed};
         AssetFile file = memoryAssetFile(text.data(), text.size(), windowBytes);
         ObjModel* model = nullptr;
-        ASSERT_EQ(readObjModel(&model, &file, &source), OBJ_LOADED) << what;
+        ASSERT_EQ(readObjModel(&model, &file, &source), ObjResult::LOADED) << what;
         std::string difference;
         EXPECT_TRUE(sameAsReference(*model, reference, &difference))
             << what << " in windows of " << windowBytes << ": " << difference;
@@ -193,7 +193,7 @@ protected:
 TEST_F(TinyObjLoaderComparison, AssimpModelsGiveTheSameArraysAndTheFansOfItsPolygons) {
     for (const char* name : ASSIMP_MODELS) {
         ObjModel* ours = nullptr;
-        ASSERT_EQ(loadObjModel(&ours, name), OBJ_LOADED) << name;
+        ASSERT_EQ(loadObjModel(&ours, name), ObjResult::LOADED) << name;
         tinyobj::attrib_t attrib;
         std::vector<tinyobj::shape_t> shapes;
         std::vector<tinyobj::material_t> materials;

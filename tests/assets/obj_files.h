@@ -30,7 +30,7 @@ protected:
     // Loads a fixture that must load; it is freed when the test ends.
     ObjModel* load(const char* name) {
         ObjModel* model = nullptr;
-        EXPECT_EQ(loadObjModel(&model, name), OBJ_LOADED) << name;
+        EXPECT_EQ(loadObjModel(&model, name), ObjResult::LOADED) << name;
         loaded.push_back(model);
         return model;
     }

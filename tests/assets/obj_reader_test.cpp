@@ -161,7 +161,7 @@ TEST_F(ObjReader, FileThatCannotBeReadGivesTwoWithWhyAndLeavesThePlaceUntouched)
         ObjModel sentinel = {};
         ObjModel* model = &sentinel;
         int error = 0;
-        EXPECT_EQ(loadObjModel(&model, c.name, &error), OBJ_CANNOT_OPEN) << c.name;
+        EXPECT_EQ(loadObjModel(&model, c.name, &error), ObjResult::CANNOT_OPEN) << c.name;
         EXPECT_EQ(error, c.error) << c.name;
         EXPECT_EQ(model, &sentinel) << c.name;
     }

@@ -10,6 +10,7 @@
 #include "assets/png_texture.h"
 #include "scenes/scene_resources.h"
 #include "support/gl_context.h"
+#include "support/png_upload.h"
 #include "support/text.h"
 
 namespace {

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "capture_arguments.h"
+#include "support/text.h"
 
 namespace {
 
-int parse(std::vector<std::string> words, CaptureArguments* arguments) {
-    words.insert(words.begin(), "capture");
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    return parseCaptureArguments(static_cast<int>(argv.size()), argv.data(), arguments);
+int parse(const std::vector<std::string>& words, CaptureArguments* arguments) {
+    CommandLine line("capture", words);
+    return parseCaptureArguments(line.argc(), line.argv(), arguments);
 }
 
 TEST(CaptureArguments, FrameRangesAreExactInWholeFrames) {
@@ -62,6 +62,10 @@ TEST(CaptureArguments, BadLinesGiveStatusTwoAndOneLineNamingWhatIsWrong) {
         {{"--speed", "2", "--png", "d"}, "--speed"},
         {{"--video", "out.avi"}, "--video out.avi"},
         {{"--size", "321x180", "--video", "out.mp4"}, "--size 321x180"},
+        {{"--png-level", "10", "--png", "d"}, "--png-level 10: not a whole number from 0 to 9"},
+        {{"--print-chunks", "0", "--png", "d"}, "--print-chunks 0"},
+        {{"--progress-fd", "0", "--discard"}, "--progress-fd 0: not a whole number from 1 to"},
+        {{"--progress-fd", "1000", "--discard"}, "--progress-fd 1000: not an open descriptor"},
     };
     for (const Case& c : cases) {
         CaptureArguments arguments = {};
@@ -71,6 +75,48 @@ TEST(CaptureArguments, BadLinesGiveStatusTwoAndOneLineNamingWhatIsWrong) {
         EXPECT_EQ(result, 2) << c.named;
         EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
         EXPECT_NE(message.find(c.named), std::string::npos) << message;
+    }
+}
+
+// The farm runs each printed chunk as --from FROM --to TO: read back, every line must select
+// exactly its own frames, and the lines must cover the range once, in order. Rates that do not
+// divide a million microseconds are where a boundary's rounding would slip by a frame.
+TEST(CaptureArguments, PrintedChunksSelectExactlyTheirFramesAndCoverTheRange) {
+    const std::vector<std::vector<std::string>> lines = {
+        {"--from", "9.5", "--to", "10.5", "--print-chunks", "16"},
+        {"--fps", "7", "--from", "0.1", "--to", "3", "--print-chunks", "5"},
+        {"--fps", "997", "--from", "1.000001", "--to", "1.9", "--print-chunks", "97"},
+        {"--fps", "1000", "--from", "79.99", "--print-chunks", "3"},
+        {"--fps", "30", "--print-chunks", "100000"},
+    };
+    for (const std::vector<std::string>& line : lines) {
+        std::vector<std::string> words = line;
+        words.insert(words.end(), {"--png", "d"});
+        CaptureArguments whole = {};
+        ASSERT_EQ(parse(words, &whole), 0) << words[1];
+        FILE* printed = std::tmpfile();
+        ASSERT_NE(printed, nullptr);
+        printCaptureChunks(whole, printed);
+        std::rewind(printed);
+        long long next = whole.firstFrame;
+        long long first = 0;
+        long long end = 0;
+        char from[32];
+        char to[32];
+        while (std::fscanf(printed, "%lld %lld %31s %31s", &first, &end, from, to) == 4) {
+            EXPECT_EQ(first, next) << words[1] << ": chunk from " << from;
+            EXPECT_LE(end - first, whole.chunkFrames) << from;
+            CaptureArguments chunk = {};
+            const std::vector<std::string> fps(line.begin(), line.begin() + 2);
+            std::vector<std::string> again = {"--from", from, "--to", to, "--png", "d"};
+            if (line[0] == "--fps") again.insert(again.end(), fps.begin(), fps.end());
+            ASSERT_EQ(parse(again, &chunk), 0) << from << " " << to;
+            EXPECT_EQ(chunk.firstFrame, first) << "--from " << from;
+            EXPECT_EQ(chunk.endFrame, end) << "--to " << to;
+            next = end;
+        }
+        std::fclose(printed);
+        EXPECT_EQ(next, whole.endFrame) << words[1];
     }
 }
 

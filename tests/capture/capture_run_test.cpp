@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <spng.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/child_run.h"
 #include "support/text.h"
 
 namespace {
@@ -70,33 +70,46 @@ protected:
     }
     void TearDown() override { fs::remove_all(work); }
 
-    // Exit status of `capture arguments`; its standard error is kept in `errors`.
-    int capture(const std::string& arguments) {
-        const std::string command = "cd '" + ASSETS + "' && '" CAPTURE_EXECUTABLE "' " + arguments +
-                                    " >'" + (work / "out.txt").string() + "' 2>'" +
-                                    (work / "err.txt").string() + "'";
-        const int status = std::system(command.c_str());
-        errors = fileBytes(work / "err.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // Exit status of the tool given `words`; its standard error is kept in `errors`.
+    int capture(std::vector<std::string> words) {
+        words.insert(words.begin(), CAPTURE_EXECUTABLE);
+        const ChildRun run = runProgram(words, {ASSETS});
+        errors = run.err;
+        return run.status;
     }
     std::string errors;
 };
 
-TEST_F(CaptureRun, TwoCapturesOfTheSameRangeGiveIdenticalFrames) {
+// A capture from the middle, which steps the passes before its first frame without drawing them,
+// gives the same bytes as a capture from the start at one PNG level; other levels and their
+// filters give the same pixels, which the golden frames compare.
+TEST_F(CaptureRun, FramesFromTheMiddleHaveTheBytesOfARunFromTheStartAndThePixelsAtAnyLevel) {
     // Across the end of scene 1 and the start of scene 2, with both fades and a counter reset.
-    const std::string range = "--from 9.9 --to 10.2 --size 160x90 --png ";
-    ASSERT_EQ(capture(range + (work / "a").string()), 0) << errors;
-    ASSERT_EQ(capture(range + (work / "b").string()), 0) << errors;
+    const std::vector<std::string> range = {"--from", "9.9", "--to", "10.2", "--size", "160x90"};
+    auto with = [&](std::vector<std::string> head, std::vector<std::string> tail) {
+        head.insert(head.end(), tail.begin(), tail.end());
+        return head;
+    };
+    ASSERT_EQ(capture(with(range, {"--png", work / "a"})), 0) << errors;
+    ASSERT_EQ(capture({"--to", "10.2", "--size", "160x90", "--png", work / "b"}), 0) << errors;
     const std::vector<fs::path> a = framesIn(work / "a");
-    const std::vector<fs::path> b = framesIn(work / "b");
     ASSERT_EQ(a.size(), 18u);
-    ASSERT_EQ(b.size(), a.size());
     EXPECT_EQ(a.front().filename(), "frame_000594.png");
+    const std::vector<std::string> levels = {"0", "2", "9"};
+    for (const std::string& level : levels)
+        ASSERT_EQ(capture(with({"--png-level", level}, with(range, {"--png", work / level}))), 0)
+            << errors;
     std::set<std::vector<uint8_t>> distinct;
-    for (size_t i = 0; i < a.size(); ++i) {
-        Image first, second;
-        ASSERT_TRUE(readPng(a[i], &first) && readPng(b[i], &second)) << a[i];
-        EXPECT_TRUE(first.rgb == second.rgb) << a[i].filename();
+    for (const fs::path& frame : a) {
+        const fs::path name = frame.filename();
+        EXPECT_EQ(fileBytes(frame), fileBytes(work / "b" / name)) << name;
+        Image first;
+        ASSERT_TRUE(readPng(frame, &first)) << frame;
+        for (const std::string& level : levels) {
+            Image other;
+            ASSERT_TRUE(readPng(work / level / name, &other)) << level << " " << name;
+            EXPECT_TRUE(first.rgb == other.rgb) << "--png-level " << level << " " << name;
+        }
         distinct.insert(first.rgb);
     }
     // The frames really move: a tool that wrote one frame over and over would pass the above.
@@ -105,9 +118,13 @@ TEST_F(CaptureRun, TwoCapturesOfTheSameRangeGiveIdenticalFrames) {
 
 TEST_F(CaptureRun, SupersampledFramesHaveTheAskedSizeAndDifferOnlyAtEdges) {
     // Scene 2: models with sharp outlines over a textured floor, under the overlay.
-    const std::string range = "--from 20 --to 20.02 --size 160x90 --png ";
-    ASSERT_EQ(capture(range + (work / "plain").string()), 0) << errors;
-    ASSERT_EQ(capture("--supersample 2 " + range + (work / "fine").string()), 0) << errors;
+    ASSERT_EQ(
+        capture({"--from", "20", "--to", "20.02", "--size", "160x90", "--png", work / "plain"}), 0)
+        << errors;
+    ASSERT_EQ(capture({"--supersample", "2", "--from", "20", "--to", "20.02", "--size", "160x90",
+                       "--png", work / "fine"}),
+              0)
+        << errors;
     Image plain, fine;
     ASSERT_TRUE(readPng(work / "plain" / "frame_001200.png", &plain));
     ASSERT_TRUE(readPng(work / "fine" / "frame_001200.png", &fine));
@@ -131,10 +148,9 @@ TEST_F(CaptureRun, SupersampledFramesHaveTheAskedSizeAndDifferOnlyAtEdges) {
 
 // What ffprobe says of the file's first stream of a kind ("v" or "a"), one line per entry.
 std::vector<std::string> probe(const fs::path& video, const char* stream, const char* entries) {
-    const std::string command = std::string("ffprobe -v error -select_streams ") + stream +
-                                " -show_entries " + entries + " -of csv=p=0 '" + video.string() +
-                                "'";
-    return lines(outputOf(command));
+    return lines(runProgram({"ffprobe", "-v", "error", "-select_streams", stream, "-show_entries",
+                             entries, "-of", "csv=p=0", video})
+                     .out);
 }
 
 // Packets and the end (the latest packet time plus its duration, in seconds) of a stream, from
@@ -152,16 +168,18 @@ std::pair<int, double> extentOf(const fs::path& video, const char* stream) {
 
 TEST_F(CaptureRun, VideoHoldsEveryFrameAtItsRateWithTheSoundtrackToTheSameEnd) {
     struct Case {
-        const char* arguments;
+        std::vector<std::string> range;
         const char* file;
         int frames;
     };
     // The second range runs past the end of the 6-second fixture soundtrack.
-    const Case cases[] = {{"--to 0.5", "a.mp4", 30}, {"--from 5.6 --to 6.2", "b.mkv", 36}};
+    const Case cases[] = {{{"--to", "0.5"}, "a.mp4", 30},
+                          {{"--from", "5.6", "--to", "6.2"}, "b.mkv", 36}};
     for (const Case& c : cases) {
         const fs::path video = work / c.file;
-        ASSERT_EQ(capture(std::string(c.arguments) + " --size 160x90 --video " + video.string()), 0)
-            << errors;
+        std::vector<std::string> words = c.range;
+        words.insert(words.end(), {"--size", "160x90", "--video", video});
+        ASSERT_EQ(capture(words), 0) << errors;
         const auto [frames, picturesEnd] = extentOf(video, "v");
         const auto [soundPackets, soundEnd] = extentOf(video, "a");
         EXPECT_EQ(frames, c.frames) << c.file;
@@ -174,17 +192,18 @@ TEST_F(CaptureRun, VideoHoldsEveryFrameAtItsRateWithTheSoundtrackToTheSameEnd) {
 
 TEST_F(CaptureRun, OutputThatCannotBeMadeGivesOneLineAndAFailingStatus) {
     struct Case {
-        std::string arguments;
+        const char* option;
+        std::string path;
         const char* named;
     };
     const std::string file = (work / "file").string();
     std::ofstream(file) << "not a directory";
     const Case cases[] = {
-        {"--png " + file, file.c_str()},
-        {"--video " + (work / "missing" / "v.mp4").string(), "missing/v.mp4"},
+        {"--png", file, file.c_str()},
+        {"--video", (work / "missing" / "v.mp4").string(), "missing/v.mp4"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(capture("--to 0.1 " + c.arguments), 1) << c.arguments;
+        EXPECT_EQ(capture({"--to", "0.1", c.option, c.path}), 1) << c.option;
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
         EXPECT_NE(errors.find(c.named), std::string::npos) << errors;
     }
@@ -216,9 +235,8 @@ class GoldenFrames : public CaptureRun, public ::testing::WithParamInterface<Gol
 TEST_P(GoldenFrames, MatchTheReferenceWithinASmallTolerance) {
     const GoldenFrame& golden = GetParam();
     const fs::path out = work / "frames";
-    ASSERT_EQ(capture("--from " + golden.from + " --to " + golden.to + " --size 320x180 --png " +
-                      out.string()),
-              0)
+    ASSERT_EQ(
+        capture({"--from", golden.from, "--to", golden.to, "--size", "320x180", "--png", out}), 0)
         << errors;
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06d.png", golden.frame);

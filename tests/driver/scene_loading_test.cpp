@@ -1,8 +1,6 @@
 #include <epoxy/gl.h>
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include "platform/console.h"
 #include "scenes/demo_clock.h"
 #include "scenes/scene_resources.h"
+#include "support/child_run.h"
 #include "support/gl_context.h"
 #include "support/text.h"
 #include "support/virtual_platform.h"
@@ -28,25 +27,13 @@ using R = SceneResources;
 const std::string OR_PNG = sceneTexturePath(&R::textureOr);
 const std::string MODEL_3C = sceneModelPath(&R::list3c);
 
-const fs::path ASSETS = fs::path(DEMO_TEST_DATA) / "assets";
-
-// A copy of the fixture asset set in a fresh directory, made the working directory, with some
-// files taken out; restores the working directory when it goes.
-struct AssetCopy {
-    fs::path dir;
-    fs::path previous;
-    explicit AssetCopy(std::initializer_list<std::string> removed = {}) {
-        previous = fs::current_path();
-        dir = fs::temp_directory_path() / ("assets_" + std::to_string(getpid()));
-        fs::remove_all(dir);
-        fs::copy(ASSETS, dir);
-        for (const std::string& name : removed) fs::remove(dir / name);
+// A copy of the fixture asset set with some files taken out, the working directory while it lasts.
+struct AssetsHere : AssetCopy {
+    const fs::path previous = fs::current_path();
+    explicit AssetsHere(const std::vector<std::string>& removed = {}) : AssetCopy(removed) {
         fs::current_path(dir);
     }
-    ~AssetCopy() {
-        fs::current_path(previous);
-        fs::remove_all(dir);
-    }
+    ~AssetsHere() { fs::current_path(previous); }
 };
 
 // Models are the one thing start-up allocates on the heap and keeps; a test that loads them again
@@ -78,7 +65,7 @@ GLint uniformValue(GLuint program, GLint location) {
 }
 
 TEST_F(SceneResourcesTest, FixtureSetFillsEveryFieldConnectsSamplersAndTakesTheOrigin) {
-    AssetCopy assets;
+    AssetsHere assets;
     virtualPlatform.clock = 12.25;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -108,7 +95,7 @@ TEST_F(SceneResourcesTest, FixtureSetFillsEveryFieldConnectsSamplersAndTakesTheO
 }
 
 TEST_F(SceneResourcesTest, WithoutAProgramTheSamplersAreNoneAndNoErrorIsRaised) {
-    AssetCopy assets({sceneFiles.fragmentShader});
+    AssetsHere assets({sceneFiles.fragmentShader});
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     buildSceneProgram();
@@ -136,7 +123,7 @@ std::string texturesAndModels(bool worker) {
 }
 
 TEST_F(SceneResourcesTest, WorkerReadingPrintsTheWarningsInPlaceAndInOrder) {
-    AssetCopy assets({OR_PNG, MODEL_3C});
+    AssetsHere assets({OR_PNG, MODEL_3C});
     const std::string inPlace = texturesAndModels(false);
     const std::string missing = " (No such file or directory); ";
     EXPECT_EQ(inPlace, "demo: " + OR_PNG + ": cannot read the texture" + missing +

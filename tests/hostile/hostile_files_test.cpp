@@ -1,7 +1,10 @@
 // The readers on hostile files: a model rewritten while it loads, a PNG whose text chunks inflate
 // to gigabytes, a library of a hundred thousand materials, soundtracks that are no MP3 stream.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -13,20 +16,11 @@
 #include "assets/obj_reader.h"
 #include "assets/png_texture.h"
 #include "platform/soundtrack.h"
-#include "program_run.h"
 #include "scenes/scene_resources.h"
+#include "support/child_run.h"
+#include "support/text.h"
 
 namespace {
-
-// The exit status of `body` run in a forked child, or 128 + the signal that ended it.
-template <typename Body>
-int statusOfChild(Body body) {
-    const pid_t child = fork();
-    if (child == 0) _exit(body());
-    int wait = 0;
-    waitpid(child, &wait, 0);
-    return WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
-}
 
 TEST(HostileFiles, AModelRewrittenWhileItLoadsGivesAShorterOrOtherModelAndNeverASignal) {
     AssetCopy copy;
@@ -35,7 +29,7 @@ TEST(HostileFiles, AModelRewrittenWhileItLoadsGivesAShorterOrOtherModelAndNeverA
     for (int i = 0; i < 200000; ++i) text += "f 1 2 3\n";
     std::ofstream(path) << text;
     // Loads while another thread cuts the file and writes it again, over and over.
-    const int status = statusOfChild([&] {
+    const ChildRun run = runInChild([&] {
         std::atomic<bool> loading{true};
         std::thread rewriter([&] {
             const int fd = open(path.c_str(), O_WRONLY);
@@ -46,7 +40,7 @@ TEST(HostileFiles, AModelRewrittenWhileItLoadsGivesAShorterOrOtherModelAndNeverA
         int tooLong = 0;
         for (int i = 0; i < 300; ++i) {
             ObjModel* model = nullptr;
-            if (loadObjModel(&model, path.c_str()) != OBJ_LOADED) continue;
+            if (loadObjModel(&model, path.c_str()) != ObjResult::LOADED) continue;
             tooLong += model->faceCount > 200000;
             freeObjModel(model);
         }
@@ -54,7 +48,7 @@ TEST(HostileFiles, AModelRewrittenWhileItLoadsGivesAShorterOrOtherModelAndNeverA
         rewriter.join();
         return tooLong;
     });
-    EXPECT_EQ(status, 0) << "SIGBUS makes it " << 128 + SIGBUS;
+    EXPECT_EQ(run.status, 0) << "SIGBUS makes it " << 128 + SIGBUS << "\n" << run.err;
 }
 
 void appendBigEndian(std::string* out, uLong value) {
@@ -92,7 +86,7 @@ TEST(HostileFiles, PngTextChunksThatInflateToGigabytesAreSkippedAndTheImageStill
     const std::string path = copy.root + "/bomb.png";
     std::ofstream(path, std::ios::binary) << png;
     // The child's peak memory grows by the 384 MiB of text, or by next to nothing.
-    const int status = statusOfChild([&] {
+    const ChildRun run = runInChild([&] {
         struct rusage before = {}, after = {};
         getrusage(RUSAGE_SELF, &before);
         PngMipmaps mipmaps = {};
@@ -102,7 +96,7 @@ TEST(HostileFiles, PngTextChunksThatInflateToGigabytesAreSkippedAndTheImageStill
         const long grownMegabytes = (after.ru_maxrss - before.ru_maxrss) >> 10;
         return red ? static_cast<int>(std::min(100L, grownMegabytes)) : 255;
     });
-    EXPECT_LT(status, 32) << "MiB more at the peak; 255: the image did not load";
+    EXPECT_LT(run.status, 32) << "MiB more at the peak; 255: the image did not load";
 }
 
 int openLibraryText(void* context, const char*, AssetFile* file) {
@@ -129,15 +123,13 @@ TEST(HostileFiles, AHundredThousandMaterialsFindTheFirstOfEachNameForEveryUsemtl
     }
     const ObjLibrarySource source = {openLibraryText, closeLibraryText, &library};
     ObjModel* read = nullptr;
-    ASSERT_EQ(parseObjModel(&read, model.data(), model.size(), &source), OBJ_LOADED);
+    ASSERT_EQ(parseObjModel(&read, model.data(), model.size(), &source), ObjResult::LOADED);
     ASSERT_EQ(read->materialCount, MATERIALS);
     ASSERT_EQ(read->faceCount, static_cast<int32_t>(expected.size()));
     for (size_t i = 0; i < expected.size(); ++i)
         ASSERT_EQ(read->faces[i].materialIndex, expected[i]) << "face " << i;
     freeObjModel(read);
 }
-
-std::string soundtrackPath;  // read by the child that opens it
 
 TEST(HostileFiles, ASoundtrackThatIsNoCompleteMp3StreamGivesExactlyOurOneLine) {
     AssetCopy copy;
@@ -148,12 +140,12 @@ TEST(HostileFiles, ASoundtrackThatIsNoCompleteMp3StreamGivesExactlyOurOneLine) {
         "fLaC" + std::string(8000, '\x33'),                                      // renamed FLAC
         fileBytes(copy / sceneFiles.soundtrack).substr(0, 3000),                 // cut short
     };
-    soundtrackPath = copy / sceneFiles.soundtrack;
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const std::string soundtrackPath = copy / sceneFiles.soundtrack;
     for (const std::string& bytes : cases) {
         SCOPED_TRACE(bytes.substr(0, 4));
         std::ofstream(soundtrackPath, std::ios::binary) << bytes;
-        const std::string err = outputOfChild([] { prepareSoundtrack(soundtrackPath.c_str()); });
+        const std::string err = printedInChild([&] { prepareSoundtrack(soundtrackPath.c_str()); },
+                                               {"", {"SDL_AUDIODRIVER=dummy"}});
         ASSERT_EQ(lines(err).size(), 1u) << err;
         EXPECT_EQ(err.rfind("demo: " + soundtrackPath + ": ", 0), 0u) << err;
     }

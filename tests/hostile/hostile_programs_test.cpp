@@ -6,12 +6,15 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 
 #include "assets/obj_reader.h"
-#include "program_run.h"
 #include "scenes/scene_resources.h"
+#include "support/child_run.h"
+#include "support/text.h"
 #include "system/regular_file.h"
 
 namespace fs = std::filesystem;
@@ -23,9 +26,17 @@ using R = SceneResources;
 constexpr size_t FRAMES = 6;  // in the first tenth of a second at 60 frames a second
 
 // A capture of the first tenth of a second into `option` (--png or --video) `path`.
-ProgramCall capture(const AssetCopy& copy, const char* option, const std::string& path) {
-    return ProgramCall{{CAPTURE_EXECUTABLE, "--to", "0.1", "--size", "64x36", option, path},
-                       copy.dir};
+std::vector<std::string> capture(const char* option, const std::string& path) {
+    return {CAPTURE_EXECUTABLE, "--to", "0.1", "--size", "64x36", option, path};
+}
+
+// stderr without the once-a-second reports and the capture's summary.
+std::vector<std::string> warningLines(const std::string& err) {
+    const std::regex summary("^capture: [0-9]+ frames .*");
+    std::vector<std::string> warnings;
+    for (const std::string& line : lines(err))
+        if (!isReportLine(line) && !std::regex_match(line, summary)) warnings.push_back(line);
+    return warnings;
 }
 
 size_t filesIn(const std::string& directory) {
@@ -37,7 +48,7 @@ size_t filesIn(const std::string& directory) {
 std::string libraryOf(const char* model) {
     AssetCopy copy;
     ObjModel* read = nullptr;
-    EXPECT_EQ(loadObjModel(&read, (copy / model).c_str()), OBJ_LOADED);
+    EXPECT_EQ(loadObjModel(&read, (copy / model).c_str()), ObjResult::LOADED);
     const std::string name = read ? read->materialLibrary : "";
     freeObjModel(read);
     return name;
@@ -50,10 +61,13 @@ TEST(HostileSurroundings, AClosedStandardDescriptorNeitherFreezesTheRunNorTakesI
         SCOPED_TRACE(fd);
         AssetCopy copy;
         fs::remove(copy / sceneFiles.vertexShader);
-        ProgramCall call = fd == 0 ? capture(copy, "--video", copy.root + "/v.mkv")
-                                   : capture(copy, "--png", copy.root + "/frames");
-        call.streams[fd] = STREAM_CLOSED;
-        EXPECT_EQ(runProgram(call).status, 0);
+        ChildOptions options = {copy.dir};
+        options.streams[fd] = Stream::Closed;
+        EXPECT_EQ(runProgram(fd == 0 ? capture("--video", copy.root + "/v.mkv")
+                                     : capture("--png", copy.root + "/frames"),
+                             options)
+                      .status,
+                  0);
         EXPECT_TRUE(fd == 0 ? fs::file_size(copy.root + "/v.mkv") > 0
                             : filesIn(copy.root + "/frames") == FRAMES);
     }
@@ -62,9 +76,9 @@ TEST(HostileSurroundings, AClosedStandardDescriptorNeitherFreezesTheRunNorTakesI
 TEST(HostileSurroundings, AStreamWhoseReaderHasGoneDropsTheLineAndTheRunEndsAsItWould) {
     // Without a display the run prints one line and ends with 1; SIGPIPE would make it 141.
     AssetCopy copy;
-    ProgramCall call = {{DEMO_EXECUTABLE}, copy.dir, {"DISPLAY", "WAYLAND_DISPLAY"}};
-    call.streams[2] = STREAM_BROKEN_PIPE;
-    EXPECT_EQ(runProgram(call).status, 1);
+    ChildOptions options = {copy.dir, {"DISPLAY", "WAYLAND_DISPLAY"}};
+    options.streams[2] = Stream::BrokenPipe;
+    EXPECT_EQ(runProgram({DEMO_EXECUTABLE}, options).status, 1);
 }
 
 TEST(HostileFiles, ANonRegularOrOversizedAssetIsNamedInOneLineAndTheRunGoesOn) {
@@ -99,7 +113,7 @@ TEST(HostileFiles, ANonRegularOrOversizedAssetIsNamedInOneLineAndTheRunGoesOn) {
         SCOPED_TRACE(c.file + ": " + c.why);
         AssetCopy copy;
         c.make(copy / c.file);
-        const ProgramRun run = runProgram(capture(copy, "--png", copy.root + "/frames"));
+        const ChildRun run = runProgram(capture("--png", copy.root + "/frames"), {copy.dir});
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(filesIn(copy.root + "/frames"), FRAMES);
         const std::vector<std::string> warnings = warningLines(run.err);
@@ -110,20 +124,20 @@ TEST(HostileFiles, ANonRegularOrOversizedAssetIsNamedInOneLineAndTheRunGoesOn) {
     // Without a display the run ends at once with 1, no loading left waiting on a FIFO.
     AssetCopy copy;
     fifo(copy / model);
-    EXPECT_EQ(runProgram({{DEMO_EXECUTABLE}, copy.dir, {"DISPLAY", "WAYLAND_DISPLAY"}}).status, 1);
+    EXPECT_EQ(runProgram({DEMO_EXECUTABLE}, {copy.dir, {"DISPLAY", "WAYLAND_DISPLAY"}}).status, 1);
 }
 
 TEST(HostileFiles, ShaderFilesSwappedAfterARunCompileAgainRatherThanCrashTheLink) {
     AssetCopy copy;
-    const ProgramCall call = {capture(copy, "--png", copy.root + "/frames").arguments,
-                              copy.dir,
-                              {"HOME=" + copy.root, "XDG_CACHE_HOME=" + copy.root + "/cache",
-                               "MESA_SHADER_CACHE_DISABLE"}};
-    ASSERT_EQ(runProgram(call).status, 0);
+    const std::vector<std::string> call = capture("--png", copy.root + "/frames");
+    const ChildOptions options = {copy.dir,
+                                  {"HOME=" + copy.root, "XDG_CACHE_HOME=" + copy.root + "/cache",
+                                   "MESA_SHADER_CACHE_DISABLE"}};
+    ASSERT_EQ(runProgram(call, options).status, 0);
     fs::rename(copy / sceneFiles.vertexShader, copy.root + "/swap");
     fs::rename(copy / sceneFiles.fragmentShader, copy / sceneFiles.vertexShader);
     fs::rename(copy.root + "/swap", copy / sceneFiles.fragmentShader);
-    const ProgramRun run = runProgram(call);
+    const ChildRun run = runProgram(call, options);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out, "") << "the compile logs say what is wrong";
 }
@@ -134,7 +148,7 @@ void expectOnlyTheOldFile(const AssetCopy& copy, const std::string& video, bool 
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(copy.root))
         left.insert(entry.path().filename());
-    EXPECT_EQ(left, (std::set<std::string>{"assets", "old.mp4", "stdout.txt", "stderr.txt"}));
+    EXPECT_EQ(left, (std::set<std::string>{"assets", "old.mp4"}));
 }
 
 TEST(HostileCapture, AVideoTakesTheNameOfAnExistingFileOnlyOnceComplete) {
@@ -156,10 +170,9 @@ TEST(HostileCapture, AVideoTakesTheNameOfAnExistingFileOnlyOnceComplete) {
         std::ofstream(video) << "keep";
         if (c.brokenSoundtrack)
             std::ofstream(copy / sceneFiles.soundtrack) << std::string(5000, 'z');
-        ProgramCall call = capture(copy, "--video", video);
-        call.environment = c.environment;
-        call.streams[0] = STREAM_CLOSED;
-        const ProgramRun run = runProgram(call);
+        ChildOptions options = {copy.dir, c.environment};
+        options.streams[0] = Stream::Closed;
+        const ChildRun run = runProgram(capture("--video", video), options);
         EXPECT_EQ(run.status, c.status) << run.err;
         expectOnlyTheOldFile(copy, video, c.status == 0);
         const std::string ffmpegSays = "ffmpeg failed: " + std::string(sceneFiles.soundtrack);
@@ -174,11 +187,11 @@ TEST(HostileCapture, SigintOrSigtermStopsTheCaptureAndFfmpegAndRemovesTheUnfinis
         const std::string video = copy.root + "/old.mp4";
         std::ofstream(video) << "keep";
         // 80 000 frames: far more than are done by the time the signal comes.
-        const ProgramCall call = {
-            {CAPTURE_EXECUTABLE, "--fps", "1000", "--size", "64x36", "--video", video}, copy.dir};
-        const pid_t pid = startProgram(call);
+        Child run({CAPTURE_EXECUTABLE, "--fps", "1000", "--size", "64x36", "--video", video},
+                  {copy.dir});
+        const pid_t pid = run.pid();
         // Frames are flowing once ffmpeg has written a video, wherever it writes it.
-        const bool encoding = waitWhileRunning(pid, [&] {
+        const bool encoding = run.runsUntil([&] {
             for (const auto& entry : fs::directory_iterator(copy.root))
                 if (entry.path().extension() == ".mp4" && fileBytes(entry.path()).size() > 4)
                     return true;
@@ -187,10 +200,9 @@ TEST(HostileCapture, SigintOrSigtermStopsTheCaptureAndFfmpegAndRemovesTheUnfinis
         const pid_t ffmpeg = std::atoi(
             fileBytes("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children")
                 .c_str());
-        kill(pid, signal);
-        const ProgramRun run = finishProgram(pid, call);
-        ASSERT_TRUE(encoding) << run.err;
-        EXPECT_EQ(run.status, 128 + signal) << run.err;
+        const ChildRun ended = run.finish(signal);
+        ASSERT_TRUE(encoding) << ended.err;
+        EXPECT_EQ(ended.status, 128 + signal) << ended.err;
         expectOnlyTheOldFile(copy, video, false);
         ASSERT_GT(ffmpeg, 0);
         EXPECT_NE(kill(ffmpeg, 0), 0) << "ffmpeg is still running";

@@ -6,6 +6,7 @@
 set -u
 demo=$1
 assets=$2
+report=$(cat "$(dirname "$0")/../support/report_line.ere")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r "$assets"/. "$work"/
@@ -17,7 +18,6 @@ start=$(date +%s.%N)
 setsid -w "$demo" >stdout.txt 2>stderr.txt
 status=$?
 elapsed=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
-report='^[0-9]+\.[0-9]{6} ms/frame$'
 reports=$(grep -c -E "$report" stderr.txt)
 others=$(grep -v -E "$report" stderr.txt)
 echo "exit $status after ${elapsed}s, $reports report lines"

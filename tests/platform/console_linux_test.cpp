@@ -4,7 +4,8 @@
 #include <string>
 
 #include "platform/console.h"
-#include "support/child_output.h"
+#include "support/child_run.h"
+#include "support/text.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ const char CONSOLE_FILE[] = "/tmp/console_test_device";
 TEST(Console, BothStreamsFollowTheConsoleWhenItOpens) {
     std::remove(CONSOLE_FILE);
     std::fclose(std::fopen(CONSOLE_FILE, "w"));
-    const std::string given = outputOfChild([] {
+    const std::string given = printedInChild([] {
         consoleDevice.path = CONSOLE_FILE;
         reopenStreamsOnConsole();
         std::fputs("out ", stdout);
@@ -26,7 +27,7 @@ TEST(Console, BothStreamsFollowTheConsoleWhenItOpens) {
 }
 
 TEST(Console, WithoutAConsoleTheStreamsKeepTheirTargets) {
-    const std::string given = outputOfChild([] {
+    const std::string given = printedInChild([] {
         consoleDevice.path = "/nonexistent/console";
         reopenStreamsOnConsole();
         std::fputs("out ", stdout);

@@ -7,7 +7,8 @@
 
 #include "platform/soundtrack.h"
 #include "scenes/scene_resources.h"
-#include "support/child_output.h"
+#include "support/child_run.h"
+#include "support/text.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ const std::string SOUNDTRACK = std::string(DEMO_TEST_DATA) + "/assets/" + sceneF
 
 TEST(Soundtrack, AudioBackEndChatterNeverReachesStderr) {
     // ALSA without a sound card prints a screenful while SDL probes it; with one, nothing at all.
-    const std::string err = outputOfChild([] {
+    const std::string err = printedInChild([] {
         setenv("SDL_AUDIODRIVER", "alsa", 1);
         prepareSoundtrack(SOUNDTRACK.c_str());
     });

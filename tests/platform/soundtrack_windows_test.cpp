@@ -26,7 +26,7 @@ TEST(Soundtrack, WithoutADeviceOneLineSaysSoAndEveryCueIsSilent) {
     const std::vector<std::string> err = lines(stderrOf([] {
         EXPECT_EQ(prepareSoundtrack(SOUNDTRACK.c_str()), 1);
         cueEverything();
-        EXPECT_EQ(reloadSoundtrack(SOUNDTRACK.c_str()), SOUNDTRACK_SILENT);
+        EXPECT_EQ(reloadSoundtrack(SOUNDTRACK.c_str()), ReloadResult::SILENT);
     }));
     ASSERT_EQ(err.size(), 1u);
     EXPECT_EQ(err[0].rfind("demo: " + SOUNDTRACK + ": cannot open the audio device (", 0), 0u)

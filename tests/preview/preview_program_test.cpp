@@ -1,26 +1,25 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "preview_arguments.h"
 #include "reference_frames.h"
+#include "support/child_run.h"
 
 namespace {
 
-int parse(std::vector<std::string> words, PreviewArguments* arguments) {
-    words.insert(words.begin(), "preview");
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    return parsePreviewArguments(static_cast<int>(argv.size()), argv.data(), arguments);
+int parse(const std::vector<std::string>& words, PreviewArguments* arguments) {
+    CommandLine line("preview", words);
+    return parsePreviewArguments(line.argc(), line.argv(), arguments);
 }
 
 TEST(PreviewArguments, GoodLinesAreTakenAndBadOnesGiveStatusTwoAndOneLine) {
@@ -46,48 +45,28 @@ TEST(PreviewArguments, GoodLinesAreTakenAndBadOnesGiveStatusTwoAndOneLine) {
 }
 
 TEST(PreviewProgram, WithoutADisplayOneLineAndStatusOne) {
-    const std::string command = "cd '" + FIXTURE_ASSETS.string() +
-                                "' && env -u DISPLAY -u WAYLAND_DISPLAY '" PREVIEW_EXECUTABLE
-                                "' 2>&1 >/dev/null";
-    int status = -1;
-    const std::string err = outputOf(command, &status);
-    EXPECT_EQ(WEXITSTATUS(status), 1) << err;
-    EXPECT_EQ(lines(err).size(), 1u) << err;
-}
-
-// A process of our own with its output in `log`; -1 when it cannot be started.
-pid_t spawn(const std::vector<std::string>& words, const std::string& directory,
-            const std::string& log, int extraFd = -1) {
-    const pid_t child = fork();
-    if (child != 0) return child;
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(out, STDOUT_FILENO);
-    dup2(out, STDERR_FILENO);
-    if (chdir(directory.c_str()) != 0) _exit(127);
-    std::vector<char*> argv;
-    for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
-    argv.push_back(nullptr);
-    if (extraFd >= 0) fcntl(extraFd, F_SETFD, 0);
-    execvp(argv[0], argv.data());
-    _exit(127);
+    const ChildRun run =
+        runProgram({PREVIEW_EXECUTABLE}, {FIXTURE_ASSETS, {"DISPLAY", "WAYLAND_DISPLAY"}});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
 }
 
 // The real preview, fullscreen on an X server of its own the size of the tests' frames, so that
 // no other test's window takes the keys or covers the screen; keys pressed through XTEST.
 class PreviewUnderX : public ::testing::Test {
 protected:
-    pid_t server = -1;
-    pid_t preview = -1;
+    std::unique_ptr<Child> server;
+    std::unique_ptr<Child> preview;
     std::string display;
     std::string outerDisplay;
-    const std::string log = "/tmp/preview_keys_" + std::to_string(getpid()) + ".txt";
 
     void SetUp() override {
         int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
-        server = spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
-                        "320x180x24", "-nolisten", "tcp"},
-                       "/", log + ".x", ready[1]);
+        ASSERT_EQ(pipe(ready), 0);  // the server inherits the writing end
+        server = std::make_unique<Child>(
+            std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
+                                     "320x180x24", "-nolisten", "tcp"},
+            ChildOptions{"/", {}, {}, 120});
         close(ready[1]);
         // The server writes its display number and a line end once it takes connections.
         std::string number;
@@ -101,26 +80,17 @@ protected:
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
     void TearDown() override {
-        stop(preview, SIGKILL);
-        stop(server, SIGTERM);
+        if (preview) preview->finish(SIGKILL);
+        if (server) server->finish(SIGTERM);
         // The other tests of this process open their windows on the display they were given.
         if (outerDisplay.empty())
             unsetenv("DISPLAY");
         else
             setenv("DISPLAY", outerDisplay.c_str(), 1);
-        std::remove(log.c_str());
-        std::remove((log + ".x").c_str());
-    }
-
-    static void stop(pid_t& process, int signal) {
-        if (process <= 0) return;
-        kill(process, signal);
-        waitpid(process, nullptr, 0);
-        process = -1;
     }
     std::string title() {
         const std::string name =
-            outputOf("xdotool search --name '^preview ' getwindowname 2>/dev/null");
+            runProgram({"xdotool", "search", "--name", "^preview ", "getwindowname"}).out;
         return name.empty() ? name : name.substr(0, name.size() - 1);
     }
     // The title once `wanted` holds of it, within ten seconds; the last one seen otherwise.
@@ -136,9 +106,10 @@ protected:
     }
     // The screen as ffmpeg grabs it, with the pointer drawn in or not.
     std::string screen(bool withPointer) {
-        return outputOf(std::string("ffmpeg -loglevel error -f x11grab -draw_mouse ") +
-                        (withPointer ? "1" : "0") + " -video_size 320x180 -i " + display +
-                        " -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+        return runProgram({"ffmpeg", "-loglevel", "error", "-f", "x11grab", "-draw_mouse",
+                           withPointer ? "1" : "0", "-video_size", "320x180", "-i", display,
+                           "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"})
+            .out;
     }
     // 1 when the pointer shows, 0 when not: the screen grabbed with it drawn in differs from the
     // screen without it, grabbed just before and just after; -1 when those two differ.
@@ -151,8 +122,7 @@ protected:
     int pointerBecomes(int wanted, bool moving, int looks = 50) {
         int shown = -1;
         for (int i = 0; i < looks && shown != wanted; ++i) {
-            if (moving)
-                std::system(("xdotool mousemove " + std::to_string(100 + i % 2) + " 60").c_str());
+            if (moving) runProgram({"xdotool", "mousemove", std::to_string(100 + i % 2), "60"});
             shown = pointerShown();
             if (shown != wanted) std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
@@ -160,20 +130,22 @@ protected:
     }
     // Held for a tenth of a second, as a quick hand does.
     void press(const std::string& keys) {
-        std::system(("xdotool keydown " + keys + "; sleep 0.1; xdotool keyup " + keys).c_str());
+        runProgram({"sh", "-c", "xdotool keydown " + keys + "; sleep 0.1; xdotool keyup " + keys});
     }
 };
 
 TEST_F(PreviewUnderX, ShowsTheCapturedFrameAndRealKeysPauseSeekAndQuit) {
-    preview = spawn({PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
-                    FIXTURE_ASSETS.string(), log);
+    preview = std::make_unique<Child>(
+        std::vector<std::string>{PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
+        ChildOptions{FIXTURE_ASSETS, {}, {}, 120});
     ASSERT_EQ(titleOnceItIs("preview  20.000 s  scene 2  paused"),
               "preview  20.000 s  scene 2  paused")
-        << fileBytes(log);
-    const std::string shot = outputOf(
-        "ffmpeg -loglevel error -f x11grab -draw_mouse 0 "
-        "-video_size 320x180 -i " +
-        display + " -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+        << preview->outputSoFar();
+    const std::string shot =
+        runProgram({"ffmpeg", "-loglevel", "error", "-f", "x11grab", "-draw_mouse", "0",
+                    "-video_size", "320x180", "-i", display, "-frames:v", "1", "-f", "rawvideo",
+                    "-pix_fmt", "rgb24", "-"})
+            .out;
     const std::vector<uint8_t> expected = captureFrame(1200);
     EXPECT_TRUE(std::vector<uint8_t>(shot.begin(), shot.end()) == expected && !expected.empty());
 
@@ -191,34 +163,38 @@ TEST_F(PreviewUnderX, ShowsTheCapturedFrameAndRealKeysPauseSeekAndQuit) {
     EXPECT_GT(playing, "preview  11.1") << playing;
 
     press("Escape");
-    int status = -1;
-    for (int i = 0; i < 100 && waitpid(preview, &status, WNOHANG) == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    preview = -1;
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << fileBytes(log);
+    EXPECT_TRUE(preview->endsWithin(5.0));
+    const ChildRun run = preview->finish(SIGKILL);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
 }
 
 TEST_F(PreviewUnderX, FullscreenPointerShowsOnlyWhileTheMouseMovesAndDemoShowsNone) {
-    preview = spawn({PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
-                    FIXTURE_ASSETS.string(), log);
+    preview = std::make_unique<Child>(
+        std::vector<std::string>{PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
+        ChildOptions{FIXTURE_ASSETS, {}, {}, 120});
     ASSERT_EQ(titleOnceItIs("preview  20.000 s  scene 2  paused"),
               "preview  20.000 s  scene 2  paused")
-        << fileBytes(log);
+        << preview->outputSoFar();
     EXPECT_EQ(pointerShown(), 0) << "before the mouse moves";
     EXPECT_EQ(pointerBecomes(1, true), 1) << "while the mouse moves";
     EXPECT_EQ(pointerBecomes(0, false), 0) << "once the mouse has stopped";
-    stop(preview, SIGKILL);
+    preview->finish(SIGKILL);
 
     // Without its files the demo draws a still picture between its fades, so that the screen
     // with and without the pointer can be compared.
-    const std::string empty = log + ".dir";
+    const std::filesystem::path empty =
+        std::filesystem::temp_directory_path() / ("pointer_test_" + std::to_string(getpid()));
     std::filesystem::create_directory(empty);
-    preview = spawn({DEMO_EXECUTABLE}, empty, log);
-    const auto demoWindow = [] { return outputOf("xdotool search --name '^demo$' 2>/dev/null"); };
+    preview = std::make_unique<Child>(std::vector<std::string>{DEMO_EXECUTABLE},
+                                      ChildOptions{empty.string(), {}, {}, 120});
+    const auto demoWindow = [] {
+        return runProgram({"xdotool", "search", "--name", "^demo$"}).out;
+    };
     for (int i = 0; i < 200 && demoWindow().empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_FALSE(demoWindow().empty()) << fileBytes(log);
+    ASSERT_FALSE(demoWindow().empty()) << preview->outputSoFar();
     EXPECT_EQ(pointerBecomes(1, true, 5), 0) << "demo shows the pointer";
+    preview->finish(SIGKILL);
     std::filesystem::remove(empty);
 }
 

@@ -1,9 +1,5 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <string>
@@ -16,6 +12,8 @@
 #include "preview_session.h"
 #include "reference_frames.h"
 #include "scenes/scene_resources.h"
+#include "support/child_run.h"
+#include "support/text.h"
 
 namespace fs = std::filesystem;
 
@@ -104,45 +102,27 @@ struct SessionRun {
 
 // The real start-up and a preview session in a child, from a copy of the fixture assets, in a
 // hidden window of the tests' frame size; `arguments` as on the preview's command line.
-SessionRun runSession(std::vector<std::string> arguments, const std::vector<ScriptStep>& steps) {
-    const fs::path dir = fs::temp_directory_path() / ("preview_test_" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::copy(FIXTURE_ASSETS, dir);
-    const pid_t child = fork();
-    if (child == 0) {
-        alarm(100);
-        const int out = open((dir / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open((dir / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out, STDOUT_FILENO);
-        dup2(err, STDERR_FILENO);
-        if (chdir(dir.c_str()) != 0) _exit(99);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        consoleDevice.path = "/nonexistent/console";
-        arguments.insert(arguments.begin(), "preview");
-        std::vector<char*> argv;
-        for (std::string& a : arguments) argv.push_back(a.data());
-        if (parsePreviewArguments(static_cast<int>(argv.size()), argv.data(),
-                                  &previewSession.arguments) != 0)
-            _exit(98);
-        script = Script{steps, {}, 0.0, 0.0, 0, dir, nullptr};
-        const int status = runDemoIn(WindowRequest{FRAME_WIDTH, FRAME_HEIGHT, false, false},
-                                     StartupHooks{scriptedPlatform, nullptr});
-        std::fflush(nullptr);
-        _exit(status);
-    }
-    int wait = 0;
-    waitpid(child, &wait, 0);
-    SessionRun run = {WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait),
-                      {},
-                      fileBytes(dir / "stdout.txt"),
-                      fileBytes(dir / "stderr.txt")};
-    std::ifstream passes(dir / "passes.txt");
+SessionRun runSession(const std::vector<std::string>& arguments,
+                      const std::vector<ScriptStep>& steps) {
+    const AssetCopy copy;
+    const ChildRun child = runInChild(
+        [&] {
+            consoleDevice.path = "/nonexistent/console";
+            CommandLine line("preview", arguments);
+            if (parsePreviewArguments(line.argc(), line.argv(), &previewSession.arguments) != 0)
+                return 98;
+            script = Script{steps, {}, 0.0, 0.0, 0, copy.dir, nullptr};
+            return runDemoIn(WindowRequest{FRAME_WIDTH, FRAME_HEIGHT, false, false},
+                             StartupHooks{scriptedPlatform, nullptr});
+        },
+        {copy.dir, {"SDL_AUDIODRIVER=dummy"}, {}, 100});
+    SessionRun run = {child.status, {}, child.out, child.err};
+    std::ifstream passes(copy / "passes.txt");
     for (int64_t pass = 0; passes >> pass;) {
         const std::string name = "frame_" + std::to_string(run.frames.size()) + ".rgb";
-        const std::string rgb = fileBytes(dir / name);
+        const std::string rgb = fileBytes(copy / name);
         run.frames.push_back({pass, std::vector<uint8_t>(rgb.begin(), rgb.end())});
     }
-    fs::remove_all(dir);
     return run;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "assets/png_texture.h"
+#include "support/child_run.h"
 #include "support/text.h"
 
 constexpr int FRAME_WIDTH = 320;   // pixels
@@ -30,14 +31,14 @@ inline std::vector<uint8_t> captureFrame(int64_t pass) {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("preview_ref_" + std::to_string(getpid()));
     std::filesystem::remove_all(dir);
-    const std::string command = "cd '" + FIXTURE_ASSETS.string() +
-                                "' && '" CAPTURE_EXECUTABLE "' --from " + secondsInPass(pass - 1) +
-                                " --to " + secondsInPass(pass) + " --size 320x180 --png '" +
-                                dir.string() + "' >/dev/null 2>&1";
     std::vector<uint8_t> rgb;
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06lld.png", static_cast<long long>(pass - 1));
-    if (std::system(command.c_str()) != 0) return rgb;
+    if (runProgram({CAPTURE_EXECUTABLE, "--from", secondsInPass(pass - 1), "--to",
+                    secondsInPass(pass), "--size", "320x180", "--png", dir},
+                   {FIXTURE_ASSETS})
+            .status != 0)
+        return rgb;
     const std::string png = fileBytes(dir / name);
     std::filesystem::remove_all(dir);
     PngImage image = {};

@@ -8,14 +8,9 @@
 #include "scene_fixture.h"
 #include "scenes/overlay.h"
 #include "scenes/scene_resources.h"
+#include "support/gl_context.h"
 
 namespace {
-
-GLint integer(GLenum name) {
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
-}
 
 // As a scene leaves it: its program current, unit 1 active, a colour that is not white.
 void enterAsAfterAScene() {

@@ -8,6 +8,7 @@
 #include "scenes/demo_clock.h"
 #include "scenes/scene_resources.h"
 #include "scenes/scenes.h"
+#include "support/gl_context.h"
 
 namespace {
 
@@ -71,12 +72,6 @@ TEST(Scenes, EachPutsItsModelsWhereItsMotionSaysAtEveryCounter) {
             EXPECT_NEAR(at.y, want.y, 0.75);
         }
     }
-}
-
-GLint integer(GLenum name) {
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
 }
 
 GLint boundOnUnit(GLenum unit) {

@@ -32,3 +32,22 @@ bool requireGlContext(int width, int height) {
     glfwMakeContextCurrent(testWindow);
     return true;
 }
+
+GLint integer(GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+std::string shaderLog(GLuint object) {
+    const bool program = glIsProgram(object);
+    GLint length = 0;
+    if (program)
+        glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
+    else
+        glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    std::string log(length > 0 ? length : 0, '\0');
+    if (length > 0 && program) glGetProgramInfoLog(object, length, nullptr, log.data());
+    if (length > 0 && !program) glGetShaderInfoLog(object, length, nullptr, log.data());
+    return log.c_str();  // without the closing null
+}

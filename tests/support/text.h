@@ -1,10 +1,11 @@
-// Small helpers the suites share: a file's bytes, a text's lines, and what code prints.
+// Small helpers the suites share: a file's bytes, a text's lines, what code prints on stderr, the
+// once-a-second report line, and a command line as main() gets it.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,18 +24,6 @@ inline std::vector<std::string> lines(const std::string& text) {
     return out;
 }
 
-// What a shell command writes on stdout, byte for byte, with its wait status in *status if asked.
-inline std::string outputOf(const std::string& command, int* status = nullptr) {
-    std::string text;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t got; pipe && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        text.append(buffer, got);
-    const int ended = pipe ? pclose(pipe) : -1;
-    if (status) *status = ended;
-    return text;
-}
-
 // What `body` prints on stderr.
 template <typename Body>
 std::string stderrOf(Body body) {
@@ -42,3 +31,29 @@ std::string stderrOf(Body body) {
     body();
     return testing::internal::GetCapturedStderr();
 }
+
+// The frame loop's once-a-second report, "%f ms/frame"; the shell suites read the pattern from
+// the same file.
+inline bool isReportLine(const std::string& line) {
+    static const std::regex report(lines(fileBytes(DEMO_TEST_SUPPORT "/report_line.ere")).at(0),
+                                   std::regex::extended);
+    return std::regex_match(line, report);
+}
+
+// `words` after the program's name, as argv with its closing null.
+class CommandLine {
+public:
+    CommandLine(const std::string& program, const std::vector<std::string>& words) : words_(words) {
+        words_.insert(words_.begin(), program);
+        for (std::string& word : words_) pointers_.push_back(word.data());
+        pointers_.push_back(nullptr);
+    }
+    CommandLine(const CommandLine&) = delete;
+    CommandLine& operator=(const CommandLine&) = delete;
+    int argc() const { return static_cast<int>(words_.size()); }
+    char** argv() { return pointers_.data(); }
+
+private:
+    std::vector<std::string> words_;
+    std::vector<char*> pointers_;
+};

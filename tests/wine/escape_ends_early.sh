@@ -12,7 +12,7 @@ wine_run ./demo.exe >stdout.txt 2>stderr.txt &
 demo=$!
 # Playing once it reports its frame times; a second report line means it has played a while.
 for _ in $(seq 600); do
-  [ "$(grep -c "ms/frame" stderr.txt)" -ge 2 ] && break
+  [ "$(unix_lines stderr.txt | grep -c -E "$report")" -ge 2 ] && break
   sleep 0.1
 done
 # The program looks at the key once a pass: the key is held until it has ended, at most 3 s, as
@@ -24,7 +24,7 @@ xdotool keyup Escape
 wait $demo
 status=$?
 ended=$(date +%s.%N)
-reports=$(grep -c "ms/frame" stderr.txt)
+reports=$(unix_lines stderr.txt | grep -c -E "$report")
 after=$(awk -v a="$pressed" -v b="$ended" 'BEGIN { printf "%.2f", b - a }')
 echo "exit $status ${after}s after the key press, $reports report lines"
 fail=0

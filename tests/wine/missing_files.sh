@@ -6,7 +6,7 @@
 . "$(dirname "$0")/wine_env.sh"
 capture=$1 linux_capture=$2 assets=$3
 
-warnings() { unix_lines "$1" | grep -v -E '^capture: |ms/frame$|^$'; }
+warnings() { unix_lines "$1" | grep -v -E -e '^capture: ' -e "$report" -e '^$'; }
 
 fail=0
 # The first file of each kind, whatever the set names it.

@@ -22,6 +22,9 @@ wine_run() { setsid -w "$wine_run" "$wine_prefix" "$@" </dev/null; }
 # Wine writes the C runtime's text mode: every line ends in CR LF.
 unix_lines() { tr -d '\r' <"$1"; }
 
+# The presentation's once-a-second report line, as an extended regular expression.
+report=$(cat "$(dirname "${BASH_SOURCE[0]}")/../support/report_line.ere")
+
 # start_pulse RECORDING: the server, a silent stream that keeps the sink running from the start
 # (a sink that starts with the program drops its first second), and parec writing what the sink
 # plays, 16-bit stereo at 44.1 kHz, into RECORDING.

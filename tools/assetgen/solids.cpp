@@ -69,6 +69,140 @@ void segmentNormal(ProfilePoint a, ProfilePoint b, double* radial, double* axial
     *axial = -dr / l;
 }
 
+// The normals at profile point k, in the (radius, height) plane, for the segment below it and
+// the one above; equal, and averaged, unless the point is a crease.
+struct LatheNormals {
+    double belowRadial, belowAxial, aboveRadial, aboveAxial;
+};
+
+LatheNormals latheNormals(const std::vector<ProfilePoint>& profile, int k) {
+    const int points = static_cast<int>(profile.size());
+    const ProfilePoint& p = profile[k];
+    double belowRadial = 0, belowAxial = 0, aboveRadial = 0, aboveAxial = 0;
+    if (k > 0) segmentNormal(profile[k - 1], p, &belowRadial, &belowAxial);
+    if (k + 1 < points) segmentNormal(p, profile[k + 1], &aboveRadial, &aboveAxial);
+    if (k == 0) belowRadial = aboveRadial, belowAxial = aboveAxial;
+    if (k + 1 == points) aboveRadial = belowRadial, aboveAxial = belowAxial;
+    if (!p.crease) {
+        double r = belowRadial + aboveRadial, y = belowAxial + aboveAxial;
+        if (p.radius <= 0.0) r = 0.0;
+        double l = std::hypot(r, y);
+        belowRadial = aboveRadial = r / l;
+        belowAxial = aboveAxial = y / l;
+    }
+    return {belowRadial, belowAxial, aboveRadial, aboveAxial};
+}
+
+// How a lathe goes round: its slices, and how often the texture repeats round it.
+struct LatheSlices {
+    int slices;
+    int uRepeats;
+    double unitsPerRepeat;
+};
+
+// The records of one profile point's ring, one per slice (texture coordinates one more, for the
+// seam): positions, and the normals its quads below and above use.
+struct LatheRing {
+    std::vector<int32_t> position, below, above, texCoord;
+};
+
+// A pole (radius 0) has one position; its slices sit half a slice on, as a triangle's tip.
+void addLatheRing(Mesh* mesh, const Placement& at, const ProfilePoint& p, const LatheNormals& n,
+                  double arc, const LatheSlices& around, LatheRing* ring) {
+    const bool pole = p.radius <= 0.0;
+    const bool axialNormals = std::fabs(n.belowRadial) < 1e-9 && std::fabs(n.aboveRadial) < 1e-9;
+    const int slices = around.slices;
+    for (int s = 0; s <= slices; ++s) {
+        double angle = 2.0 * M_PI * (pole ? s + 0.5 : s) / slices;
+        double u = around.uRepeats * (pole ? s + 0.5 : s) / slices;
+        ring->texCoord.push_back(addTexCoord(mesh, u, arc / around.unitsPerRepeat));
+        if (s == slices) break;
+        Vec3 outward = {std::sin(angle), 0.0, std::cos(angle)};
+        if (!pole || s == 0) {
+            ring->position.push_back(addPosition(
+                mesh, placePoint(at, {p.radius * outward.x, p.height, p.radius * outward.z})));
+        } else {
+            ring->position.push_back(ring->position[0]);
+        }
+        if (axialNormals && s > 0) {
+            ring->below.push_back(ring->below[0]);
+            ring->above.push_back(ring->above[0]);
+            continue;
+        }
+        Vec3 nb = {n.belowRadial * outward.x, n.belowAxial, n.belowRadial * outward.z};
+        ring->below.push_back(addNormal(mesh, placeDirection(at, nb)));
+        if (p.crease) {
+            Vec3 na = {n.aboveRadial * outward.x, n.aboveAxial, n.aboveRadial * outward.z};
+            ring->above.push_back(addNormal(mesh, placeDirection(at, na)));
+        } else {
+            ring->above.push_back(ring->below.back());
+        }
+    }
+}
+
+// Quads between neighbouring rings; triangles where one of them is a pole.
+void stitchLathe(Mesh* mesh, const std::vector<ProfilePoint>& profile, int slices,
+                 const std::vector<LatheRing>& rings) {
+    for (size_t k = 0; k + 1 < profile.size(); ++k) {
+        bool bottomPole = profile[k].radius <= 0.0;
+        bool topPole = profile[k + 1].radius <= 0.0;
+        if (bottomPole && topPole) continue;
+        const LatheRing& low = rings[k];
+        const LatheRing& high = rings[k + 1];
+        for (int s = 0; s < slices; ++s) {
+            int n = (s + 1) % slices;
+            MeshCorner a = {low.position[s], low.texCoord[s], low.above[s]};
+            MeshCorner b = {low.position[n], low.texCoord[s + 1], low.above[n]};
+            MeshCorner c = {high.position[n], high.texCoord[s + 1], high.below[n]};
+            MeshCorner d = {high.position[s], high.texCoord[s], high.below[s]};
+            if (bottomPole) {
+                MeshCorner triangle[3] = {a, c, d};
+                addPolygon(mesh, triangle, 3);
+            } else if (topPole) {
+                MeshCorner triangle[3] = {a, b, d};
+                addPolygon(mesh, triangle, 3);
+            } else {
+                MeshCorner quad[4] = {a, b, c, d};
+                addPolygon(mesh, quad, 4);
+            }
+        }
+    }
+}
+
+// Frames along a closed path: the tangent at each point, and a normal carried along it by
+// parallel transport, which keeps the section from twisting; what twist remains on the way back
+// to the start is spread evenly so the seam closes without a jump. Returns the path's length.
+double frameTube(const std::vector<Vec3>& path, std::vector<Vec3>* tangent,
+                 std::vector<Vec3>* normal) {
+    const int count = static_cast<int>(path.size());
+    tangent->resize(count);
+    normal->resize(count);
+    std::vector<Vec3>& t = *tangent;
+    std::vector<Vec3>& n = *normal;
+    double pathLength = 0.0;
+    for (int i = 0; i < count; ++i) {
+        Vec3 next = path[(i + 1) % count];
+        Vec3 previous = path[(i + count - 1) % count];
+        t[i] = normalized(sub(next, previous));
+        pathLength += length(sub(next, path[i]));
+    }
+    Vec3 seed = std::fabs(t[0].y) < 0.9 ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
+    n[0] = normalized(sub(seed, scale(t[0], dot(seed, t[0]))));
+    for (int i = 1; i <= count; ++i) {
+        Vec3 along = t[i % count];
+        Vec3 carried = normalized(sub(n[i - 1], scale(along, dot(n[i - 1], along))));
+        if (i < count) {
+            n[i] = carried;
+            continue;
+        }
+        double twist = std::atan2(dot(cross(carried, n[0]), t[0]), dot(carried, n[0]));
+        for (int j = 1; j < count; ++j) {
+            n[j] = rotated(n[j], t[j], twist * 180.0 / M_PI * j / count);
+        }
+    }
+    return pathLength;
+}
+
 }  // namespace
 
 void addBox(Mesh* mesh, const Placement& at, Vec3 halfSize, double unitsPerRepeat) {
@@ -127,89 +261,28 @@ void addLathe(Mesh* mesh, const Placement& at, const std::vector<ProfilePoint>& 
     const int points = static_cast<int>(profile.size());
     double maxRadius = 0.0;
     for (const ProfilePoint& p : profile) maxRadius = std::max(maxRadius, p.radius);
-    const int uRepeats = repeatsAround(2.0 * M_PI * maxRadius, unitsPerRepeat);
+    const LatheSlices around = {slices, repeatsAround(2.0 * M_PI * maxRadius, unitsPerRepeat),
+                                unitsPerRepeat};
 
-    std::vector<std::vector<int32_t>> position(points), below(points), above(points),
-        texCoord(points);
+    std::vector<LatheRing> rings(points);
     double arc = 0.0;
     for (int k = 0; k < points; ++k) {
         const ProfilePoint& p = profile[k];
         if (k > 0) {
             arc += std::hypot(p.radius - profile[k - 1].radius, p.height - profile[k - 1].height);
         }
-        double belowRadial = 0, belowAxial = 0, aboveRadial = 0, aboveAxial = 0;
-        if (k > 0) segmentNormal(profile[k - 1], p, &belowRadial, &belowAxial);
-        if (k + 1 < points) segmentNormal(p, profile[k + 1], &aboveRadial, &aboveAxial);
-        if (k == 0) belowRadial = aboveRadial, belowAxial = aboveAxial;
-        if (k + 1 == points) aboveRadial = belowRadial, aboveAxial = belowAxial;
-        bool pole = p.radius <= 0.0;
-        if (!p.crease) {
-            double r = belowRadial + aboveRadial, y = belowAxial + aboveAxial;
-            if (pole) r = 0.0;
-            double l = std::hypot(r, y);
-            belowRadial = aboveRadial = r / l;
-            belowAxial = aboveAxial = y / l;
-        }
-        bool axialNormals = std::fabs(belowRadial) < 1e-9 && std::fabs(aboveRadial) < 1e-9;
-        for (int s = 0; s <= slices; ++s) {
-            double angle = 2.0 * M_PI * (pole ? s + 0.5 : s) / slices;
-            double u = uRepeats * (pole ? s + 0.5 : s) / slices;
-            texCoord[k].push_back(addTexCoord(mesh, u, arc / unitsPerRepeat));
-            if (s == slices) break;
-            Vec3 outward = {std::sin(angle), 0.0, std::cos(angle)};
-            if (!pole || s == 0) {
-                position[k].push_back(addPosition(
-                    mesh, placePoint(at, {p.radius * outward.x, p.height, p.radius * outward.z})));
-            } else {
-                position[k].push_back(position[k][0]);
-            }
-            if (axialNormals && s > 0) {
-                below[k].push_back(below[k][0]);
-                above[k].push_back(above[k][0]);
-                continue;
-            }
-            Vec3 nb = {belowRadial * outward.x, belowAxial, belowRadial * outward.z};
-            below[k].push_back(addNormal(mesh, placeDirection(at, nb)));
-            if (p.crease) {
-                Vec3 na = {aboveRadial * outward.x, aboveAxial, aboveRadial * outward.z};
-                above[k].push_back(addNormal(mesh, placeDirection(at, na)));
-            } else {
-                above[k].push_back(below[k].back());
-            }
-        }
+        addLatheRing(mesh, at, p, latheNormals(profile, k), arc, around, &rings[k]);
     }
-
-    for (int k = 0; k + 1 < points; ++k) {
-        bool bottomPole = profile[k].radius <= 0.0;
-        bool topPole = profile[k + 1].radius <= 0.0;
-        if (bottomPole && topPole) continue;
-        for (int s = 0; s < slices; ++s) {
-            int n = (s + 1) % slices;
-            MeshCorner a = {position[k][s], texCoord[k][s], above[k][s]};
-            MeshCorner b = {position[k][n], texCoord[k][s + 1], above[k][n]};
-            MeshCorner c = {position[k + 1][n], texCoord[k + 1][s + 1], below[k + 1][n]};
-            MeshCorner d = {position[k + 1][s], texCoord[k + 1][s], below[k + 1][s]};
-            if (bottomPole) {
-                MeshCorner triangle[3] = {a, c, d};
-                addPolygon(mesh, triangle, 3);
-            } else if (topPole) {
-                MeshCorner triangle[3] = {a, b, d};
-                addPolygon(mesh, triangle, 3);
-            } else {
-                MeshCorner quad[4] = {a, b, c, d};
-                addPolygon(mesh, quad, 4);
-            }
-        }
-    }
+    stitchLathe(mesh, profile, slices, rings);
 
     const ProfilePoint& first = profile.front();
     const ProfilePoint& last = profile.back();
     if (first.radius > 0.0) {
-        addCap(mesh, position.front(), placePoint(at, {0, first.height, 0}),
+        addCap(mesh, rings.front().position, placePoint(at, {0, first.height, 0}),
                placeDirection(at, {0, -1, 0}), unitsPerRepeat);
     }
     if (last.radius > 0.0) {
-        addCap(mesh, position.back(), placePoint(at, {0, last.height, 0}),
+        addCap(mesh, rings.back().position, placePoint(at, {0, last.height, 0}),
                placeDirection(at, {0, 1, 0}), unitsPerRepeat);
     }
 }
@@ -228,31 +301,8 @@ void addSphere(Mesh* mesh, const Placement& at, double radius, int slices, int s
 void addTube(Mesh* mesh, const Placement& at, const std::vector<Vec3>& path, double radius,
              int sides, double unitsPerRepeat) {
     const int count = static_cast<int>(path.size());
-    std::vector<Vec3> tangent(count), normal(count);
-    double pathLength = 0.0;
-    for (int i = 0; i < count; ++i) {
-        Vec3 next = path[(i + 1) % count];
-        Vec3 previous = path[(i + count - 1) % count];
-        tangent[i] = normalized(sub(next, previous));
-        pathLength += length(sub(next, path[i]));
-    }
-    // Parallel transport keeps the section from twisting along the path; what twist remains on
-    // the way back to the start is spread evenly so the seam closes without a jump.
-    Vec3 seed = std::fabs(tangent[0].y) < 0.9 ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
-    normal[0] = normalized(sub(seed, scale(tangent[0], dot(seed, tangent[0]))));
-    for (int i = 1; i <= count; ++i) {
-        Vec3 t = tangent[i % count];
-        Vec3 carried = normalized(sub(normal[i - 1], scale(t, dot(normal[i - 1], t))));
-        if (i < count) {
-            normal[i] = carried;
-            continue;
-        }
-        double twist =
-            std::atan2(dot(cross(carried, normal[0]), tangent[0]), dot(carried, normal[0]));
-        for (int j = 1; j < count; ++j) {
-            normal[j] = rotated(normal[j], tangent[j], twist * 180.0 / M_PI * j / count);
-        }
-    }
+    std::vector<Vec3> tangent, normal;
+    const double pathLength = frameTube(path, &tangent, &normal);
 
     const int uRepeats = repeatsAround(pathLength, unitsPerRepeat);
     const int vRepeats = repeatsAround(2.0 * M_PI * radius, unitsPerRepeat);

@@ -90,91 +90,105 @@ double tailSeconds(Instrument instrument) {
     return tails[instrument];
 }
 
+// One sample of each instrument's voice at time t after the note's start; sampleIndex counts
+// the samples since then (a filter is retuned every 16th, or set once at the first).
+using VoiceSample = double (*)(const Note& note, Voice* v, double t, int sampleIndex);
+
+constexpr double SAMPLE_SECONDS = 1.0 / SAMPLE_RATE;
+
+bool retuneAt(int sampleIndex) { return sampleIndex % 16 == 0; }
+
+double padSample(const Note& note, Voice* v, double t, int sampleIndex) {
+    const double detune[3] = {0.9965, 1.0, 1.0041};
+    double sum = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        double step = v->frequency * detune[i] * SAMPLE_SECONDS;
+        sum += saw(v->phase[i], step);
+        v->phase[i] = advance(v->phase[i], step);
+    }
+    if (retuneAt(sampleIndex)) tuneFilter(&v->filter, 900.0 + 500.0 * std::sin(t * 1.3), 0.2);
+    runFilter(&v->filter, sum / 3.0);
+    return v->filter.low * envelope(t, 0.6, note.length, 0.9);
+}
+
+double pluckSample(const Note& note, Voice* v, double t, int sampleIndex) {
+    double step = v->frequency * SAMPLE_SECONDS;
+    double raw = saw(v->phase[0], step) * 0.7 + pulse(v->phase[1], step * 1.002) * 0.3;
+    v->phase[0] = advance(v->phase[0], step);
+    v->phase[1] = advance(v->phase[1], step * 1.002);
+    if (retuneAt(sampleIndex)) tuneFilter(&v->filter, 500.0 + 4500.0 * std::exp(-t / 0.08), 0.35);
+    runFilter(&v->filter, raw);
+    return v->filter.low * std::exp(-t / 0.22) * envelope(t, 0.003, note.length, 0.08);
+}
+
+double bassSample(const Note& note, Voice* v, double t, int sampleIndex) {
+    double step = v->frequency * SAMPLE_SECONDS;
+    double raw = saw(v->phase[0], step) * 0.6 + std::sin(2.0 * M_PI * v->phase[1]) * 0.8;
+    v->phase[0] = advance(v->phase[0], step);
+    v->phase[1] = advance(v->phase[1], step * 0.5);
+    if (retuneAt(sampleIndex)) tuneFilter(&v->filter, 250.0 + 1400.0 * std::exp(-t / 0.09), 0.3);
+    runFilter(&v->filter, raw);
+    return v->filter.low * envelope(t, 0.004, note.length, 0.06);
+}
+
+double leadSample(const Note& note, Voice* v, double t, int sampleIndex) {
+    double vibrato = 1.0 + 0.004 * std::sin(2.0 * M_PI * 5.5 * t) * std::fmin(t / 0.4, 1.0);
+    double step = v->frequency * vibrato * SAMPLE_SECONDS;
+    double raw = pulse(v->phase[0], step) + pulse(v->phase[1], step * 1.005) * 0.6;
+    v->phase[0] = advance(v->phase[0], step);
+    v->phase[1] = advance(v->phase[1], step * 1.005);
+    if (retuneAt(sampleIndex)) tuneFilter(&v->filter, 1200.0 + 2200.0 * std::exp(-t / 0.3), 0.25);
+    runFilter(&v->filter, raw * 0.5);
+    return v->filter.low * envelope(t, 0.02, note.length, 0.25);
+}
+
+double bellSample(const Note& note, Voice* v, double t, int) {
+    double modulator = std::sin(2.0 * M_PI * v->phase[1]) * 2.5 * std::exp(-t / 0.4);
+    double out = std::sin(2.0 * M_PI * v->phase[0] + modulator);
+    v->phase[0] = advance(v->phase[0], v->frequency * SAMPLE_SECONDS);
+    v->phase[1] = advance(v->phase[1], v->frequency * 3.5 * SAMPLE_SECONDS);
+    return out * std::exp(-t / 1.1) * envelope(t, 0.002, note.length, 1.5);
+}
+
+double kickSample(const Note&, Voice* v, double t, int) {
+    double pitch = 45.0 + 120.0 * std::exp(-t / 0.03);
+    double out = std::sin(2.0 * M_PI * v->phase[0]) * std::exp(-t / 0.28);
+    v->phase[0] = advance(v->phase[0], pitch * SAMPLE_SECONDS);
+    return std::tanh(out * 1.6) + nextNoise(&v->noise) * 0.3 * std::exp(-t / 0.004);
+}
+
+double snareSample(const Note&, Voice* v, double t, int sampleIndex) {
+    if (sampleIndex == 0) tuneFilter(&v->filter, 1900.0, 0.3);
+    runFilter(&v->filter, nextNoise(&v->noise));
+    double tone = std::sin(2.0 * M_PI * v->phase[0]) * std::exp(-t / 0.05);
+    v->phase[0] = advance(v->phase[0], 185.0 * SAMPLE_SECONDS);
+    return v->filter.band * 1.6 * std::exp(-t / 0.13) + tone * 0.5;
+}
+
+double riserSample(const Note& note, Voice* v, double t, int sampleIndex) {
+    double progress = std::fmin(t / note.length, 1.0);
+    if (retuneAt(sampleIndex)) tuneFilter(&v->filter, 300.0 * std::pow(25.0, progress), 0.6);
+    runFilter(&v->filter, nextNoise(&v->noise));
+    return v->filter.band * progress * progress * envelope(t, 0.01, note.length, 0.05);
+}
+
+double hatSample(const Note& note, Voice* v, double t, int sampleIndex) {
+    const double decay = note.instrument == HAT ? 0.035 : note.instrument == OPEN_HAT ? 0.16 : 0.9;
+    if (sampleIndex == 0) tuneFilter(&v->filter, note.instrument == CYMBAL ? 5000.0 : 7500.0, 0.1);
+    runFilter(&v->filter, nextNoise(&v->noise));
+    return v->filter.high * std::exp(-t / decay);
+}
+
+// By Instrument.
+const VoiceSample voiceSamples[] = {padSample,  pluckSample, bassSample,  leadSample,
+                                    bellSample, kickSample,  snareSample, hatSample,
+                                    hatSample,  hatSample,   riserSample};
+static_assert(sizeof(voiceSamples) / sizeof(voiceSamples[0]) == RISER + 1,
+              "one voice per instrument");
+
 // One sample of the note at time t after its start.
 double voiceSample(const Note& note, Voice* v, double t, int sampleIndex) {
-    const double f = v->frequency;
-    const double dt = 1.0 / SAMPLE_RATE;
-    const bool retune = sampleIndex % 16 == 0;
-    switch (note.instrument) {
-    case PAD: {
-        const double detune[3] = {0.9965, 1.0, 1.0041};
-        double sum = 0.0;
-        for (int i = 0; i < 3; ++i) {
-            double step = f * detune[i] * dt;
-            sum += saw(v->phase[i], step);
-            v->phase[i] = advance(v->phase[i], step);
-        }
-        if (retune) tuneFilter(&v->filter, 900.0 + 500.0 * std::sin(t * 1.3), 0.2);
-        runFilter(&v->filter, sum / 3.0);
-        return v->filter.low * envelope(t, 0.6, note.length, 0.9);
-    }
-    case PLUCK: {
-        double step = f * dt;
-        double raw = saw(v->phase[0], step) * 0.7 + pulse(v->phase[1], step * 1.002) * 0.3;
-        v->phase[0] = advance(v->phase[0], step);
-        v->phase[1] = advance(v->phase[1], step * 1.002);
-        if (retune) tuneFilter(&v->filter, 500.0 + 4500.0 * std::exp(-t / 0.08), 0.35);
-        runFilter(&v->filter, raw);
-        return v->filter.low * std::exp(-t / 0.22) * envelope(t, 0.003, note.length, 0.08);
-    }
-    case BASS: {
-        double step = f * dt;
-        double raw = saw(v->phase[0], step) * 0.6 + std::sin(2.0 * M_PI * v->phase[1]) * 0.8;
-        v->phase[0] = advance(v->phase[0], step);
-        v->phase[1] = advance(v->phase[1], step * 0.5);
-        if (retune) tuneFilter(&v->filter, 250.0 + 1400.0 * std::exp(-t / 0.09), 0.3);
-        runFilter(&v->filter, raw);
-        return v->filter.low * envelope(t, 0.004, note.length, 0.06);
-    }
-    case LEAD: {
-        double vibrato = 1.0 + 0.004 * std::sin(2.0 * M_PI * 5.5 * t) * std::fmin(t / 0.4, 1.0);
-        double step = f * vibrato * dt;
-        double raw = pulse(v->phase[0], step) + pulse(v->phase[1], step * 1.005) * 0.6;
-        v->phase[0] = advance(v->phase[0], step);
-        v->phase[1] = advance(v->phase[1], step * 1.005);
-        if (retune) tuneFilter(&v->filter, 1200.0 + 2200.0 * std::exp(-t / 0.3), 0.25);
-        runFilter(&v->filter, raw * 0.5);
-        return v->filter.low * envelope(t, 0.02, note.length, 0.25);
-    }
-    case BELL: {
-        double modulator = std::sin(2.0 * M_PI * v->phase[1]) * 2.5 * std::exp(-t / 0.4);
-        double out = std::sin(2.0 * M_PI * v->phase[0] + modulator);
-        v->phase[0] = advance(v->phase[0], f * dt);
-        v->phase[1] = advance(v->phase[1], f * 3.5 * dt);
-        return out * std::exp(-t / 1.1) * envelope(t, 0.002, note.length, 1.5);
-    }
-    case KICK: {
-        double pitch = 45.0 + 120.0 * std::exp(-t / 0.03);
-        double out = std::sin(2.0 * M_PI * v->phase[0]) * std::exp(-t / 0.28);
-        v->phase[0] = advance(v->phase[0], pitch * dt);
-        return std::tanh(out * 1.6) + nextNoise(&v->noise) * 0.3 * std::exp(-t / 0.004);
-    }
-    case SNARE: {
-        if (sampleIndex == 0) tuneFilter(&v->filter, 1900.0, 0.3);
-        runFilter(&v->filter, nextNoise(&v->noise));
-        double tone = std::sin(2.0 * M_PI * v->phase[0]) * std::exp(-t / 0.05);
-        v->phase[0] = advance(v->phase[0], 185.0 * dt);
-        return v->filter.band * 1.6 * std::exp(-t / 0.13) + tone * 0.5;
-    }
-    case HAT:
-    case OPEN_HAT:
-    case CYMBAL: {
-        const double decay = note.instrument == HAT        ? 0.035
-                             : note.instrument == OPEN_HAT ? 0.16
-                                                           : 0.9;
-        if (sampleIndex == 0)
-            tuneFilter(&v->filter, note.instrument == CYMBAL ? 5000.0 : 7500.0, 0.1);
-        runFilter(&v->filter, nextNoise(&v->noise));
-        return v->filter.high * std::exp(-t / decay);
-    }
-    case RISER: {
-        double progress = std::fmin(t / note.length, 1.0);
-        if (retune) tuneFilter(&v->filter, 300.0 * std::pow(25.0, progress), 0.6);
-        runFilter(&v->filter, nextNoise(&v->noise));
-        return v->filter.band * progress * progress * envelope(t, 0.01, note.length, 0.05);
-    }
-    }
-    return 0.0;
+    return voiceSamples[note.instrument](note, v, t, sampleIndex);
 }
 
 void addToBus(StereoBuffer* bus, size_t frame, double sample, double leftGain, double rightGain) {

@@ -1,5 +1,9 @@
 #include "capture_arguments.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cinttypes>
 #include <cstring>
 
 #include "driver/timeline.h"
@@ -24,12 +28,18 @@ const char* const USAGE =
     "  --supersample K   render each side K times larger (1 to 4, default 1), then average\n"
     "                    every K x K block down to --size\n"
     "  --png DIR         write frame_000000.png, frame_000001.png ... into DIR, numbered by k\n"
+    "  --png-level L     zlib's compression of the PNG frames, 0 (none) to 9 (smallest,\n"
+    "                    slowest); the pixels are the same at every level (default 1)\n"
     "  --video FILE      encode with ffmpeg, with the soundtrack from the time of the first\n"
     "                    frame: H.264 and AAC in .mp4 and .mov, H.264 and FLAC in .mkv\n"
     "  --discard         read every frame back and drop it, to measure rendering alone\n"
     "  --encode-png DIR  with --video: encode the frames a --png capture of the same range\n"
     "                    wrote into DIR instead of rendering them (the capture farm's last step)\n"
     "  --print-range     print the first frame index, one past the last and the rate, and exit\n"
+    "  --print-chunks N  print the range cut into chunks of N frames, a line each: first frame,\n"
+    "                    one past the last, and the --from and --to that give them; and exit\n"
+    "  --progress-fd FD  also write \"frames DONE TOTAL\" lines to descriptor FD as frames are\n"
+    "                    written, for a program that follows the capture\n"
     "  --help            print this and exit\n";
 
 const char* const VIDEO_EXTENSIONS[] = {".mp4", ".mkv", ".mov"};
@@ -128,6 +138,40 @@ int takePrintRange(CaptureArguments* arguments, GivenValues*, const char*, const
     return 0;
 }
 
+// The limits' texts come from the constants, so that a message cannot drift from the check.
+int rejectOutside(const char* option, const char* value, int low, int high) {
+    char problem[64];
+    std::snprintf(problem, sizeof problem, "not a whole number from %d to %d", low, high);
+    return reject(option, value, problem);
+}
+
+int takePngLevel(CaptureArguments* arguments, GivenValues*, const char* option, const char* value) {
+    if (!parseBoundedInt(value, '\0', MAX_PNG_LEVEL, &arguments->pngLevel, nullptr))
+        return rejectOutside(option, value, 0, MAX_PNG_LEVEL);
+    return 0;
+}
+
+int takePrintChunks(CaptureArguments* arguments, GivenValues*, const char* option,
+                    const char* value) {
+    if (!parseBoundedInt(value, '\0', INT32_MAX, &arguments->chunkFrames, nullptr) ||
+        arguments->chunkFrames < 1)
+        return reject(option, value, "not a whole number of frames from 1");
+    return 0;
+}
+
+// The descriptor must be open now: a capture that would find out at its first frame has already
+// spent its start-up.
+int takeProgressFd(CaptureArguments* arguments, GivenValues*, const char* option,
+                   const char* value) {
+    if (!parseBoundedInt(value, '\0', MAX_PROGRESS_FD, &arguments->progressFd, nullptr) ||
+        arguments->progressFd < 1)
+        return rejectOutside(option, value, 1, MAX_PROGRESS_FD);
+    struct stat info = {};
+    if (fstat(arguments->progressFd, &info) != 0)
+        return reject(option, value, "not an open descriptor");
+    return 0;
+}
+
 struct OptionRule {
     const char* name;
     bool takesValue;
@@ -146,6 +190,9 @@ const OptionRule OPTION_RULES[] = {
     {"--discard", false, takeDiscard},
     {"--encode-png", true, takeEncodeDirectory},
     {"--print-range", false, takePrintRange},
+    {"--png-level", true, takePngLevel},
+    {"--print-chunks", true, takePrintChunks},
+    {"--progress-fd", true, takeProgressFd},
 };
 
 const OptionRule* ruleFor(const char* option) {
@@ -188,8 +235,9 @@ int checkWholeLine(CaptureArguments* arguments, const GivenValues& given) {
 }  // namespace
 
 int parseCaptureArguments(int argc, char** argv, CaptureArguments* arguments) {
-    *arguments =
-        CaptureArguments{0, 0, 60, 1280, 720, 1, OUTPUT_NONE, nullptr, nullptr, false, false};
+    *arguments = CaptureArguments{0,           0,       60,      1280,  720,   1,
+                                  OUTPUT_NONE, nullptr, nullptr, false, false, DEFAULT_PNG_LEVEL,
+                                  0,           -1};
     GivenValues given = {"0", "80", "1280x720", "1", 0, TIMELINE_END_MICROS};
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
@@ -213,3 +261,24 @@ int64_t capturedFrameCount(const CaptureArguments& arguments) {
 }
 
 void printCaptureUsage(FILE* stream) { std::fputs(USAGE, stream); }
+
+void printCaptureChunks(const CaptureArguments& arguments, FILE* stream) {
+    // A time that gives exactly `frame` frames up to it: the frame's boundary rounded up to the
+    // microsecond, which at 1000 frames a second or fewer is still short of the next boundary.
+    const auto seconds = [&arguments](int64_t frame, char* text, size_t size) {
+        const int64_t micros = (frame * MICROS_PER_SECOND + arguments.fps - 1) / arguments.fps;
+        int length = std::snprintf(text, size, "%" PRId64 ".%06" PRId64, micros / MICROS_PER_SECOND,
+                                   micros % MICROS_PER_SECOND);
+        while (text[length - 1] == '0') text[--length] = '\0';
+        if (text[length - 1] == '.') text[length - 1] = '\0';
+    };
+    for (int64_t first = arguments.firstFrame; first < arguments.endFrame;
+         first += arguments.chunkFrames) {
+        const int64_t end = std::min<int64_t>(first + arguments.chunkFrames, arguments.endFrame);
+        char from[32];
+        char to[32];
+        seconds(first, from, sizeof from);
+        seconds(end, to, sizeof to);
+        std::fprintf(stream, "%" PRId64 " %" PRId64 " %s %s\n", first, end, from, to);
+    }
+}

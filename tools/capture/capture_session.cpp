@@ -3,6 +3,8 @@
 #include <csignal>
 #include <cstdio>
 
+#include "driver/frame_loop.h"
+#include "driver/timeline.h"
 #include "frame_clock.h"
 #include "png_frames.h"
 #include "stop_signals.h"
@@ -19,8 +21,24 @@ bool keptFrame(int64_t frame) {
            frame < captureSession.arguments.endFrame;
 }
 
+// The passes between the first and the first frame kept are stepped without drawing, as the
+// preview's seek steps them: the pass is what takes a catch-up's time, some half a millisecond of
+// processor each even with nothing rasterized, and a farm's chunk late in the timeline would pay
+// it thousands of times. The first pass is still drawn, unseen: it leaves the one piece of GL
+// state that a pass hands to the next (the scenes' fog density) as a run from the start has it.
+void skipToFirstFrame() {
+    const int64_t firstFrame = captureSession.arguments.firstFrame;
+    for (int64_t pass = frameClock.passes + 1; pass <= firstFrame; ++pass)
+        skipPass(frameClockSeconds(pass, frameClock.fps));
+    setFrameClock(firstFrame);
+    // The frame loop's once-a-second report would otherwise print a line for every second jumped.
+    restartFrameReport();
+    discardPassPixels(false);
+}
+
 // Where the pacer would sleep out its budget: the next pass begins one frame later, at once.
 void captureWait(double) {
+    if (frameClock.passes == 1 && captureSession.arguments.firstFrame > 1) skipToFirstFrame();
     advanceFrameClock();
     if (currentFrame() == captureSession.arguments.firstFrame)
         startFrames(&captureSession.progress);
@@ -118,7 +136,7 @@ int adaptPlatformForCapture() {
     platform.windowOpen = captureWindowOpen;
     platform.frameSize = captureFrameSize;
     discardPassPixels(arguments.firstFrame > 0);
-    startProgress(&session.progress, capturedFrameCount(arguments));
+    startProgress(&session.progress, capturedFrameCount(arguments), arguments.progressFd);
     return 0;
 }
 

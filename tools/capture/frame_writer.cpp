@@ -33,7 +33,7 @@ int writeFrame(FrameWriter* writer, FrameBuffer* buffer, std::string* failure) {
     }
     if (arguments.output == OUTPUT_PNG)
         return writePngFrame(arguments.path, buffer->index, pixels, arguments.width,
-                             arguments.height, failure);
+                             arguments.height, arguments.pngLevel, failure);
     return writeVideoFrame(
         writer->video, pixels,
         static_cast<size_t>(arguments.width) * static_cast<size_t>(arguments.height) * 3);

@@ -27,6 +27,10 @@ int main(int argc, char** argv) {
                     static_cast<long long>(arguments.endFrame), arguments.fps);
         return 0;
     }
+    if (arguments.chunkFrames > 0) {
+        printCaptureChunks(arguments, stdout);
+        return 0;
+    }
     // Ctrl-C and SIGTERM wind the capture down: ffmpeg stopped, no unfinished video left.
     catchStopSignals();
     if (arguments.encodeDirectory) {

@@ -9,10 +9,10 @@
 // on stderr naming it otherwise.
 int preparePngDirectory(const char* directory);
 
-// Writes one RGB frame, top row first. 0 on success; 1 with `failure` set to the line that names
-// the file and says why, for the caller to print.
+// Writes one RGB frame, top row first, at zlib's compression `level`. 0 on success; 1 with
+// `failure` set to the line that names the file and says why, for the caller to print.
 int writePngFrame(const char* directory, int64_t frame, const uint8_t* rgb, int width, int height,
-                  std::string* failure);
+                  int level, std::string* failure);
 
 // 0 when every frame of [firstFrame, endFrame) is in the directory; 1 with a line on stderr naming
 // the first that is not.

@@ -10,6 +10,7 @@ namespace {
 
 constexpr double TERMINAL_INTERVAL = 0.1;  // seconds between redraws in place
 constexpr double LOG_INTERVAL = 5.0;       // seconds between lines into a file or pipe
+constexpr double MACHINE_INTERVAL = 0.5;   // seconds between "frames DONE TOTAL" lines
 
 // The frame loop writes its once-a-second report on stderr too. On a terminal the progress stays
 // one line below an empty cursor line: a report printed there moves the cursor onto the progress
@@ -33,6 +34,22 @@ bool due(ProgressLine* progress) {
     return true;
 }
 
+// One write a line, so that a reader never sees half of one. A reader that has gone does not stop
+// the capture: the frames matter, the count does not.
+void tellMachine(ProgressLine* progress, int64_t done) {
+    if (progress->machineFd < 0) return;
+    const double now = wallSeconds();
+    if (done != 0 && done != progress->total &&
+        now - progress->machineShownSeconds < MACHINE_INTERVAL)
+        return;
+    progress->machineShownSeconds = now;
+    char text[64];
+    const int length =
+        std::snprintf(text, sizeof text, "frames %" PRId64 " %" PRId64 "\n", done, progress->total);
+    const ssize_t written = write(progress->machineFd, text, static_cast<size_t>(length));
+    static_cast<void>(written);
+}
+
 void formatDuration(double seconds, char* out, size_t size) {
     const int64_t whole = static_cast<int64_t>(seconds + 0.5);
     if (whole >= 3600)
@@ -50,9 +67,10 @@ double wallSeconds() {
         .count();
 }
 
-void startProgress(ProgressLine* progress, int64_t total) {
-    *progress =
-        ProgressLine{total, wallSeconds(), wallSeconds(), isatty(STDERR_FILENO) == 1, false};
+void startProgress(ProgressLine* progress, int64_t total, int machineFd) {
+    *progress = ProgressLine{total, wallSeconds(), wallSeconds(), isatty(STDERR_FILENO) == 1,
+                             false, machineFd,     wallSeconds()};
+    tellMachine(progress, 0);
 }
 
 void showCatchUp(ProgressLine* progress, int64_t pass, int64_t firstFrame) {
@@ -67,6 +85,7 @@ void showCatchUp(ProgressLine* progress, int64_t pass, int64_t firstFrame) {
 void startFrames(ProgressLine* progress) { progress->startSeconds = wallSeconds(); }
 
 void showFrames(ProgressLine* progress, int64_t done) {
+    tellMachine(progress, done);
     // On a terminal the last frame is always shown, so the line does not stop short of the total.
     const bool last = progress->terminal && done == progress->total;
     if (!due(progress) && !last) return;

@@ -11,11 +11,11 @@ void noteChange(const char* name, void* context) {
     if (sceneReloadsFor(name, reload->due) > 0) reload->seen = true;
 }
 
-int reloadObject(int index, ReloadOutcome* outcome) {
-    const int result = reloadSceneObject(index);
+ReloadResult reloadObject(int index, ReloadOutcome* outcome) {
+    const ReloadResult result = reloadSceneObject(index);
     ++outcome->attempted;
-    if (result == SCENE_RELOAD_KEPT) ++outcome->kept;
-    if (index == SCENE_RELOAD_SOUNDTRACK && result == SCENE_RELOADED)
+    if (result == ReloadResult::KEPT) ++outcome->kept;
+    if (index == SCENE_RELOAD_SOUNDTRACK && result == ReloadResult::RELOADED)
         outcome->soundtrackReloaded = true;
     return result;
 }
@@ -39,12 +39,12 @@ ReloadOutcome followChangedFiles(LiveReload* reload, double now, double time) {
     for (int i = 0; i < SCENE_RELOAD_COUNT; ++i) {
         if (!reload->due[i]) continue;
         reload->due[i] = false;
-        const int result = reloadObject(i, &outcome);
-        if (result == SCENE_RELOAD_KEPT) continue;  // the reload said why in its own line
+        const ReloadResult result = reloadObject(i, &outcome);
+        if (result == ReloadResult::KEPT) continue;  // the reload said why in its own line
         char files[128];
         describeSceneReload(i, files, sizeof files);
         const char* what =
-            result == SCENE_RELOADED ? "reloaded" : "changed, with no sound device to play it";
+            result == ReloadResult::RELOADED ? "reloaded" : "changed, with no sound device to play it";
         std::fprintf(stderr, "preview: %s %s at %.3f s\n", files, what, time);
     }
     reload->anyDue = false;

@@ -1,9 +1,8 @@
-// What the reader does where a careless one would fail: read-only files, polygons of any size.
+// What the reader takes where a careless one would fail: read-only files, polygons of any size.
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -14,11 +13,12 @@
 
 #include "assets/obj_reader.h"
 #include "obj_files.h"
+#include "support/child_run.h"
 #include "support/text.h"
 
 namespace {
 
-using MendedFaults = ObjFiles;
+using ObjReaderAccepts = ObjFiles;
 
 // Clears from the effective set the capabilities that let root open a file whatever its mode, so
 // that a mode of 0444 means read-only for this process too.
@@ -33,7 +33,7 @@ bool dropFileCapabilities() {
 
 // In a child, so that the test process keeps its capabilities: the model and its library are
 // 0444 and cannot be opened for writing, as a user who owns neither finds them.
-TEST_F(MendedFaults, ReadOnlyModelAndLibraryLoad) {
+TEST_F(ObjReaderAccepts, ReadOnlyModelAndLibraryLoad) {
     char directory[] = "/tmp/obj_read_only.XXXXXX";
     ASSERT_NE(mkdtemp(directory), nullptr);
     const std::string copies[] = {std::string(directory) + "/model.obj",
@@ -41,26 +41,25 @@ TEST_F(MendedFaults, ReadOnlyModelAndLibraryLoad) {
     std::ofstream(copies[0]) << fileBytes(OBJ_FIXTURES "/materials.obj");
     std::ofstream(copies[1]) << fileBytes(OBJ_FIXTURES "/materials.mtl");
     for (const std::string& copy : copies) chmod(copy.c_str(), 0444);
-    const pid_t child = fork();
-    if (child == 0) {
-        if (!dropFileCapabilities() || chdir(directory) != 0) _exit(10);
-        for (const std::string& copy : copies)
-            if (open(copy.c_str(), O_RDWR) >= 0) _exit(11);
-        ObjModel* m = nullptr;
-        if (loadObjModel(&m, "model.obj") != OBJ_LOADED) _exit(12);
-        _exit(m->faceCount == 10 && m->materialCount == 5 ? 0 : 13);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
+    const int status = runInChild(
+                           [&] {
+                               if (!dropFileCapabilities()) return 10;
+                               for (const std::string& copy : copies)
+                                   if (open(copy.c_str(), O_RDWR) >= 0) return 11;
+                               ObjModel* m = nullptr;
+                               if (loadObjModel(&m, "model.obj") != ObjResult::LOADED) return 12;
+                               return m->faceCount == 10 && m->materialCount == 5 ? 0 : 13;
+                           },
+                           {directory})
+                           .status;
     for (const std::string& copy : copies) unlink(copy.c_str());
     rmdir(directory);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_NE(WEXITSTATUS(status), 10) << "cannot drop the capabilities";
-    EXPECT_NE(WEXITSTATUS(status), 11) << "the copies are still writable";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(status, 10) << "cannot drop the capabilities";
+    EXPECT_NE(status, 11) << "the copies are still writable";
+    EXPECT_EQ(status, 0);
 }
 
-TEST_F(MendedFaults, PolygonOf64CornersIsReadWhole) {
+TEST_F(ObjReaderAccepts, PolygonOf64CornersIsReadWhole) {
     const ObjModel* m = load("polygon64.obj");
     ASSERT_EQ(m->faceCount, 62);
     for (int i = 0; i < 62; ++i) {

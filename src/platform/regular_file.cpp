@@ -1,8 +1,10 @@
+// What the systems share of reading a regular file: fstat and the C library are the same on both.
 #include "system/regular_file.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 int regularFileSize(int fd, uint64_t maxBytes, uint64_t* size) {
@@ -27,6 +29,24 @@ int readRegularFile(const RegularFile& file, void* data, size_t* got) {
         if (n == 0) break;
         *got += static_cast<size_t>(n);
     }
+    return 0;
+}
+
+int readWholeRegularFile(const char* path, uint64_t maxBytes, char** bytes, size_t* size) {
+    RegularFile file;
+    int error = openRegularFile(path, maxBytes, &file);
+    if (error != 0) return error;
+    char* data = static_cast<char*>(std::malloc(static_cast<size_t>(file.size) + 1));
+    size_t got = 0;
+    error = data ? readRegularFile(file, data, &got) : ENOMEM;
+    closeRegularFile(file.fd);
+    if (error != 0) {
+        std::free(data);
+        return error;
+    }
+    data[got] = '\0';
+    *bytes = data;
+    *size = got;
     return 0;
 }
 

@@ -1,0 +1,140 @@
+// The state of one OBJ parse, shared by the reader's parts: obj_reader.cpp walks the text and
+// hands each line to the fast path (obj_fast_path.cpp) or to the line path (obj_lines.cpp), which
+// looks materials up through material_lookup.cpp. Internal to those files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "assets/obj_reader.h"
+
+namespace objparse {
+
+// One of the model's float arrays while it grows.
+struct Records {
+    float** data;
+    int32_t* count;
+    int32_t capacity;  // records
+    int width;         // floats per record
+};
+
+// The polygon being read, which may run over continuation pieces.
+struct Polygon {
+    int64_t cornerCount;
+    int32_t first[3];     // corner 0: vertex, normal, texture-coordinate index
+    int32_t previous[3];  // the latest corner
+    int32_t hasNormals;   // set from the latest corner, so at the end from the last one
+    int32_t hasTexCoords;
+    int32_t firstFace;   // its first triangle record
+    int32_t vertexBase;  // records read before the face, from which negative numbers count back
+    int32_t normalBase;
+    int32_t texCoordBase;
+};
+
+// Where the three readers stand in the line being read: the line offset of each one's next piece.
+struct LinePieces {
+    size_t face;
+    size_t vertex;
+    size_t library;
+};
+
+// A material's place in the lookup of names.
+struct MaterialKey {
+    uint64_t hash;  // of its name
+    int32_t index;  // into the model's materials
+};
+
+// The state of one parse; it lives on readObjModel's stack.
+struct ObjParse {
+    ObjModel* model;
+    AssetFile* text;
+    const char* end;      // of the whole lines being read, in the text's window
+    uint64_t lineOffset;  // text offset of the line being read
+    LinePieces pieces;    // in a line longer than a window
+    const ObjLibrarySource* libraries;
+    MaterialKey* materialKeys;  // one per material, by hash and then index; null when none
+    Records vertices;
+    Records texCoords;
+    Records normals;
+    int32_t faceCapacity;
+    int32_t firstCapacity;  // records each array starts with
+    int32_t currentMaterial;
+    bool continuing;      // the latest face piece ended with a backslash
+    bool librarySettled;  // the first "mtllib " piece has been read, or there is none
+    bool outOfMemory;
+    Polygon polygon;
+};
+
+// ---- growing the arrays (obj_lines.cpp) ----------------------------------------------------
+
+// Grows a heap array to hold `needed` elements, doubling from `first`; false when memory runs
+// out. Large blocks are mappings that grow by remapping: nothing is copied, and pages beyond the
+// count are never touched, so they cost no memory.
+bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed, int32_t first);
+
+// Out of line: taken once per doubling. False, with outOfMemory set, when memory runs out.
+bool growRecords(ObjParse* parse, Records* records);
+bool growFaces(ObjParse* parse, int64_t count);
+
+inline float* appendRecord(ObjParse* parse, Records* records) {
+    if (*records->count == records->capacity && !growRecords(parse, records)) return nullptr;
+    return *records->data +
+           static_cast<size_t>((*records->count)++) * static_cast<size_t>(records->width);
+}
+
+// Room for `count` more triangle records; null when memory runs out.
+inline ObjFace* appendFaces(ObjParse* parse, int64_t count) {
+    ObjModel* model = parse->model;
+    if (model->faceCount + count > parse->faceCapacity && !growFaces(parse, count)) return nullptr;
+    ObjFace* first = model->faces + model->faceCount;
+    model->faceCount += static_cast<int32_t>(count);
+    return first;
+}
+
+// A 1-based number as written (negative: counted back from `before` records) as a 0-based
+// index; -1 when absent. The result may lie outside the array: the compiler tests it.
+inline int32_t resolveIndex(int32_t number, int32_t before) {
+    if (number > 0) return number - 1;
+    return number < 0 ? before + number : -1;
+}
+
+inline void writeTriangle(ObjFace* face, const int32_t (&a)[3], const int32_t (&b)[3],
+                          const int32_t (&c)[3], int32_t material, const int32_t (&last)[3]) {
+    const int32_t* corners[3] = {a, b, c};
+    face->cornerCount = 3;
+    for (int k = 0; k < 3; ++k) {
+        face->vertexIndex[k] = corners[k][0];
+        face->normalIndex[k] = corners[k][1];
+        face->texCoordIndex[k] = corners[k][2];
+    }
+    face->materialIndex = material;
+    face->hasNormals = last[1] >= 0;
+    face->hasTexCoords = last[2] >= 0;
+}
+
+// ---- the line path (obj_lines.cpp) ---------------------------------------------------------
+
+// Reads the pieces of a line that start in `part`, which holds the line from line offset `base`
+// on; `at` says where each reader's next piece starts. Returns the offset of the next piece.
+size_t readLinePieces(ObjParse* parse, const TextLine& part, size_t base, bool complete,
+                      LinePieces* at);
+
+// Ends the polygon being read; all its triangles get the flags of its last corner.
+void finishPolygon(ObjParse* parse);
+
+// ---- the fast path (obj_fast_path.cpp) -----------------------------------------------------
+
+// Reads the line at p when it has one of the common shapes, exactly as the line path would;
+// returns the start of the next line, or nullptr to leave the line to the line path.
+const char* readFastLine(ObjParse* parse, const char* p);
+
+// ---- materials (material_lookup.cpp) -------------------------------------------------------
+
+// Reads the library a "mtllib " piece [first, last) names, once per parse.
+void readLibrary(ObjParse* parse, const char* first, const char* last);
+
+// A "usemtl " piece from the space after the keyword: the current material becomes the first
+// one of that name, or -1.
+void switchMaterial(ObjParse* parse, const char* first, const char* last);
+
+}  // namespace objparse
