@@ -95,9 +95,9 @@ class Session:
             self._wait_for_driver()
             options = {"args": CHROMIUM_FLAGS + list(extra_flags) + ["--user-data-dir=" + self.profile + "/profile",
                                                  "--window-size=%d,%d" % (width, height)]}
-            chromium = shutil.which("chromium")
-            if chromium:
-                options["binary"] = chromium
+            if shutil.which("chromium"):
+                options["binary"] = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                 "chromium.sh")
             caps = {"capabilities": {"alwaysMatch": {
                 "browserName": "chrome", "goog:chromeOptions": options,
                 "goog:loggingPrefs": {"browser": "ALL"}}}}
