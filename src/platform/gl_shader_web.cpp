@@ -66,8 +66,13 @@ attribute vec4 demo_Vertex;
 attribute vec3 demo_Normal;
 attribute vec4 demo_MultiTexCoord0;
 )";
+// Fragment shaders have no default precision in GLSL ES; high where the device has it.
 const char* const FRAGMENT_HEAD = R"(#extension GL_OES_standard_derivatives : enable
+#ifdef GL_FRAGMENT_PRECISION_HIGH
 precision highp float;
+#else
+precision mediump float;
+#endif
 )";
 
 // The fixed function's lighting per vertex and its exponential fog, for lists drawn without a
