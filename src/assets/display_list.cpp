@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "assets/gl_error.h"
+
 namespace {
 
 // An index that lies inside an array of `count` records (a null array holds none).
@@ -24,13 +26,17 @@ void faceNormal(const float* a, const float* b, const float* c, float normal[3])
     for (int i = 0; i < 3; ++i) normal[i] *= scale;
 }
 
+bool drawable(const ObjModel& model, const ObjFace& face) {
+    for (const int32_t index : face.vertexIndex)
+        if (!inside(index, model.vertexCount, model.vertices)) return false;
+    return true;
+}
+
 void emitTriangle(const ObjModel* model, const ObjFace& face) {
+    if (!drawable(*model, face)) return;
     const float* position[3];
-    for (int k = 0; k < 3; ++k) {
-        const int32_t index = face.vertexIndex[k];
-        if (!inside(index, model->vertexCount, model->vertices)) return;
-        position[k] = model->vertices + 3 * static_cast<size_t>(index);
-    }
+    for (int k = 0; k < 3; ++k)
+        position[k] = model->vertices + 3 * static_cast<size_t>(face.vertexIndex[k]);
     float ownNormal[3];
     faceNormal(position[0], position[1], position[2], ownNormal);
     static const float NO_TEXTURE[2] = {0.0f, 0.0f};
@@ -51,9 +57,11 @@ void emitTriangle(const ObjModel* model, const ObjFace& face) {
 
 }  // namespace
 
-uint32_t compileModelList(const ObjModel* model, uint32_t list) {
+uint32_t compileModelList(const ObjModel* model, uint32_t list, uint32_t* glError) {
     if (!model) return 0;
-    if (list == 0) list = glGenLists(1);
+    takeGlError();  // what earlier calls left is theirs
+    const bool own = list == 0;
+    if (own) list = glGenLists(1);
     if (list == 0) return 0;
     glNewList(list, GL_COMPILE);
     glBegin(GL_TRIANGLES);
@@ -61,5 +69,16 @@ uint32_t compileModelList(const ObjModel* model, uint32_t list) {
     for (int32_t i = 0; i < faceCount; ++i) emitTriangle(model, model->faces[i]);
     glEnd();
     glEndList();
-    return list;
+    const uint32_t error = takeGlError();
+    if (error == 0) return list;
+    if (own) glDeleteLists(list, 1);
+    if (glError) *glError = error;
+    return 0;
+}
+
+int32_t drawableTriangles(const ObjModel& model) {
+    int32_t count = 0;
+    const int32_t faceCount = model.faces ? model.faceCount : 0;
+    for (int32_t i = 0; i < faceCount; ++i) count += drawable(model, model.faces[i]);
+    return count;
 }

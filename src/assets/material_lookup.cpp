@@ -1,8 +1,6 @@
 // The material library of a model and the lookup of its materials by name.
-#include <algorithm>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #include "assets/mtl_reader.h"
@@ -13,42 +11,34 @@ namespace objparse {
 
 namespace {
 
-// FNV-1a, 64 bits.
-uint64_t nameHash(const char* name) {
-    uint64_t hash = 14695981039346656037u;
-    for (; *name; ++name) hash = (hash ^ static_cast<unsigned char>(*name)) * 1099511628211u;
-    return hash;
+// The entry of the library of that name read earlier in the batch, or null.
+const MaterialLibraryCache::Entry* cachedLibrary(const MaterialLibraryCache* cache,
+                                                 const char* name) {
+    for (int i = 0; cache && i < cache->count; ++i)
+        if (std::strcmp(cache->entries[i].name, name) == 0) return &cache->entries[i];
+    return nullptr;
 }
 
-bool keyBefore(const MaterialKey& a, const MaterialKey& b) {
-    return a.hash != b.hash ? a.hash < b.hash : a.index < b.index;
+void keepInCache(MaterialLibraryCache* cache, const char* name, MaterialLibrary* library,
+                 int error) {
+    if (!cache || cache->count == MATERIAL_CACHE_ENTRIES) return;
+    MaterialLibraryCache::Entry& entry = cache->entries[cache->count++];
+    std::snprintf(entry.name, sizeof entry.name, "%s", name);
+    entry.library = holdMaterialLibrary(library);
+    entry.error = error;
 }
 
-// Keys of the materials ordered by the hash of their names, equal hashes by index, so that a
-// binary search over the compact keys, then a comparison of the names of equal hash in index
-// order, finds the first material of a name: usemtl lines take time logarithmic in the library.
-bool keyMaterials(ObjParse* parse) {
-    const ObjModel* model = parse->model;
-    if (model->materialCount == 0) return true;
-    const auto count = static_cast<size_t>(model->materialCount);
-    parse->materialKeys = static_cast<MaterialKey*>(std::malloc(count * sizeof(MaterialKey)));
-    if (!parse->materialKeys) return false;
-    for (int32_t i = 0; i < model->materialCount; ++i)
-        parse->materialKeys[i] = MaterialKey{nameHash(model->materials[i].name), i};
-    std::sort(parse->materialKeys, parse->materialKeys + count, keyBefore);
-    return true;
-}
-
-// Index of the first material whose name equals `name` exactly, or -1.
-int32_t findMaterial(const ObjParse* parse, const char* name) {
-    const ObjModel* model = parse->model;
-    const MaterialKey* keys = parse->materialKeys;
-    const MaterialKey* end = keys + model->materialCount;
-    const MaterialKey wanted = {nameHash(name), INT32_MIN};
-    for (const MaterialKey* key = std::lower_bound(keys, end, wanted, keyBefore);
-         key != end && key->hash == wanted.hash; ++key)
-        if (std::strcmp(model->materials[key->index].name, name) == 0) return key->index;
-    return -1;
+// Reads the library from its source: 0 with *library (null when it has no material), or why it
+// cannot be opened. False in *outOfMemory when its block cannot be had.
+int readLibraryText(const ObjLibrarySource* source, const char* name, MaterialLibrary** library,
+                    bool* outOfMemory) {
+    *library = nullptr;
+    AssetFile file;
+    const int error = source->open(source->context, name, &file);
+    if (error != 0) return error;
+    *outOfMemory = !parseMaterialLibrary(&file, library);
+    source->close(source->context, &file);
+    return 0;
 }
 
 // A "usemtl " line needs the library before the pass has reached its "mtllib " line: the first
@@ -59,7 +49,7 @@ void settleLibrary(ObjParse* parse) {
     parse->librarySettled = true;
     AssetFile ahead;
     if (openAssetFileAgain(*parse->text, &ahead) != 0) {
-        parse->outOfMemory = true;
+        parse->failure = ObjResult::OUT_OF_MEMORY;
         return;
     }
     forEachLibraryPiece(&ahead, parse->lineOffset, [&](const char* first, const char* last) {
@@ -81,23 +71,31 @@ void readLibrary(ObjParse* parse, const char* first, const char* last) {
     parse->librarySettled = true;
     ObjModel* model = parse->model;
     scanWord(first + 6, last, model->materialLibrary, sizeof model->materialLibrary);
-    const ObjLibrarySource* source = parse->libraries;
-    if (!source) return;
-    AssetFile file;
-    const int error = source->open(source->context, model->materialLibrary, &file);
-    if (error != 0) {
-        model->materialLibraryError = error;
+    if (!parse->libraries) return;
+    if (const MaterialLibraryCache::Entry* kept =
+            cachedLibrary(parse->shared, model->materialLibrary)) {
+        model->materialLibraryError = kept->error;
+        giveMaterialLibrary(model, holdMaterialLibrary(kept->library));
         return;
     }
-    if (!parseMaterialLibrary(model, &file) || !keyMaterials(parse)) parse->outOfMemory = true;
-    source->close(source->context, &file);
+    MaterialLibrary* library = nullptr;
+    bool outOfMemory = false;
+    const int error =
+        readLibraryText(parse->libraries, model->materialLibrary, &library, &outOfMemory);
+    if (outOfMemory) {
+        parse->failure = ObjResult::OUT_OF_MEMORY;
+        return;
+    }
+    model->materialLibraryError = error;
+    keepInCache(parse->shared, model->materialLibrary, library, error);
+    giveMaterialLibrary(model, library);
 }
 
 void switchMaterial(ObjParse* parse, const char* first, const char* last) {
     char name[FACE_PIECE + 1] = "";  // a "usemtl " without a name looks for the empty name
     scanWord(first, last, name, sizeof name);
     settleLibrary(parse);
-    parse->currentMaterial = findMaterial(parse, name);
+    parse->currentMaterial = findMaterial(parse->model->library, name);
 }
 
 }  // namespace objparse

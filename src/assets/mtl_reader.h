@@ -1,5 +1,5 @@
-// Reads an MTL material library into the materials of a model under construction.
-// parseMaterialLibrary(model, &library) once the OBJ reader has opened the library it names.
+// Reads an MTL material library into one block that every model naming it shares:
+// parseMaterialLibrary(&text, &library), then findMaterial(library, name) for each "usemtl ".
 #pragma once
 
 #include <cstddef>
@@ -12,14 +12,41 @@
 // feed counted.
 constexpr size_t LIBRARY_PIECE = 255;
 
-// Largest library read, in bytes. A material record takes 560 bytes where its "newmtl " line may
-// take ten: the records of the largest library stay near a gigabyte.
+// Largest library read, in bytes. A material takes some 80 bytes (record, key and name) where its
+// "newmtl " line may take ten: the largest library stays near 150 MB, read once however many
+// models name it.
 constexpr uint64_t MTL_MAX_BYTES = 16ull << 20;
 
-// Sets model->materials (one zero-initialised record per "newmtl " piece, null when there is
-// none) and model->materialCount. Returns false when memory for the records cannot be had; the
-// model then has no materials.
-bool parseMaterialLibrary(ObjModel* model, AssetFile* library);
+// A material's place in the lookup of names.
+struct MaterialKey {
+    uint64_t hash;  // of its name
+    int32_t index;  // into the materials
+};
+
+// A library as read: one malloc'd block holding this record, the materials, their keys and their
+// names. Released by the last of its holders.
+struct MaterialLibrary {
+    int32_t holders;  // models and caches; each release drops one
+    int32_t count;
+    ObjMaterial* materials;  // count records, zero-initialised, then filled by their lines
+    MaterialKey* keys;       // one per material, by hash and then index
+};
+
+// One zero-initialised record per "newmtl " piece. *library is null when there is none; otherwise
+// a new library held once, by the caller. False when memory cannot be had (*library null).
+bool parseMaterialLibrary(AssetFile* text, MaterialLibrary** library);
+
+// Index of the first material whose name is `name`, exactly; -1 when none is (or no library).
+int32_t findMaterial(const MaterialLibrary* library, const char* name);
+
+// One more holder; returns the library.
+MaterialLibrary* holdMaterialLibrary(MaterialLibrary* library);
+
+// Drops one holder; the last frees the library. Nothing for null.
+void releaseMaterialLibrary(MaterialLibrary* library);
+
+// Gives the model the library's materials, with the caller's hold on it (null: no materials).
+void giveMaterialLibrary(ObjModel* model, MaterialLibrary* library);
 
 // Calls visit(first, last) -> bool for every piece of LIBRARY_PIECE characters of the text from
 // text offset `offset`, the start of a line, on, in file order, until visit returns false.

@@ -12,11 +12,12 @@
 
 namespace objparse {
 
-bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed, int32_t first) {
+bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed, int32_t first,
+             int32_t most) {
     if (needed <= *capacity) return true;
-    if (needed > INT32_MAX) return false;
+    if (needed > most) return false;
     const int64_t grown = std::min<int64_t>(
-        INT32_MAX, std::max<int64_t>(needed, std::max<int64_t>(first, int64_t{*capacity} * 2)));
+        most, std::max<int64_t>(needed, std::max<int64_t>(first, int64_t{*capacity} * 2)));
     void* block = std::realloc(*data, static_cast<size_t>(grown) * elementSize);
     if (!block) return false;
     *data = block;
@@ -28,8 +29,8 @@ __attribute__((noinline)) bool growRecords(ObjParse* parse, Records* records) {
     void* data = *records->data;
     const size_t size = sizeof(float) * static_cast<size_t>(records->width);
     if (!reserve(&data, &records->capacity, size, int64_t{*records->count} + 1,
-                 parse->firstCapacity)) {
-        parse->outOfMemory = true;
+                 parse->firstCapacity, INT32_MAX)) {
+        parse->failure = ObjResult::OUT_OF_MEMORY;
         return false;
     }
     *records->data = static_cast<float*>(data);
@@ -39,9 +40,14 @@ __attribute__((noinline)) bool growRecords(ObjParse* parse, Records* records) {
 __attribute__((noinline)) bool growFaces(ObjParse* parse, int64_t count) {
     ObjModel* model = parse->model;
     void* faces = model->faces;
-    if (!reserve(&faces, &parse->faceCapacity, sizeof(ObjFace), model->faceCount + count,
-                 parse->firstCapacity)) {
-        parse->outOfMemory = true;
+    const int64_t needed = model->faceCount + count;
+    if (needed > OBJ_MAX_TRIANGLES) {
+        parse->failure = ObjResult::TOO_MANY_TRIANGLES;
+        return false;
+    }
+    if (!reserve(&faces, &parse->faceCapacity, sizeof(ObjFace), needed, parse->firstCapacity,
+                 OBJ_MAX_TRIANGLES)) {
+        parse->failure = ObjResult::OUT_OF_MEMORY;
         return false;
     }
     model->faces = static_cast<ObjFace*>(faces);

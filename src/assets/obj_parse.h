@@ -38,12 +38,6 @@ struct LinePieces {
     size_t library;
 };
 
-// A material's place in the lookup of names.
-struct MaterialKey {
-    uint64_t hash;  // of its name
-    int32_t index;  // into the model's materials
-};
-
 // The state of one parse; it lives on readObjModel's stack.
 struct ObjParse {
     ObjModel* model;
@@ -52,7 +46,7 @@ struct ObjParse {
     uint64_t lineOffset;  // text offset of the line being read
     LinePieces pieces;    // in a line longer than a window
     const ObjLibrarySource* libraries;
-    MaterialKey* materialKeys;  // one per material, by hash and then index; null when none
+    MaterialLibraryCache* shared;  // libraries read earlier in the batch; null for none
     Records vertices;
     Records texCoords;
     Records normals;
@@ -61,18 +55,20 @@ struct ObjParse {
     int32_t currentMaterial;
     bool continuing;      // the latest face piece ended with a backslash
     bool librarySettled;  // the first "mtllib " piece has been read, or there is none
-    bool outOfMemory;
+    ObjResult failure;    // LOADED while the parse goes on; anything else stops it
     Polygon polygon;
 };
 
 // ---- growing the arrays (obj_lines.cpp) ----------------------------------------------------
 
 // Grows a heap array to hold `needed` elements, doubling from `first`; false when memory runs
-// out. Large blocks are mappings that grow by remapping: nothing is copied, and pages beyond the
-// count are never touched, so they cost no memory.
-bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed, int32_t first);
+// out or `most` would not hold them. Large blocks are mappings that grow by remapping: nothing is
+// copied, and pages beyond the count are never touched, so they cost no memory.
+bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed, int32_t first,
+             int32_t most);
 
-// Out of line: taken once per doubling. False, with outOfMemory set, when memory runs out.
+// Out of line: taken once per doubling. False, with the failure set, when memory runs out or the
+// model would pass OBJ_MAX_TRIANGLES.
 bool growRecords(ObjParse* parse, Records* records);
 bool growFaces(ObjParse* parse, int64_t count);
 

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <string>
 
+#include "assets/mtl_reader.h"
 #include "assets/obj_parse.h"
 #include "assets/text_scan.h"
 
@@ -30,7 +32,7 @@ void trimArray(T** data, size_t count) {
 // Whole lines, each through the fast path when it takes it, else through the general path.
 bool readWholeLines(ObjParse* parse, const char* first, const char* end, uint64_t offset) {
     parse->end = end;
-    for (const char* p = first; p < end && !parse->outOfMemory;) {
+    for (const char* p = first; p < end && parse->failure == ObjResult::LOADED;) {
         parse->lineOffset = offset + static_cast<uint64_t>(p - first);
         const char* next = parse->continuing ? nullptr : readFastLine(parse, p);
         if (!next) {
@@ -42,7 +44,7 @@ bool readWholeLines(ObjParse* parse, const char* first, const char* end, uint64_
         }
         p = next;
     }
-    return !parse->outOfMemory;
+    return parse->failure == ObjResult::LOADED;
 }
 
 // A line longer than a window, through the general path a part at a time.
@@ -51,18 +53,20 @@ size_t readLongLinePart(ObjParse* parse, const TextLine& part, size_t base, bool
     parse->lineOffset = lineOffset;
     if (base == 0) parse->pieces = LinePieces{};
     const size_t next = readLinePieces(parse, part, base, complete, &parse->pieces);
-    return parse->outOfMemory ? STOP_WALK : next;
+    return parse->failure != ObjResult::LOADED ? STOP_WALK : next;
 }
 
 }  // namespace
 
-ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySource* libraries) {
+ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySource* libraries,
+                       MaterialLibraryCache* shared) {
     auto* model = static_cast<ObjModel*>(std::calloc(1, sizeof(ObjModel)));
     if (!model) return ObjResult::OUT_OF_MEMORY;
     ObjParse parse = {};
     parse.model = model;
     parse.text = text;
     parse.libraries = libraries;
+    parse.shared = shared;
     parse.vertices = {&model->vertices, &model->vertexCount, 0, 3};
     parse.texCoords = {&model->texCoords, &model->texCoordCount, 0, 2};
     parse.normals = {&model->normals, &model->normalCount, 0, 3};
@@ -81,11 +85,10 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
         });
     // A backslash on the last line has no next line to continue on: the polygon ends there.
     if (parse.continuing) finishPolygon(&parse);
-    std::free(parse.materialKeys);
 
-    if (parse.outOfMemory) {
+    if (parse.failure != ObjResult::LOADED) {
         freeObjModel(model);
-        return ObjResult::OUT_OF_MEMORY;
+        return parse.failure;
     }
     trimArray(&model->faces, static_cast<size_t>(model->faceCount));
     trimArray(&model->vertices, static_cast<size_t>(model->vertexCount) * 3);
@@ -101,16 +104,32 @@ ObjResult parseObjModel(ObjModel** model, const char* text, size_t length,
     return readObjModel(model, &file, libraries);
 }
 
-ObjResult loadObjModel(ObjModel** model, const char* path, int* error) {
+ObjResult loadObjModel(ObjModel** model, const char* path, int* error,
+                       MaterialLibraryCache* shared) {
     AssetFile file;
     const int opened = openAssetFile(path, OBJ_MAX_BYTES, &file);
     ObjResult result = ObjResult::CANNOT_OPEN;
     if (opened == 0) {
-        result = readObjModel(model, &file, &objLibraryFiles);
+        result = readObjModel(model, &file, &objLibraryFiles, shared);
         closeAssetFile(&file);
     }
-    if (error) *error = result == ObjResult::OUT_OF_MEMORY ? ENOMEM : opened;
+    if (error) {
+        *error = result == ObjResult::OUT_OF_MEMORY        ? ENOMEM
+                 : result == ObjResult::TOO_MANY_TRIANGLES ? OBJ_TOO_MANY_TRIANGLES
+                                                           : opened;
+    }
     return result;
+}
+
+const char* objErrorText(int error) {
+    if (error != OBJ_TOO_MANY_TRIANGLES) return fileErrorText(error);
+    static const std::string text = "more than " + std::to_string(OBJ_MAX_TRIANGLES) + " triangles";
+    return text.c_str();
+}
+
+void releaseMaterialLibraries(MaterialLibraryCache* cache) {
+    for (int i = 0; i < cache->count; ++i) releaseMaterialLibrary(cache->entries[i].library);
+    cache->count = 0;
 }
 
 void freeObjModel(ObjModel* model) {
@@ -119,6 +138,6 @@ void freeObjModel(ObjModel* model) {
     std::free(model->vertices);
     std::free(model->texCoords);
     std::free(model->normals);
-    std::free(model->materials);
+    releaseMaterialLibrary(model->library);
     std::free(model);
 }

@@ -22,6 +22,7 @@
 
 #include "assets/asset_file.h"
 #include "assets/obj_model.h"
+#include "system/regular_file.h"
 
 // Characters per piece, line feed counted: "v", "vt" and "vn" lines are read in pieces of
 // VERTEX_PIECE, face and "usemtl " lines (continuation lines too) in pieces of FACE_PIECE.
@@ -33,12 +34,24 @@ static_assert(FACE_PIECE < ASSET_WINDOW_BYTES / 2, "a window holds any piece of 
 // face line may take two, so the records of the largest model may take some gigabytes.
 constexpr uint64_t OBJ_MAX_BYTES = 256ull << 20;
 
+// Most triangles one model may hold: a face line's corner may take two characters where its
+// triangle's record takes 52 bytes and its display list more, so a file within OBJ_MAX_BYTES could
+// otherwise ask for gigabytes. The presentation's models hold a few thousand.
+constexpr int32_t OBJ_MAX_TRIANGLES = 1 << 20;
+
 // Results of loadObjModel, readObjModel and parseObjModel.
 enum class ObjResult {
     LOADED = 0,
-    CANNOT_OPEN = 2,    // the model file cannot be opened or read
-    OUT_OF_MEMORY = 3,  // nothing is kept
+    CANNOT_OPEN = 2,         // the model file cannot be opened or read
+    OUT_OF_MEMORY = 3,       // nothing is kept
+    TOO_MANY_TRIANGLES = 4,  // past OBJ_MAX_TRIANGLES: nothing is kept
 };
+
+// loadObjModel's error for TOO_MANY_TRIANGLES, past every errno and FILE_NOT_REGULAR.
+constexpr int OBJ_TOO_MANY_TRIANGLES = FILE_NOT_REGULAR + 2;
+
+// An error of loadObjModel in words, for a warning line: fileErrorText's, or the reader's own.
+const char* objErrorText(int error);
 
 // Where the reader gets the text of the material library a model names: open fills *file and
 // returns 0, or returns why the library cannot be read (an errno, EIO when none is known, or
@@ -50,18 +63,38 @@ struct ObjLibrarySource {
     void* context;
 };
 
+// Libraries read in a batch of loads, kept so that each is read once however many models name it
+// (a library that cannot be opened is tried once too): MaterialLibraryCache cache = {}; then
+// loadObjModel(..., &cache) for each model; releaseMaterialLibraries(&cache) when the batch is
+// done. The models keep what they share. Libraries past the entries are read for each model.
+constexpr int MATERIAL_CACHE_ENTRIES = 16;
+struct MaterialLibraryCache {
+    struct Entry {
+        char name[256];            // as the model names it
+        MaterialLibrary* library;  // held by the cache; null when it has no materials
+        int error;                 // why it cannot be opened; 0 when it was read
+    };
+    Entry entries[MATERIAL_CACHE_ENTRIES];
+    int count;
+};
+
+void releaseMaterialLibraries(MaterialLibraryCache* cache);
+
 // Libraries are regular files of at most MTL_MAX_BYTES, their names taken relative to the working
 // directory (not to the model).
 extern const ObjLibrarySource objLibraryFiles;
 
 // Reads the regular file `path` of at most OBJ_MAX_BYTES. Stores a new model in *model; on
-// failure *model is left as it was and *error (when not null) says why: openAssetFile's code, or
-// ENOMEM with OUT_OF_MEMORY. freeObjModel releases it.
-ObjResult loadObjModel(ObjModel** model, const char* path, int* error = nullptr);
+// failure *model is left as it was and *error (when not null) says why: openAssetFile's code,
+// ENOMEM with OUT_OF_MEMORY, or OBJ_TOO_MANY_TRIANGLES. freeObjModel releases it.
+// With `shared`, a library another load of the batch read is not read again.
+ObjResult loadObjModel(ObjModel** model, const char* path, int* error = nullptr,
+                       MaterialLibraryCache* shared = nullptr);
 
 // The reader proper, over a model's text through its window. libraries may be null: the model
 // then has no materials, and no library error.
-ObjResult readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource* libraries);
+ObjResult readObjModel(ObjModel** model, AssetFile* text, const ObjLibrarySource* libraries,
+                       MaterialLibraryCache* shared = nullptr);
 
 // readObjModel over a text in memory (length bytes, no NUL needed).
 ObjResult parseObjModel(ObjModel** model, const char* text, size_t length,

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/gl_error.h"
 #include "system/byte_order.h"
 #include "system/regular_file.h"
 #include "system/warning.h"
@@ -215,7 +216,14 @@ uint32_t uploadOrWarn(const char* path, const PngMipmaps& mipmaps, GLuint textur
         warnFile(path, what, nullptr, consequence);
         return 0;
     }
-    return uploadLevels(mipmaps, texture);
+    takeGlError();  // what earlier calls left is theirs
+    const GLuint uploaded = uploadLevels(mipmaps, texture);
+    // Under a memory limit the driver refuses the levels, and the texture would sample as black.
+    const uint32_t error = takeGlError();
+    if (error == 0) return uploaded;
+    if (texture == 0) glDeleteTextures(1, &uploaded);
+    warnFile(path, "OpenGL cannot hold the texture", glErrorName(error), consequence);
+    return 0;
 }
 
 uint32_t uploadAndFree(const char* path, PngMipmaps* mipmaps, GLuint texture,

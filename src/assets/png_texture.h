@@ -42,8 +42,9 @@ int decodePngMipmaps(const uint8_t* data, size_t size, PngMipmaps* mipmaps);
 int readPngMipmaps(const char* path, PngMipmaps* mipmaps);
 
 // With a context current: a new texture object holding every level, left bound to GL_TEXTURE_2D on
-// the active unit; or 0 after one warning line on stderr naming `path` and what is wrong. Frees the
-// pixels either way.
+// the active unit; or 0 after one warning line on stderr naming `path` and what is wrong: the file,
+// a side longer than OpenGL's GL_MAX_TEXTURE_SIZE, or an error OpenGL reports for the upload (out
+// of memory, say). Frees the pixels either way.
 uint32_t uploadPngMipmaps(const char* path, PngMipmaps* mipmaps);
 
 // As uploadPngMipmaps, but every level goes into the existing texture object `texture`, which

@@ -30,11 +30,14 @@ void readSceneAssets() {
     }
     assetPrefetch.textureSeconds = secondsSince(start);
     start = std::chrono::steady_clock::now();
+    // Models that name one library share it, read once.
+    MaterialLibraryCache libraries = {};
     for (int i = 0; i < SCENE_MODEL_COUNT; ++i) {
         assetPrefetch.models[i] = nullptr;
         loadObjModel(&assetPrefetch.models[i], sceneFiles.models[i].path,
-                     &assetPrefetch.modelErrors[i]);
+                     &assetPrefetch.modelErrors[i], &libraries);
     }
+    releaseMaterialLibraries(&libraries);
     assetPrefetch.modelSeconds = secondsSince(start);
 }
 

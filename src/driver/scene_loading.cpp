@@ -5,7 +5,8 @@
 #include <cstdio>
 
 #include "assets/display_list.h"
-#include "assets/obj_model.h"
+#include "assets/gl_error.h"
+#include "assets/obj_reader.h"
 #include "assets/png_texture.h"
 #include "assets/shader_program.h"
 #include "driver/asset_prefetch.h"
@@ -23,9 +24,10 @@ constexpr GLfloat FOG_DENSITY = 0.0038f;  // replaced by the scenes' 0.003 from 
 constexpr GLfloat FOG_START = -900.0f;    // inert under the default GL_EXP mode
 
 // A model that opened may still be useless: the reader skips what it does not understand, so a
-// binary file loads as an empty model, and a library it cannot open leaves it without materials.
+// binary file loads as an empty model, faces that name no position it holds draw nothing, and a
+// library it cannot open leaves it without materials.
 void warnAboutLoadedModel(const char* path, const ObjModel& model) {
-    if (model.faceCount == 0) {
+    if (drawableTriangles(model) == 0) {
         warnFile(path, "no triangles in the model", nullptr, "nothing is drawn for it");
     }
     if (model.materialLibraryError == 0) return;
@@ -59,13 +61,16 @@ void loadSceneModels() {
         ObjModel* model = assetPrefetch.models[i];
         assetPrefetch.models[i] = nullptr;
         if (!model) {
-            warnFile(f.path, "cannot read the model", fileErrorText(assetPrefetch.modelErrors[i]),
+            warnFile(f.path, "cannot read the model", objErrorText(assetPrefetch.modelErrors[i]),
                      "it is left out");
         } else {
             warnAboutLoadedModel(f.path, *model);
         }
         sceneResources.*f.model = model;
-        sceneResources.*f.list = model ? compileModelList(model) : 0;
+        uint32_t error = 0;
+        sceneResources.*f.list = model ? compileModelList(model, 0, &error) : 0;
+        if (error != 0)
+            warnFile(f.path, "OpenGL cannot hold the model", glErrorName(error), "it is left out");
     }
 }
 

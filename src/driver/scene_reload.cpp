@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "assets/display_list.h"
+#include "assets/gl_error.h"
 #include "assets/obj_reader.h"
 #include "assets/png_texture.h"
 #include "assets/shader_program.h"
@@ -29,7 +30,7 @@ ReloadResult reloadTexture(const SceneTextureFile& f) {
 
 // Why a freshly read model cannot replace the one drawn; null when it can.
 const char* modelProblem(const ObjModel& model) {
-    if (model.faceCount == 0) return "no triangles in the model";
+    if (drawableTriangles(model) == 0) return "no triangles in the model";
     if (model.materialLibraryError != 0) return "cannot open its material library";
     return nullptr;
 }
@@ -38,13 +39,19 @@ ReloadResult reloadModel(const SceneModelFile& f) {
     ObjModel* model = nullptr;
     int error = 0;
     if (loadObjModel(&model, f.path, &error) != ObjResult::LOADED) {
-        warnFile(f.path, "cannot read the model", fileErrorText(error), KEEP_LIST);
+        warnFile(f.path, "cannot read the model", objErrorText(error), KEEP_LIST);
         return ReloadResult::KEPT;
     }
     const char* problem = modelProblem(*model);
-    const uint32_t list = problem ? 0 : compileModelList(model, sceneResources.*f.list);
+    uint32_t glError = 0;
+    const uint32_t list = problem ? 0 : compileModelList(model, sceneResources.*f.list, &glError);
     if (!list) {
-        warnFile(f.path, problem ? problem : "no list name left", nullptr, KEEP_LIST);
+        // A compile that OpenGL failed has already replaced what the list held.
+        if (glError != 0)
+            warnFile(f.path, "OpenGL cannot hold the model", glErrorName(glError),
+                     "it is left out until it reloads");
+        else
+            warnFile(f.path, problem ? problem : "no list name left", nullptr, KEEP_LIST);
         freeObjModel(model);
         return ReloadResult::KEPT;
     }

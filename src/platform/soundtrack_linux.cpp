@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 
 #include "platform/soundtrack_file.h"
 #include "system/regular_file.h"
+#include "system/warning.h"
 
 namespace {
 
@@ -25,8 +27,31 @@ struct Soundtrack {
     Mix_Music* music;
     const char* path;
     bool noDevice;  // the device could not be opened: the run is silent for good
+    bool halting;   // we stop the music ourselves: its end is no failure
 };
-Soundtrack soundtrack = {nullptr, nullptr, false};
+Soundtrack soundtrack = {nullptr, nullptr, false, false};
+
+// Music that ends this long before its duration stopped early: the decoder gave up on it.
+constexpr double EARLY_END_SECONDS = 0.5;
+
+// Called by SDL_mixer on its audio thread whenever the music stops. A stream that the decoder
+// cannot go on with (a stretch of garbage, say) ends the music there without a word.
+void noteMusicEnd() {
+    if (soundtrack.halting || !soundtrack.music) return;
+    const double at = Mix_GetMusicPosition(soundtrack.music);
+    const double duration = Mix_MusicDuration(soundtrack.music);
+    if (at < 0.0 || duration <= 0.0 || at >= duration - EARLY_END_SECONDS) return;
+    char why[64];
+    std::snprintf(why, sizeof why, "at %.1f of %.1f s", at, duration);
+    warnFile(soundtrack.path, "the soundtrack stopped early", why, "the rest plays silently");
+}
+
+// Stops the music without taking it for a failure.
+void haltMusic() {
+    soundtrack.halting = true;
+    Mix_HaltMusic();
+    soundtrack.halting = false;
+}
 
 // Audio back-ends (ALSA's library above all) print their own diagnostics on stderr while they look
 // for a device; with none to be had that is a screenful. For as long as the device is being
@@ -79,6 +104,28 @@ Mix_Music* loadMusic(const RegularFile& file) {
 
 }  // namespace
 
+// SDL_mixer opens every MP3 through mpg123_new and never sets libmpg123's MPG123_QUIET, so the
+// decoder prints its own lines about a broken stream on stderr, in the middle of the run; no
+// call or hint of SDL_mixer reaches the flag. This definition takes the library's place (the
+// dynamic linker binds SDL_mixer's call to the program's own symbol first): it creates the
+// handle with the library's function and makes it quiet. Our own line says what went wrong.
+struct mpg123_handle_struct;
+extern "C" mpg123_handle_struct* mpg123_new(const char* decoder, int* error) {
+    using New = mpg123_handle_struct* (*)(const char*, int*);
+    using Param = int (*)(mpg123_handle_struct*, int, long, double);
+    constexpr int ADD_FLAGS = 2;  // MPG123_ADD_FLAGS of mpg123.h's enum mpg123_parms
+    constexpr long QUIET = 0x20;  // MPG123_QUIET of enum mpg123_param_flags
+    static const New create = reinterpret_cast<New>(dlsym(RTLD_NEXT, "mpg123_new"));
+    static const Param set = reinterpret_cast<Param>(dlsym(RTLD_NEXT, "mpg123_param"));
+    if (!create) {
+        if (error) *error = -1;  // MPG123_ERR
+        return nullptr;
+    }
+    mpg123_handle_struct* handle = create(decoder, error);
+    if (handle && set) set(handle, ADD_FLAGS, QUIET, 0.0);
+    return handle;
+}
+
 // SDL's dummy driver consumes the music at its pace without a device.
 void keepSoundtrackSilent() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
 
@@ -107,7 +154,8 @@ int prepareSoundtrack(const char* path) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 1;
     }
-    soundtrack = Soundtrack{music, path, false};
+    soundtrack = Soundtrack{music, path, false, false};
+    Mix_HookMusicFinished(noteMusicEnd);
     return 0;
 }
 
@@ -122,7 +170,7 @@ void playSoundtrackFrom(double seconds) {
     if (!soundtrack.music) return;
     // Starting at the position in one call: a play from the start followed by a seek would let
     // the first few milliseconds of the music through.
-    if (Mix_FadeInMusicPos(soundtrack.music, 1, 0, seconds) != 0) Mix_HaltMusic();
+    if (Mix_FadeInMusicPos(soundtrack.music, 1, 0, seconds) != 0) haltMusic();
 }
 
 void pauseSoundtrack() {
@@ -141,7 +189,7 @@ ReloadResult reloadSoundtrack(const char* path) {
         warnSoundtrack(path, "cannot play the soundtrack", SDL_GetError(), KEEP_LAST);
         return ReloadResult::KEPT;
     }
-    Mix_HaltMusic();
+    haltMusic();
     Mix_FreeMusic(soundtrack.music);
     soundtrack.music = music;
     return ReloadResult::RELOADED;

@@ -180,8 +180,10 @@ TEST_F(ObjReader, LongLinesAreReadInPiecesOf99And499) {
 
 ObjModel readLibrary(const std::string& text) {
     ObjModel model = {};
-    AssetFile library = memoryAssetFile(text.data(), text.size());
-    EXPECT_TRUE(parseMaterialLibrary(&model, &library));
+    AssetFile file = memoryAssetFile(text.data(), text.size());
+    MaterialLibrary* library = nullptr;
+    EXPECT_TRUE(parseMaterialLibrary(&file, &library));
+    giveMaterialLibrary(&model, library);
     return model;
 }
 
@@ -190,7 +192,8 @@ TEST(MtlReaderText, OtherAndIndentedKeywordsChangeNothingAndUnreadComponentsStay
         "newmtl A\nillum 2\nNi 1.5\nKe 1 1 1\nTr 0.5\nmap_Kd a.png\n Kd 1 1 1\n\tNs 5\n");
     ASSERT_EQ(m.materialCount, 1);
     ObjMaterial zero = {};
-    std::strcpy(zero.name, "A");
+    zero.name = m.materials[0].name;
+    EXPECT_STREQ(zero.name, "A");
     EXPECT_EQ(std::memcmp(&m.materials[0], &zero, sizeof zero), 0);
     const ObjModel c = readLibrary("newmtl A\nKd 0.5 0.25 0.125\nKd 1 x 3\nKa\nKs 2\n");
     ASSERT_EQ(c.materialCount, 1);
@@ -199,8 +202,8 @@ TEST(MtlReaderText, OtherAndIndentedKeywordsChangeNothingAndUnreadComponentsStay
     expectFloats(c.materials[0].ambient, {0, 0, 0, 0});  // "Ka" without its blank is no keyword
     EXPECT_EQ(readLibrary("# nothing here\nKd 1 1 1\n").materials, nullptr);
     EXPECT_EQ(readLibrary("").materialCount, 0);
-    std::free(m.materials);
-    std::free(c.materials);
+    releaseMaterialLibrary(m.library);
+    releaseMaterialLibrary(c.library);
 }
 
 TEST(MtlReaderText, LinesAreReadInPiecesOf255) {
@@ -212,7 +215,7 @@ TEST(MtlReaderText, LinesAreReadInPiecesOf255) {
     EXPECT_EQ(std::strlen(m.materials[0].name), 248u);
     expectFloats(m.materials[0].diffuse, {0.5f, 0.5f, 0.5f, 1});
     EXPECT_EQ(std::strlen(m.materials[1].name), 248u);
-    std::free(m.materials);
+    releaseMaterialLibrary(m.library);
 }
 
 }  // namespace

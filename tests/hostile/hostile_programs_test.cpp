@@ -63,11 +63,10 @@ TEST(HostileSurroundings, AClosedStandardDescriptorNeitherFreezesTheRunNorTakesI
         fs::remove(copy / sceneFiles.vertexShader);
         ChildOptions options = {copy.dir};
         options.streams[fd] = Stream::Closed;
-        EXPECT_EQ(runProgram(fd == 0 ? capture("--video", copy.root + "/v.mkv")
-                                     : capture("--png", copy.root + "/frames"),
-                             options)
-                      .status,
-                  0);
+        const ChildRun run = runProgram(fd == 0 ? capture("--video", copy.root + "/v.mkv")
+                                                : capture("--png", copy.root + "/frames"),
+                                        options);
+        EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_TRUE(fd == 0 ? fs::file_size(copy.root + "/v.mkv") > 0
                             : filesIn(copy.root + "/frames") == FRAMES);
     }

@@ -82,7 +82,7 @@ int resolve(int number, const std::vector<size_t>& starts, size_t faceStart) {
     return static_cast<int>(before + number);
 }
 
-int findName(const std::vector<ObjMaterial>& materials, const char* name) {
+int findName(const std::vector<ReferenceMaterial>& materials, const char* name) {
     for (size_t i = 0; i < materials.size(); ++i)
         if (std::strcmp(materials[i].name, name) == 0) return static_cast<int>(i);
     return -1;
@@ -137,7 +137,7 @@ void readFaces(const std::string& text, const Starts& starts, ReferenceModel* mo
     }
 }
 
-std::vector<ObjMaterial> readLibrary(const std::string& raw) {
+std::vector<ReferenceMaterial> readLibrary(const std::string& raw) {
     const std::string text = textMode(raw);
     std::vector<char> piece;
     size_t start;
@@ -145,9 +145,9 @@ std::vector<ObjMaterial> readLibrary(const std::string& raw) {
     size_t count = 0;
     while (counting.read(255, &piece, &start))
         count += std::strncmp(piece.data(), "newmtl ", 7) == 0;
-    std::vector<ObjMaterial> materials(count);
+    std::vector<ReferenceMaterial> materials(count);
     PieceStream filling{text};
-    ObjMaterial* m = nullptr;
+    ReferenceMaterial* m = nullptr;
     size_t next = 0;
     while (filling.read(255, &piece, &start)) {
         const char* line = piece.data();
@@ -185,6 +185,31 @@ bool sameBytes(const T* ours, size_t count, const std::vector<T>& expected, cons
     for (size_t i = 0; i < count; ++i) {
         if (std::memcmp(&ours[i], &expected[i], sizeof(T)) != 0) {
             *difference = std::string(what) + " differ at " + std::to_string(i);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool sameMaterials(const ObjModel& model, const std::vector<ReferenceMaterial>& expected,
+                   std::string* difference) {
+    if (static_cast<size_t>(model.materialCount) != expected.size()) {
+        *difference = "materials: " + std::to_string(model.materialCount) + " instead of " +
+                      std::to_string(expected.size());
+        return false;
+    }
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const ObjMaterial& ours = model.materials[i];
+        const ReferenceMaterial& theirs = expected[i];
+        const bool same =
+            std::strcmp(ours.name, theirs.name) == 0 &&
+            std::memcmp(ours.ambient, theirs.ambient, sizeof theirs.ambient) == 0 &&
+            std::memcmp(ours.diffuse, theirs.diffuse, sizeof theirs.diffuse) == 0 &&
+            std::memcmp(ours.specular, theirs.specular, sizeof theirs.specular) == 0 &&
+            std::memcmp(&ours.dissolve, &theirs.dissolve, sizeof(float)) == 0 &&
+            std::memcmp(&ours.shininess, &theirs.shininess, sizeof(float)) == 0;
+        if (!same) {
+            *difference = "materials differ at " + std::to_string(i);
             return false;
         }
     }
@@ -230,8 +255,7 @@ bool sameAsReference(const ObjModel& model, const ReferenceModel& reference,
                      reference.texCoords, "texture coordinates", difference) &&
            sameBytes(model.normals, static_cast<size_t>(model.normalCount) * 3, reference.normals,
                      "normals", difference) &&
-           sameBytes(model.materials, static_cast<size_t>(model.materialCount), reference.materials,
-                     "materials", difference) &&
+           sameMaterials(model, reference.materials, difference) &&
            sameBytes(model.faces, static_cast<size_t>(model.faceCount), reference.faces, "faces",
                      difference);
 }

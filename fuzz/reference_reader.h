@@ -9,13 +9,23 @@
 
 #include "assets/obj_model.h"
 
+// A material as the library's lines give it, its name in place.
+struct ReferenceMaterial {
+    char name[512];
+    float ambient[4];
+    float diffuse[4];
+    float specular[4];
+    float dissolve;
+    float shininess;
+};
+
 struct ReferenceModel {
     std::vector<ObjFace> faces;
     std::vector<float> vertices;   // 3 per position
     std::vector<float> texCoords;  // 2 per coordinate
     std::vector<float> normals;    // 3 per normal
     std::string materialLibrary;
-    std::vector<ObjMaterial> materials;
+    std::vector<ReferenceMaterial> materials;
 };
 
 // libraries maps a library name to its text; a name not in it cannot be opened.
