@@ -293,6 +293,17 @@ class Playing(PageTest):
         title = title_of(self.browser)
         time.sleep(0.5)
         self.assertEqual(title_of(self.browser), title, "the title moves after the end")
+        # Wherever it is: the click asked for fullscreen, which may have moved it.
+        where = self.browser.script(
+            "const b = [...document.querySelectorAll('button, a, [role=button]')].find("
+            "  (e) => /play again/i.test(e.textContent) && e.getClientRects().length);"
+            "if (!b) return null; const r = b.getBoundingClientRect();"
+            "return [r.left + r.width / 2, r.top + r.height / 2];")
+        self.assertIsNotNone(where, "'play again' is no button")
+        self.browser.click(int(where[0]), int(where[1]))
+        title = self.wait_for_title(lambda t: (title_seconds(t) or 80) < 10 and "paused" not in t)
+        self.assertLess(title_seconds(title) or 80, 10, "after 'play again': %r" % title)
+        self.assertPlaysOn(title_seconds(title))
         self.assertNoFailure()
 
 
