@@ -74,6 +74,17 @@ AUDIO_PROBE = """(() => {
   });
 })();"""
 
+# With #slow-start in the address, the program's WebAssembly becomes ready only a second and a half
+# after it has loaded, as on a slow machine: a click comes while it is not yet ready.
+SLOW_START = """(() => {
+  if (location.hash !== "#slow-start") return;
+  const later = (f) => function (...a) {
+    return new Promise((ready) => setTimeout(ready, 1500)).then(() => f.apply(this, a));
+  };
+  WebAssembly.instantiate = later(WebAssembly.instantiate);
+  WebAssembly.instantiateStreaming = later(WebAssembly.instantiateStreaming);
+})();"""
+
 
 def seconds_in_pass(n):
     """A time that lies in pass n at 60 a second, as the page's ?at= takes it (microseconds)."""
@@ -167,6 +178,7 @@ class PageTest(unittest.TestCase):
             raise unittest.SkipTest("no page given for " + cls.__name__)
         cls.browser = browser.Session(directory, WIDTH, HEIGHT, extra_flags=cls.flags)
         cls.browser.add_init_script(AUDIO_PROBE)
+        cls.browser.add_init_script(SLOW_START)
 
     @classmethod
     def tearDownClass(cls):
@@ -272,6 +284,14 @@ class Playing(PageTest):
         self.assertTrue(reports, "no report line in:\n" + "\n".join(self.lines[-20:]))
         sound = self.browser.wait_for(lambda: self.sound_playing(), 10)
         self.assertTrue(sound, "sound: %r" % self.browser.script("return demoAudioProbe();"))
+        self.assertNoFailure()
+
+    def test_a_click_before_the_program_is_ready_starts_it_once_it_is(self):
+        start = self.start_show("#slow-start")
+        self.assertPlaysOn(start)
+        self.assertTrue(self.browser.wait_for(lambda: self.sound_playing(), 10), "no sound")
+        text = self.browser.script("return document.body.innerText;")
+        self.assertNotIn("click", text.lower(), "the call to click stays over the show")
         self.assertNoFailure()
 
     def sound_playing(self):
