@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/process_tuning.h"
+#include "platform/program_name.h"
 
 namespace {
 
@@ -141,7 +142,7 @@ void glfwShutdown() {
 void printGlfwError(const char* what) {
     const char* reason = nullptr;
     glfwGetError(&reason);
-    std::fprintf(stderr, "demo: %s: %s\n", what, reason ? reason : "unknown reason");
+    std::fprintf(stderr, "%s: %s: %s\n", programName(), what, reason ? reason : "unknown reason");
 }
 
 }  // namespace

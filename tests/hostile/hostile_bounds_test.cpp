@@ -12,9 +12,10 @@
 #include "assets/shader_macros.h"
 #include "assets/shader_program.h"
 #include "driver/asset_prefetch.h"
-#include "program_run.h"
 #include "scenes/scene_resources.h"
+#include "support/child_run.h"
 #include "support/gl_context.h"
+#include "support/text.h"
 
 namespace {
 

@@ -14,9 +14,8 @@
 #include "driver/scene_reload.h"
 #include "platform/console.h"
 #include "platform/soundtrack.h"
-#include "program_run.h"
 #include "scenes/scene_resources.h"
-#include "support/child_output.h"
+#include "support/child_run.h"
 #include "support/gl_context.h"
 
 namespace {
@@ -78,23 +77,22 @@ TEST(HostileLines, AModelWhoseEveryFaceIsDroppedSaysNoTrianglesLikeAnEmptyOne) {
     }
 }
 
-std::string soundtrackPath;  // read by the child that plays it
-
 TEST(HostileLines, ASoundtrackTheDecoderGivesUpOnMidwaySaysSoInOneLineAndTheDecoderIsQuiet) {
     AssetCopy copy;
-    soundtrackPath = copy / sceneFiles.soundtrack;
+    const std::string soundtrackPath = copy / sceneFiles.soundtrack;
     // Some frames of music, then a stretch in which the decoder finds no frame to go on with, then
     // the rest: the header still declares no more than the file holds.
     const std::string good = fileBytes(soundtrackPath);
     ASSERT_GT(good.size(), 20000u);
     std::ofstream(soundtrackPath, std::ios::binary)
         << good.substr(0, 8000) + std::string(200000, 'z') + good.substr(8000);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const std::string printed = outputOfChild([] {
-        if (prepareSoundtrack(soundtrackPath.c_str()) != 0) return;
-        playSoundtrack();
-        std::this_thread::sleep_for(std::chrono::seconds(3));
-    });
+    const std::string printed = printedInChild(
+        [&] {
+            if (prepareSoundtrack(soundtrackPath.c_str()) != 0) return;
+            playSoundtrack();
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+        },
+        {"", {"SDL_AUDIODRIVER=dummy"}});
     ASSERT_EQ(lines(printed).size(), 1u) << printed;
     EXPECT_EQ(printed.rfind("demo: " + soundtrackPath + ": the soundtrack stopped early (at ", 0),
               0u)

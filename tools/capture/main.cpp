@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
         printCaptureChunks(arguments, stdout);
         return 0;
     }
-    // Ctrl-C and SIGTERM wind the capture down: ffmpeg stopped, no unfinished video left.
+    // Ctrl-C, SIGTERM and SIGHUP wind the capture down: ffmpeg stopped, no unfinished video left.
     catchStopSignals();
     if (arguments.encodeDirectory) {
         const int status = encodeCapturedFrames();
