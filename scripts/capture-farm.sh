@@ -145,9 +145,11 @@ stage=$(mktemp -d "$(dirname "$output")/.$(basename "$output").farm.XXXXXX" 2>/d
 # The program running for the farm, parallel or the final encode: in the background, so that a
 # signal to the farm is handled at once, and stopped with it.
 child_pid=""
+progress_pid=""
 terminal=0
 [ -t 2 ] && terminal=1
 finish() {
+  stop_progress
   if [ -n "$child_pid" ]; then
     [ "$terminal" -eq 0 ] || printf '\r\033[K' >&2
     kill -TERM "$child_pid" 2>/dev/null
@@ -309,20 +311,28 @@ progress_line() {
     "$done" "$total" "$rate" "$left" "$chunks" "$machines"
 }
 
-# Until parallel ends: redrawn in place on a terminal, a line every few seconds otherwise.
+# Until it is stopped: redrawn in place on a terminal, a line every few seconds otherwise. It runs
+# beside the wait for parallel, so that the farm goes on the moment parallel ends.
+# Its sleeps hold none of the farm's streams, so that one left running when it is stopped keeps no
+# reader of them waiting.
 show_progress() {
-  local interval=$((terminal ? 1 : 5)) shown=0 now
-  while kill -0 "$child_pid" 2>/dev/null; do
-    sleep 1
-    now=$(date +%s)
-    [ $((now - shown)) -ge "$interval" ] || continue
-    shown=$now
+  local interval=$((terminal ? 1 : 5))
+  sleep 1 >/dev/null 2>&1
+  while :; do
     if [ "$terminal" -eq 1 ]; then
       printf '\r%s\033[K' "$(progress_line "$(frames_done)")" >&2
     else
       printf '%s\n' "$(progress_line "$(frames_done)")" >&2
     fi
+    sleep "$interval" >/dev/null 2>&1
   done
+}
+
+stop_progress() {
+  [ -n "$progress_pid" ] || return 0
+  kill "$progress_pid" 2>/dev/null
+  wait "$progress_pid" 2>/dev/null
+  progress_pid=""
   [ "$terminal" -eq 0 ] || printf '\r\033[K' >&2
 }
 
@@ -373,10 +383,12 @@ machines="this machine"
 [ -z "$hosts" ] || machines="the hosts of $hosts"
 started=$(date +%s.%N)
 start_parallel
-show_progress
+show_progress &
+progress_pid=$!
 wait "$child_pid"
 status=$?
 child_pid=""
+stop_progress
 [ "$status" -eq 0 ] || report_failure
 gather_frames
 deliver

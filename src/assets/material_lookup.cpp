@@ -29,7 +29,7 @@ void keepInCache(MaterialLibraryCache* cache, const char* name, MaterialLibrary*
 }
 
 // Reads the library from its source: 0 with *library (null when it has no material), or why it
-// cannot be opened. False in *outOfMemory when its block cannot be had.
+// cannot be opened. *outOfMemory is true when its block cannot be had.
 int readLibraryText(const ObjLibrarySource* source, const char* name, MaterialLibrary** library,
                     bool* outOfMemory) {
     *library = nullptr;

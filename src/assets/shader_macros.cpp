@@ -8,11 +8,14 @@
 namespace {
 
 constexpr int MAX_NESTING = 256;  // calls within calls, and macros naming macros defined later
+constexpr size_t MAX_PARAMETERS = 256;  // a macro of more is taken as one that grows past bound
 constexpr double TOO_MANY = std::numeric_limits<double>::infinity();
+constexpr size_t UNCLOSED = SIZE_MAX;
 
 struct Token {
     std::string_view text;
     bool identifier;
+    size_t closing;  // for a "(": the index of its ")" in the same body or text, or UNCLOSED
 };
 
 // A length as a constant plus a multiple of each parameter's length, in tokens.
@@ -20,6 +23,7 @@ using LengthForm = std::vector<double>;  // [0] the constant, [1 + p] parameter 
 
 struct Macro {
     std::vector<std::string_view> parameters;
+    std::unordered_map<std::string_view, size_t> parameterIndex;
     bool function;
     size_t bodyFirst, bodyEnd;  // in ShaderMacros::bodies
     bool measured, measuring;
@@ -84,8 +88,21 @@ bool nextToken(Scanner* s, Token* token) {
     } else {
         ++s->p;
     }
-    *token = Token{std::string_view(first, static_cast<size_t>(s->p - first)), identifier};
+    *token =
+        Token{std::string_view(first, static_cast<size_t>(s->p - first)), identifier, UNCLOSED};
     return true;
+}
+
+// Pairs each "(" of tokens [first, end) with its ")", so that a call finds its end at once
+// however many calls are left open.
+void matchParentheses(std::vector<Token>* tokens, size_t first, size_t end) {
+    std::vector<size_t> open;
+    for (size_t i = first; i < end; ++i) {
+        if ((*tokens)[i].text == "(") open.push_back(i);
+        if ((*tokens)[i].text != ")" || open.empty()) continue;
+        (*tokens)[open.back()].closing = i;
+        open.pop_back();
+    }
 }
 
 // "#define NAME body" or "#define NAME(a, b) body", from the token after "define".
@@ -98,13 +115,17 @@ void readDefine(Scanner* s, ShaderMacros* m) {
     Token token;
     bool more = nextToken(s, &token);
     if (macro.function) {
-        while ((more = nextToken(s, &token)) && token.text != ")")
-            if (token.identifier) macro.parameters.push_back(token.text);
+        while ((more = nextToken(s, &token)) && token.text != ")") {
+            if (!token.identifier) continue;
+            macro.parameterIndex.emplace(token.text, macro.parameters.size());
+            macro.parameters.push_back(token.text);
+        }
         more = more && nextToken(s, &token);
     }
     macro.bodyFirst = m->bodies.size();
     for (; more; more = nextToken(s, &token)) m->bodies.push_back(token);
     macro.bodyEnd = m->bodies.size();
+    matchParentheses(&m->bodies, macro.bodyFirst, macro.bodyEnd);
     m->byName[name.text] = m->macros.size();
     m->macros.push_back(macro);
 }
@@ -125,6 +146,7 @@ void readText(const char* text, size_t length, ShaderMacros* m) {
         if (nextToken(&s, &keyword) && keyword.text == "define") readDefine(&s, m);
         while (nextToken(&s, &token)) {}
     }
+    matchParentheses(&m->text, 0, m->text.size());
 }
 
 void addScaled(LengthForm* sum, const LengthForm& form, double scale) {
@@ -149,18 +171,19 @@ const LengthForm& measureMacro(ShaderMacros* m, size_t index) {
 }
 
 // The end of the call whose "(" is at tokens[open], and where each argument starts; `end` when
-// the parenthesis is never closed in the range.
+// the parenthesis is not closed in the range. Parenthesised groups within are stepped over.
 size_t splitArguments(const std::vector<Token>& tokens, size_t open, size_t end,
                       std::vector<size_t>* starts) {
-    int level = 0;
+    const size_t close = tokens[open].closing;
+    if (close == UNCLOSED || close >= end) return end;
     starts->push_back(open + 1);
-    for (size_t i = open; i < end; ++i) {
-        const std::string_view t = tokens[i].text;
-        if (t == "(") ++level;
-        if (t == ")" && --level == 0) return i;
-        if (t == "," && level == 1) starts->push_back(i + 1);
+    for (size_t i = open + 1; i < close; ++i) {
+        if (tokens[i].text == "(")
+            i = tokens[i].closing;
+        else if (tokens[i].text == ",")
+            starts->push_back(i + 1);
     }
-    return end;
+    return close;
 }
 
 // A call of the function-like macro `index` at tokens[at] (its name), whose "(" follows: its
@@ -188,10 +211,12 @@ size_t measureToken(ShaderMacros* m, const std::vector<Token>& tokens, size_t i,
         (*sum)[0] += 1.0;
         return i + 1;
     }
-    for (size_t p = 0; within && p < within->parameters.size(); ++p) {
-        if (within->parameters[p] != token.text) continue;
-        (*sum)[1 + p] += 1.0;
-        return i + 1;
+    if (within) {
+        const auto parameter = within->parameterIndex.find(token.text);
+        if (parameter != within->parameterIndex.end()) {
+            (*sum)[1 + parameter->second] += 1.0;
+            return i + 1;
+        }
     }
     const auto found = m->byName.find(token.text);
     // A macro met again inside its own expansion stays a name, as the C preprocessor leaves it.
@@ -217,7 +242,7 @@ size_t measureToken(ShaderMacros* m, const std::vector<Token>& tokens, size_t i,
 LengthForm measureRange(ShaderMacros* m, const std::vector<Token>& tokens, size_t first, size_t end,
                         const Macro* within) {
     LengthForm sum(1 + (within ? within->parameters.size() : 0), 0.0);
-    if (m->depth >= MAX_NESTING) {
+    if (m->depth >= MAX_NESTING || sum.size() > 1 + MAX_PARAMETERS) {
         sum[0] = TOO_MANY;
         return sum;
     }

@@ -86,6 +86,10 @@ TEST(HostileBounds, TheMacroBoundCountsOnlyWhatCanGrowAndPassesOrdinaryShaders) 
     // Neither a continued definition nor a comment ends a definition; a line feed does.
     EXPECT_EQ(tokens("#define A x \\\n x\n#define B A A A\nB\n"), 6.0);
     EXPECT_EQ(tokens("#define A x /* a\n comment */ x\nA\n"), 2.0);
+    // Calls left open are no calls; finding that out stays linear however many there are.
+    std::string open = "#define D(a) a a\n";
+    for (int i = 0; i < 200000; ++i) open += "D(";
+    EXPECT_EQ(tokens(open), 400000.0);
     // Twenty doublings stay within the bound; the pack's shaders are far below it.
     std::string twenty = "#define M0 x\n";
     for (int i = 1; i <= 20; ++i)
