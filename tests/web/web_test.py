@@ -29,7 +29,9 @@ WIDTH, HEIGHT = 320, 180
 PAGE_FILES = ["index.html", "demo.js", "demo.wasm", "demo.data"]
 # "demo: PATH: WHAT (WHY); CONSEQUENCE", and not the session's "demo: start at 20.000 s".
 WARNING_LINE = re.compile(r"^demo: [^ :]+: ")
-REPORT_LINE = re.compile(r"^[0-9]+\.[0-9]{6} ms/frame$")
+# The once-a-second report line, in the one file every suite reads it from.
+with open(os.path.join(DATA, "..", "support", "report_line.ere"), encoding="ascii") as pattern:
+    REPORT_LINE = re.compile(pattern.read().strip())
 TITLE = re.compile(r"^demo  ([0-9]+\.[0-9]{3}) s  scene ([1-4])(  paused)?$")
 # The page throwing, or the program aborting, is never a console line of a working show.
 FAILURE = re.compile(r"Uncaught|Aborted\(|RuntimeError|exception thrown", re.I)
