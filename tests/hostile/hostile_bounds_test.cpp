@@ -141,11 +141,11 @@ TEST(HostileBounds, OneLibraryNamedByEveryModelIsReadOnceAtStartUpAndShared) {
     std::filesystem::current_path(copy.dir);
     waitAssetPrefetch();
     std::filesystem::current_path(previous);
-    const ObjModel* first = assetPrefetch.models[0];
-    ASSERT_NE(first, nullptr);
+    ASSERT_NE(assetPrefetch.models[0], nullptr);
+    const ObjMaterial* shared = assetPrefetch.models[0]->materials;
     for (ObjModel*& model : assetPrefetch.models) {
         ASSERT_NE(model, nullptr);
-        EXPECT_EQ(model->materials, first->materials) << "one block for every model";
+        EXPECT_EQ(model->materials, shared) << "one block for every model";
         EXPECT_EQ(model->materialCount, 1000);
         EXPECT_EQ(model->faces[0].materialIndex, 999);
         freeObjModel(model);
