@@ -3,16 +3,21 @@
 #   make test   install what the tests need too, build (plain and sanitized), run every test
 #   make windows       cross-build build-win/demo.exe and build-win/demo-win64.zip for Windows
 #   make test-windows  the Windows build's suites under Wine (part of make test)
+#   make web           build-web/: the page, demo.js, demo.wasm, demo.data and demo-web.zip for a
+#                      browser; ASSETS=DIR packs another asset directory than the generated one
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 WIN_BUILD  ?= build-win
+WEB_BUILD  ?= build-web
+ASSETS     ?=
 JOBS       ?= $(shell nproc)
 # The plain build for playing leaves out the suites and their libraries, and does not stop at a
 # warning that a newer compiler than ours adds; the developers' targets below turn both on.
 TESTING    ?= OFF
 WERROR     ?= OFF
 WINDOWS    ?= OFF
+WEB        ?= OFF
 # `$(call configure,DIR,OPTIONS)`: CMake's configure of a build directory with the developers'
 # switches above and the directory's own options; quiet unless it fails.
 configure = cmake -S . -B $(1) -DBUILD_TESTING=$(TESTING) -DDEMO_WERROR=$(WERROR) $(2) >/dev/null
@@ -27,10 +32,11 @@ all: build
 test test-asan test-release test-windows build-asan fuzz bench format format-check: TESTING = ON
 test test-asan test-release test-windows fuzz bench: WERROR = ON
 windows test-windows: WINDOWS = ON
+web: WEB = ON
 
 deps:
 	@scripts/install-deps.sh $(if $(filter ON,$(TESTING)),--test) \
-	  $(if $(filter ON,$(WINDOWS)),--windows)
+	  $(if $(filter ON,$(WINDOWS)),--windows) $(if $(filter ON,$(WEB)),--web)
 
 # The Linux build's configure, which building it and the Windows build's asset pack share.
 configure: deps
@@ -60,6 +66,14 @@ windows: configure
 	  -DDEMO_WINDOWS_PREFIX=$(CURDIR)/$(WIN_BUILD)/deps -DDEMO_WINDOWS_ASSETS=$(CURDIR)/$(BUILD)/assets)
 	@cmake --build $(WIN_BUILD) -j $(JOBS) --target demo capture windowszip -- --no-print-directory
 
+# The browser build: its libraries compiled with emcc from Debian's sources into $(WEB_BUILD)/deps
+# (once), the asset pack from the Linux build's generator unless ASSETS names a directory.
+web: deps
+	@if [ -z "$(ASSETS)" ]; then \
+	  $(call configure,$(BUILD),-DCMAKE_BUILD_TYPE=Release) && \
+	  cmake --build $(BUILD) -j $(JOBS) --target assetpack -- --no-print-directory; fi
+	@JOBS=$(JOBS) WERROR=$(WERROR) scripts/web-build.sh $(WEB_BUILD) $(or $(ASSETS),$(BUILD)/assets)
+
 # The sanitized suite first, then the Windows one under Wine, then the plain one, so that the last
 # lines are CTest's summary of it. Every test process starts an X server of its own
 # (tests/support/with-x-server.sh).
@@ -79,7 +93,7 @@ test-windows: build windows
 	@cd $(WIN_BUILD) && xvfb-run -a -s "-screen 0 1280x720x24" ctest --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(WEB_BUILD) build-fuzz
 
 # Each libFuzzer target (clang) for FUZZ_SECONDS seconds, 600 unless given.
 fuzz: deps

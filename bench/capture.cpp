@@ -1,12 +1,13 @@
 // Capture's speed at 1280x720 for each way of taking the frames read back: dropped (--discard,
-// the cost of rendering and reading back alone), written as PNG files, encoded as H.264; then the
-// capture farm on this machine with 1 and 2 jobs. Every run is a fresh process over the same
-// 4 seconds of scene 2. The kinds take turns round after round, so that a change in the load of a
-// shared machine falls on all of them alike, and each reports the median of its rounds. capture
-// counts from its first frame, after start-up; the farm counts from its own start, its chunks'
-// start-ups included. Beside the speed, which follows the load of a shared machine, each run's
-// processor time a frame (all its processes, start-up included), which does not: with C cores
-// busy with nothing else, a kind cannot go faster than C divided by it.
+// the cost of rendering and reading back alone), written as PNG files at the default level and at
+// level 0, encoded as H.264. With CAPTURE_BEFORE naming another build's capture program, its
+// --discard and --png run beside them, so that a change is measured against what it changes.
+// Every run is a fresh process over the same 4 seconds of scene 2. The kinds take turns round
+// after round, so that a change in the load of a shared machine falls on all of them alike, and
+// each reports the median of its rounds; capture counts from its first frame, after start-up.
+// Beside the speed, which follows the load of a shared machine, each run's processor time a frame
+// (all its processes, start-up included), which does not: with C cores busy with nothing else, a
+// kind cannot go faster than C divided by it. The farm has its own, bench/capture_farm.sh.
 //   bench_capture [ASSET_DIR] [ROUNDS]   (default: the build's asset pack, 3 rounds; under Xvfb)
 // LP_NUM_THREADS=1 in the environment keeps llvmpipe to one thread, leaving a core to the writing.
 #include <stdlib.h>
@@ -27,7 +28,7 @@ const char* const RANGE = "--from 20 --to 24 --size 1280x720";
 
 struct Kind {
     const char* name;
-    bool farm;            // the farm script, or capture itself
+    bool before;          // CAPTURE_BEFORE's program, or this build's
     const char* options;  // the output option last
     const char* output;   // its path under the work directory; null for --discard
 };
@@ -35,9 +36,10 @@ struct Kind {
 const Kind KINDS[] = {
     {"capture --discard", false, "--discard", nullptr},
     {"capture --png", false, "--png", "frames"},
+    {"capture --png-level 0", false, "--png-level 0 --png", "frames"},
     {"capture --video", false, "--video", "video.mp4"},
-    {"farm --jobs 1 --png", true, "--jobs 1 --png", "frames"},
-    {"farm --jobs 2 --png", true, "--jobs 2 --png", "frames"},
+    {"before --discard", true, "--discard", nullptr},
+    {"before --png", true, "--png", "frames"},
 };
 constexpr int KIND_COUNT = sizeof(KINDS) / sizeof(KINDS[0]);
 
@@ -56,10 +58,10 @@ double childSeconds() {
 // From the last summary line of the run, "... N frames in 9.4 s, 12.71 frames/s".
 Run runOnce(const Kind& kind, const std::string& assets, const fs::path& work) {
     // In a session of its own capture has no terminal to write to, so its report comes here.
-    std::string command = "cd '" + assets + "' && ";
-    command += kind.farm ? "'" CAPTURE_FARM "' --capture '" CAPTURE_EXECUTABLE "'"
-                         : "setsid -w '" CAPTURE_EXECUTABLE "'";
-    command += std::string(" ") + RANGE + " " + kind.options;
+    const char* before = std::getenv("CAPTURE_BEFORE");
+    std::string command = "cd '" + assets + "' && setsid -w '";
+    command += kind.before ? before : CAPTURE_EXECUTABLE;
+    command += std::string("' ") + RANGE + " " + kind.options;
     if (kind.output) command += " '" + (work / kind.output).string() + "'";
     command += " 2>&1 >/dev/null";
     const double cpuBefore = childSeconds();
@@ -102,10 +104,12 @@ int main(int argc, char** argv) {
 
     std::printf("capture at 1280x720, %s, from %s; %d rounds; load average %s\n", RANGE,
                 assets.c_str(), rounds, loadAverage().c_str());
+    // Without another build to measure against, its kinds are left out.
+    const int kinds = std::getenv("CAPTURE_BEFORE") ? KIND_COUNT : KIND_COUNT - 2;
     std::vector<double> rates[KIND_COUNT];
     std::vector<double> cpu[KIND_COUNT];
     for (int round = 0; round < rounds; ++round)
-        for (int k = 0; k < KIND_COUNT; ++k) {
+        for (int k = 0; k < kinds; ++k) {
             const Run run = runOnce(KINDS[k], assets, work);
             rates[k].push_back(run.rate);
             cpu[k].push_back(run.cpuPerFrame * 1000.0);
@@ -116,11 +120,12 @@ int main(int argc, char** argv) {
     fs::remove_all(work);
 
     double discard = 0.0;
-    for (int k = 0; k < KIND_COUNT; ++k) {
+    for (int k = 0; k < kinds; ++k) {
         std::sort(rates[k].begin(), rates[k].end());
         std::sort(cpu[k].begin(), cpu[k].end());
         const double median = rates[k][rates[k].size() / 2];
-        if (k == 0) discard = median;
+        // Each build's PNG against its own --discard.
+        if (std::strcmp(KINDS[k].options, "--discard") == 0) discard = median;
         std::printf(
             "%-22s median %6.2f frames/s (%3.0f %% of --discard), %6.0f ms of processor "
             "a frame\n",

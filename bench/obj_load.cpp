@@ -1,10 +1,15 @@
-// Loading a large OBJ file with our reader and with tinyobjloader, in the same run.
-// Writes a ~150 MB model (a terrain grid of 780 000 positions with v, vt and vn on every corner,
-// 1.56 million triangles as triangles and quads, usemtl switches) to a temporary directory, then
-// loads it in a fresh child process per iteration and reports MB/s and the child's peak memory.
-// A second model switches 200 000 times among a library of 100 000 materials: our reader alone,
-// for the time its name lookups take.
-//   build/bench/bench_obj_load
+// Loading large OBJ files with our reader and with tinyobjloader, in the same run, each load in a
+// fresh child process, the repetitions of all of them interleaved at random. Four kinds of file,
+// written to a temporary directory first:
+//   terrain: ~150 MB, a grid of 780 000 positions with v, vt and vn on every corner, 1.56 million
+//            triangles as triangles and quads, usemtl switches;
+//   sphere:  ~100 MB of positions and triangles alone ("f a b c");
+//   quads:   ~100 MB of a torus of v/vt/vn quads;
+//   assimp:  ~100 MB of Debian's assimp test models (WusonOBJ, regr01, spider) over and over.
+// Reports the medians, tinyobjloader's time over ours, and each child's peak memory. A fifth model
+// switches 200 000 times among a library of 100 000 materials: our reader alone, for the time
+// its name lookups take.
+//   build/bench/bench_obj_load   (OBJ_LOAD_ROUNDS=N for other than 9 rounds)
 #include <benchmark/benchmark.h>
 #include <tiny_obj_loader.h>
 
@@ -13,37 +18,35 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "assets/obj_reader.h"
+#include "obj_models.h"
 
 namespace {
 
-constexpr int GRID_WIDTH = 1000;  // positions per row
-constexpr int GRID_HEIGHT = 780;  // rows
-constexpr int ROWS_PER_MATERIAL = 50;
-constexpr const char* MODEL_NAME = "bench.obj";
-constexpr const char* LIBRARY_NAME = "bench.mtl";
-constexpr int TABLE_MATERIALS = 100000;
-constexpr int TABLE_SWITCHES = 200000;
-constexpr const char* TABLE_NAME = "table.obj";
-constexpr const char* TABLE_LIBRARY_NAME = "table.mtl";
-
 struct BenchFile {
     std::string directory;
-    std::string path;
-    std::string tablePath;   // the model of many materials
     std::string warmUpPath;  // a small model of the same kinds of line
-    double megabytes;        // file size, MB of 2^20 bytes
+    std::string tablePath;   // the model of many materials
     double tableMegabytes;
 };
 BenchFile benchFile;  // written once by main before the benchmarks run
+
+// A kind of file the two readers are compared on.
+struct ModelFile {
+    const char* name;
+    bool (*write)(const std::string& path);
+    std::string path;
+    double megabytes;  // file size, MB of 2^20 bytes
+};
 
 // What a child reports about one load.
 struct LoadReport {
@@ -52,129 +55,6 @@ struct LoadReport {
     double arrayMegabytes;  // our model's own arrays (0 for tinyobjloader)
     long triangles;
 };
-
-// A small deterministic generator, so every run writes the same file.
-struct Lcg {
-    uint64_t state;
-    double next() {
-        state = state * 6364136223846793005u + 1442695040888963407u;
-        return static_cast<double>(state >> 11) * (1.0 / 9007199254740992.0);
-    }
-};
-
-void appendFixed(std::string* out, double value) {
-    char buffer[32];
-    const auto r =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-    out->append(buffer, r.ptr);
-}
-
-void appendInt(std::string* out, long value) {
-    char buffer[24];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out->append(buffer, r.ptr);
-}
-
-void appendCorner(std::string* out, long index) {
-    out->push_back(' ');
-    for (int k = 0; k < 3; ++k) {
-        if (k) out->push_back('/');
-        appendInt(out, index);
-    }
-}
-
-void flush(std::string* out, FILE* file) {
-    fwrite(out->data(), 1, out->size(), file);
-    out->clear();
-}
-
-// Every third cell of the grid is a quad, the others two triangles.
-bool writeModel(const std::string& path) {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) return false;
-    std::string out = std::string("mtllib ") + LIBRARY_NAME + "\n";
-    Lcg random{42};
-    const char* kinds[] = {"v ", "vt ", "vn "};
-    for (int kind = 0; kind < 3; ++kind) {
-        for (int j = 0; j < GRID_HEIGHT; ++j) {
-            for (int i = 0; i < GRID_WIDTH; ++i) {
-                out += kinds[kind];
-                if (kind == 0) {
-                    appendFixed(&out, i * 0.01), out += ' ',
-                        appendFixed(&out, random.next() * 2 - 1);
-                    out += ' ', appendFixed(&out, j * 0.01);
-                } else if (kind == 1) {
-                    appendFixed(&out, double(i) / GRID_WIDTH), out += ' ',
-                        appendFixed(&out, double(j) / GRID_HEIGHT);
-                } else {
-                    appendFixed(&out, random.next() * 2 - 1), out += ' ',
-                        appendFixed(&out, random.next());
-                    out += ' ', appendFixed(&out, random.next() * 2 - 1);
-                }
-                out += '\n';
-            }
-            flush(&out, file);
-        }
-    }
-    for (int j = 0; j + 1 < GRID_HEIGHT; ++j) {
-        if (j % ROWS_PER_MATERIAL == 0)
-            out += "usemtl m" + std::to_string(j / ROWS_PER_MATERIAL % 4) + "\n";
-        for (int i = 0; i + 1 < GRID_WIDTH; ++i) {
-            const long a = long(j) * GRID_WIDTH + i + 1, b = a + 1, c = a + GRID_WIDTH + 1,
-                       d = a + GRID_WIDTH;
-            const long quad[] = {a, b, c, d}, first[] = {a, b, c}, second[] = {a, c, d};
-            if ((i + j) % 3 == 0) {
-                out += 'f';
-                for (long k : quad) appendCorner(&out, k);
-                out += '\n';
-            } else {
-                out += 'f';
-                for (long k : first) appendCorner(&out, k);
-                out += "\nf";
-                for (long k : second) appendCorner(&out, k);
-                out += '\n';
-            }
-        }
-        flush(&out, file);
-    }
-    const bool written = ferror(file) == 0;
-    return fclose(file) == 0 && written;
-}
-
-bool writeWarmUpModel(const std::string& path) {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) return false;
-    fprintf(file, "mtllib %s\nv 0.5 -0.25 1.0\nv 1 0 0\nv 0 1 0\nvt 0.5 0.5\nvn 0 0 1\n",
-            LIBRARY_NAME);
-    fprintf(file, "usemtl m1\nf 1/1/1 2/1/1 3/1/1\nf 1/1/1 2/1/1 3/1/1 1/1/1\n");
-    return fclose(file) == 0;
-}
-
-bool writeLibrary(const std::string& path) {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) return false;
-    for (int m = 0; m < 4; ++m)
-        fprintf(file, "newmtl m%d\nKa 0.1 0.1 0.1\nKd 0.%d 0.5 0.5\nNs 32\nd 1\n", m, m + 2);
-    return fclose(file) == 0;
-}
-
-// The library's materials m0, m1 ...; the model uses them in a scattered order.
-bool writeTableLibrary(const std::string& path) {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) return false;
-    for (int m = 0; m < TABLE_MATERIALS; ++m) fprintf(file, "newmtl m%d\nKd 0.5 0.5 0.5\n", m);
-    return fclose(file) == 0;
-}
-
-bool writeTableModel(const std::string& path) {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) return false;
-    fprintf(file, "mtllib %s\nv 0 0 0\nv 1 0 0\nv 0 1 0\n", TABLE_LIBRARY_NAME);
-    Lcg random{7};
-    for (int i = 0; i < TABLE_SWITCHES; ++i)
-        fprintf(file, "usemtl m%d\nf 1 2 3\n", static_cast<int>(random.next() * TABLE_MATERIALS));
-    return fclose(file) == 0;
-}
 
 double megabytesOf(const std::string& path) {
     FILE* file = fopen(path.c_str(), "rb");
@@ -252,8 +132,11 @@ LoadReport loadInChild(LoadReport (*load)(const char* path), const std::string& 
     return report;
 }
 
-void runLoads(benchmark::State& state, LoadReport (*load)(const char* path),
-              const std::string& path, double megabytes) {
+// Every load's report, by benchmark name, for the summary after the run.
+std::map<std::string, std::vector<LoadReport>> loads;
+
+void runLoads(benchmark::State& state, const std::string& name,
+              LoadReport (*load)(const char* path), const std::string& path, double megabytes) {
     double peak = 0, arrays = 0;
     long triangles = 0;
     for (auto _ : state) {
@@ -263,6 +146,7 @@ void runLoads(benchmark::State& state, LoadReport (*load)(const char* path),
             return;
         }
         state.SetIterationTime(report.seconds);
+        loads[name].push_back(report);
         peak = std::max(peak, report.peakMegabytes);
         arrays = report.arrayMegabytes;
         triangles = report.triangles;
@@ -274,39 +158,59 @@ void runLoads(benchmark::State& state, LoadReport (*load)(const char* path),
     state.counters["triangles"] = static_cast<double>(triangles);
 }
 
-void ourReader(benchmark::State& state) {
-    runLoads(state, loadWithOurs, benchFile.path, benchFile.megabytes);
-}
-void tinyObjLoader(benchmark::State& state) {
-    runLoads(state, loadWithTinyObjLoader, benchFile.path, benchFile.megabytes);
-}
-void materialTable(benchmark::State& state) {
-    runLoads(state, loadWithOurs, benchFile.tablePath, benchFile.tableMegabytes);
+// Medians of single loads; the repetitions of all of them are interleaved at random, so that
+// every reader meets the machine in the same states (fresh memory costs far more than memory just
+// freed).
+void addLoads(const std::string& name, LoadReport (*load)(const char* path),
+              const std::string& path, double megabytes, int repetitions) {
+    benchmark::RegisterBenchmark(
+        name.c_str(),
+        [=](benchmark::State& state) { runLoads(state, name, load, path, megabytes); })
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(repetitions)
+        ->ReportAggregatesOnly(true);
 }
 
-// Medians of single loads; main interleaves the repetitions of the two at random, so that both
-// meet the machine in the same states (fresh memory costs far more than memory just freed).
-BENCHMARK(ourReader)
-    ->Name("LoadObj/ours")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(tinyObjLoader)
-    ->Name("LoadObj/tinyobjloader")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(materialTable)
-    ->Name("LoadObj/materialTable")
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
+struct Summary {
+    double medianMilliseconds;
+    double peakMegabytes;
+};
+
+Summary summaryOf(const std::string& name) {
+    std::vector<double> seconds;
+    Summary summary = {0, 0};
+    for (const LoadReport& report : loads[name]) {
+        seconds.push_back(report.seconds);
+        summary.peakMegabytes = std::max(summary.peakMegabytes, report.peakMegabytes);
+    }
+    if (seconds.empty()) return summary;
+    std::sort(seconds.begin(), seconds.end());
+    const size_t middle = seconds.size() / 2;
+    const double median =
+        seconds.size() % 2 ? seconds[middle] : (seconds[middle - 1] + seconds[middle]) / 2;
+    summary.medianMilliseconds = median * 1000;
+    return summary;
+}
+
+// One line per kind of file: the medians, how many times as fast ours is, the peaks.
+void printSummary(const std::vector<ModelFile>& files) {
+    std::printf("\n%-8s %7s %9s %9s %7s %9s %9s\n", "file", "MB", "ours ms", "tiny ms", "ratio",
+                "ours MB", "tiny MB");
+    for (const ModelFile& file : files) {
+        const Summary ours = summaryOf(std::string("LoadObj/ours/") + file.name);
+        const Summary tiny = summaryOf(std::string("LoadObj/tinyobjloader/") + file.name);
+        if (ours.medianMilliseconds <= 0 || tiny.medianMilliseconds <= 0) continue;
+        std::printf("%-8s %7.1f %9.1f %9.1f %6.2fx %9.1f %9.1f\n", file.name, file.megabytes,
+                    ours.medianMilliseconds, tiny.medianMilliseconds,
+                    tiny.medianMilliseconds / ours.medianMilliseconds, ours.peakMegabytes,
+                    tiny.peakMegabytes);
+    }
+    std::printf(
+        "ratio: tinyobjloader's median time over ours; MB: growth of the child's peak "
+        "resident set during the load\n");
+}
 
 }  // namespace
 
@@ -319,27 +223,41 @@ int main(int argc, char** argv) {
     char directory[] = "/tmp/obj_load_bench.XXXXXX";
     if (!mkdtemp(directory)) return 1;
     benchFile.directory = std::string(directory) + "/";
-    benchFile.path = benchFile.directory + MODEL_NAME;
     benchFile.warmUpPath = benchFile.directory + "warm_up.obj";
     benchFile.tablePath = benchFile.directory + TABLE_NAME;
     // Our reader looks for the library in the working directory, as the demo runs beside its
     // assets.
-    if (!writeModel(benchFile.path) || !writeWarmUpModel(benchFile.warmUpPath) ||
+    if (!writeWarmUpModel(benchFile.warmUpPath) ||
         !writeLibrary(benchFile.directory + LIBRARY_NAME) ||
         !writeTableLibrary(benchFile.directory + TABLE_LIBRARY_NAME) ||
         !writeTableModel(benchFile.tablePath) || chdir(directory) != 0) {
-        fprintf(stderr, "cannot write the benchmark model under %s\n", directory);
+        fprintf(stderr, "cannot write the benchmark models under %s\n", directory);
         return 1;
     }
-    benchFile.megabytes = megabytesOf(benchFile.path);
     benchFile.tableMegabytes = megabytesOf(benchFile.tablePath);
+    std::vector<ModelFile> files = {{"terrain", writeModel, MODEL_NAME, 0},
+                                    {"sphere", writeSphere, "sphere.obj", 0},
+                                    {"quads", writeQuads, "quads.obj", 0},
+                                    {"assimp", writeAssimpModels, "assimp.obj", 0}};
+    const int repetitions =
+        std::getenv("OBJ_LOAD_ROUNDS") ? std::atoi(std::getenv("OBJ_LOAD_ROUNDS")) : 9;
+    for (ModelFile& file : files) {
+        file.path = benchFile.directory + file.path;
+        if (!file.write(file.path)) {
+            fprintf(stderr, "cannot write the %s model under %s; left out\n", file.name, directory);
+            continue;
+        }
+        file.megabytes = megabytesOf(file.path);
+        addLoads(std::string("LoadObj/ours/") + file.name, loadWithOurs, file.path, file.megabytes,
+                 repetitions);
+        addLoads(std::string("LoadObj/tinyobjloader/") + file.name, loadWithTinyObjLoader,
+                 file.path, file.megabytes, repetitions);
+    }
+    addLoads("LoadObj/materialTable", loadWithOurs, benchFile.tablePath, benchFile.tableMegabytes,
+             3);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::remove((benchFile.directory + LIBRARY_NAME).c_str());
-    std::remove(benchFile.path.c_str());
-    std::remove(benchFile.warmUpPath.c_str());
-    std::remove(benchFile.tablePath.c_str());
-    std::remove((benchFile.directory + TABLE_LIBRARY_NAME).c_str());
-    rmdir(directory);
+    printSummary(files);
+    std::filesystem::remove_all(directory);
     return 0;
 }

@@ -1,8 +1,8 @@
 // libFuzzer target over the OBJ and MTL readers, from memory. The input is an OBJ text, optionally
 // followed by LIBRARY_MARK and the text of the library that its "mtllib " name opens. Each model
-// is compared, field by field and bit for bit, with the literal reading of
-// tests/assets/reference_reader (C library strtok, atof, sscanf over fgets-style pieces), and the
-// number conversions with the C library on the input's first line; any difference aborts.
+// is compared, field by field and bit for bit, with the literal reading of reference_reader (C
+// library strtok, atof, sscanf over fgets-style pieces), and the number conversions with the C
+// library on the input's first line; any difference aborts.
 //   scripts/fuzz.sh   (FUZZ_SECONDS=900 scripts/fuzz.sh for a longer run)
 #include <cstdint>
 #include <cstdio>

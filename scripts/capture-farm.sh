@@ -3,30 +3,43 @@
 # parallel runs one capture per chunk (on this machine's cores, or over ssh on the hosts of an
 # sshlogin file), and the chunks' frames are gathered into the PNG directory or encoded once into
 # the video. Run from an asset directory, like capture.
-#   capture-farm.sh [--jobs N] [--hosts FILE] [--chunk FRAMES] [--capture PATH]
-#                   [--from S] [--to S] [--fps N] [--size WxH] [--supersample K]
+#   capture-farm.sh [--jobs N] [--pin] [--hosts FILE] [--chunk FRAMES] [--capture PATH]
+#                   [--from S] [--to S] [--fps N] [--size WxH] [--supersample K] [--png-level L]
 #                   (--png DIR | --video FILE)
 set -uo pipefail
 
 readonly TRIES=3          # runs of a chunk before the farm gives up on it
-readonly CHUNKS_A_SLOT=4  # chunks a job slot by default: the slots stay busy as chunks end
+readonly CHUNKS_A_SLOT=2  # chunks a job slot by default: the slots stay busy as chunks end
+# What a chunk's start costs before its first frame, in processor time on one core: its Xvfb, the
+# GL context and the asset load (the passes before the first frame are stepped without drawing,
+# almost free). Measured at some 0.7 s, as much as 15 frames at 640x360 or 5 at 1280x720, where
+# a frame costs about 10 ms plus 135 ms a million pixels rendered (llvmpipe on one thread). A
+# chunk is given at least STARTUPS_A_CHUNK start-ups' worth of frames, so that starting it costs
+# at most a quarter of its time.
+readonly STARTUP_MS=700
+readonly FRAME_MS=10 FRAME_MS_A_MEGAPIXEL=135
+readonly STARTUPS_A_CHUNK=3
 
 usage() {
   cat <<'EOF'
-usage: capture-farm.sh [--jobs N] [--hosts FILE] [--chunk FRAMES] [--capture PATH]
+usage: capture-farm.sh [--jobs N] [--pin] [--hosts FILE] [--chunk FRAMES] [--capture PATH]
                        [--from S] [--to S] [--fps N] [--size WxH] [--supersample K]
-                       (--png DIR | --video FILE)
+                       [--png-level L] (--png DIR | --video FILE)
 
 Renders what `capture` renders with the same options, split into chunks of whole frames that
 GNU parallel runs side by side: on this machine's cores, or on the machines of an sshlogin file.
 Run it from an asset directory. --png gives the same files as one capture; --video encodes the
 frames once, with the soundtrack from the first frame, as one capture's --video does.
 
-  --jobs N        capture processes at once on each machine (default: its cores)
+  --jobs N        capture processes at once on each machine (default: its cores); each gets
+                  LP_NUM_THREADS so that jobs x threads = cores, unless it is set already
+  --pin           each job slot runs on cores of its own (taskset)
   --hosts FILE    GNU parallel's sshlogin file: one machine a line ("host", "user@host",
                   "4/host", ":" for this one); each must have the capture build and this
-                  asset directory at the same paths as here
-  --chunk FRAMES  frames a chunk (default: the range split into 4 chunks a job slot)
+                  asset directory at the same paths as here. A line is run as a command:
+                  the file must be trusted
+  --chunk FRAMES  frames a chunk (default: the range split into 2 chunks a job slot, each
+                  at least 3 times as long as a capture takes to start)
   --capture PATH  the capture program (default: build/tools/capture/capture of this tree)
   the others      as capture --help says
 EOF
@@ -46,9 +59,30 @@ positive_number() {
   [[ $1 =~ ^[1-9][0-9]{0,5}$ ]]
 }
 
+# A name for a message, on one line whatever it holds.
+shown() {
+  if [[ $1 == *[[:cntrl:]]* ]]; then printf '%q' "$1"; else printf '%s' "$1"; fi
+}
+
+# GNU parallel runs each sshlogin line through a shell, and meets shell syntax there with its own
+# internal error; the characters a host, user@host, N/host or an ssh command with options needs are
+# taken, the rest refused with the line that holds them.
+# shellcheck disable=SC2094  # the file is only read
+check_hosts() {
+  local file=$1 number=0 line allowed=$'^[][A-Za-z0-9 \t._@:/=,+%~-]+$'
+  while IFS= read -r line || [ -n "$line" ]; do
+    number=$((number + 1))
+    [[ $line =~ ^[[:space:]]*(#|$) ]] && continue
+    [[ $line =~ $allowed ]] ||
+      bad_option "--hosts $(shown "$file"): line $number, $(shown "$line"): holds a character a" \
+        "host line does not take (only letters, digits, blanks and ._@:/=,+%~-[])"
+  done <"$file"
+}
+
 root=$(cd "$(dirname "$0")/.." && pwd)
 capture=$root/build/tools/capture/capture
 jobs=""
+pinned=0
 hosts=""
 chunk=""
 output_kind=""
@@ -58,12 +92,17 @@ while [ $# -gt 0 ]; do
   option=$1
   case $option in
     --help) usage; exit 0 ;;
-    --jobs|--hosts|--chunk|--capture|--from|--to|--fps|--size|--supersample|--png|--video) ;;
-    *) bad_option "$option: unknown option (try --help)" ;;
+    --pin) pinned=1; shift; continue ;;
+    --jobs|--hosts|--chunk|--capture|--from|--to|--fps|--size|--supersample|--png-level) ;;
+    --png|--video) ;;
+    *) bad_option "$(shown "$option"): unknown option (try --help)" ;;
   esac
   [ $# -ge 2 ] || bad_option "$option: needs a value"
   value=$2
   shift 2
+  # capture's messages name the value as given, and one holding a line break would break them.
+  [[ $value != *$'\n'* ]] ||
+    bad_option "$option $(shown "$value"): a name or value with a line break is not taken"
   case $option in
     --jobs|--chunk)
       positive_number "$value" || bad_option "$option $value: not a whole number from 1"
@@ -74,6 +113,7 @@ while [ $# -gt 0 ]; do
       fi
       grep -q -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$value" ||
         bad_option "--hosts $value: names no machine"
+      check_hosts "$value"
       hosts=$(realpath "$value") ;;
     --capture) capture=$value ;;
     --png|--video)
@@ -105,9 +145,11 @@ stage=$(mktemp -d "$(dirname "$output")/.$(basename "$output").farm.XXXXXX" 2>/d
 # The program running for the farm, parallel or the final encode: in the background, so that a
 # signal to the farm is handled at once, and stopped with it.
 child_pid=""
+progress_pid=""
 terminal=0
 [ -t 2 ] && terminal=1
 finish() {
+  stop_progress
   if [ -n "$child_pid" ]; then
     [ "$terminal" -eq 0 ] || printf '\r\033[K' >&2
     kill -TERM "$child_pid" 2>/dev/null
@@ -119,34 +161,81 @@ trap finish EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
+# Frames worth a chunk's start-up, STARTUPS_A_CHUNK times over, at the size rendered.
+smallest_chunk() {
+  local size=1280x720 supersample=1 i
+  for ((i = 0; i < ${#pass[@]}; i += 2)); do
+    case ${pass[i]} in
+      --size) size=${pass[i + 1]} ;;
+      --supersample) supersample=${pass[i + 1]} ;;
+    esac
+  done
+  local kilopixels=$((${size%x*} * ${size#*x} * supersample * supersample / 1000))
+  local frame_ms=$((FRAME_MS + FRAME_MS_A_MEGAPIXEL * kilopixels / 1000))
+  echo $(((STARTUPS_A_CHUNK * STARTUP_MS + frame_ms - 1) / frame_ms))
+}
+
 # Lines "FIRST END FROM TO" of the chunks, in order, as capture cuts the range: line n is chunk n,
-# parallel's job n.
+# parallel's job n. Without --chunk, CHUNKS_A_SLOT chunks a job slot, or fewer and longer ones
+# where those would be shorter than their start-up is worth; and no more job slots on this machine
+# than there are chunks.
 write_chunks() {
-  local slots=${jobs:-$(nproc)}
+  local slots=${jobs:-$(nproc)} count most
   [ -z "$hosts" ] ||
     slots=$((slots * $(grep -c -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$hosts")))
-  [ -n "$chunk" ] ||
-    chunk=$(((total + CHUNKS_A_SLOT * slots - 1) / (CHUNKS_A_SLOT * slots)))
+  if [ -z "$chunk" ]; then
+    count=$((CHUNKS_A_SLOT * slots))
+    most=$((total / $(smallest_chunk)))
+    [ "$count" -le "$most" ] || count=$most
+    [ "$count" -ge 1 ] || count=1
+    chunk=$(((total + count - 1) / count))
+  fi
   "$capture" "${pass[@]}" "$output_kind" "$output" --print-chunks "$chunk" >"$stage/chunks" ||
     fail "capture --print-chunks $chunk failed"
   chunks=$(wc -l <"$stage/chunks")
+  local_jobs=${jobs:-$(nproc)}
+  [ "$local_jobs" -le "$chunks" ] || local_jobs=$chunks
 }
 
-# One chunk on whichever machine parallel gives it: `farm_chunk SEQ FROM TO CAPTURE_OPTION...`
+# One chunk on whichever machine parallel gives it:
+#   farm_chunk SEQ SLOT FROM TO CAPTURE_OPTION...
 # captures its frames as PNG files into chunk_SEQ, in the stage directory on this machine, or in
 # parallel's working directory on another, from which parallel brings it back. Its progress lines
-# go to the job's output, which parallel keeps in log/SEQ.
+# go to the job's output, which parallel keeps in log/SEQ. The machine's cores are shared out
+# among its FARM_JOBS job slots (all of them when empty): llvmpipe, which starts a thread a core
+# in every process, gets its share in LP_NUM_THREADS unless FARM_THREADS gives it; with FARM_PIN
+# the slot runs on cores of its own.
 farm_chunk() {
-  local out=$PWD/chunk_$1 from=$2 to=$3
+  local out=$PWD/chunk_$1 slot=$2 from=$3 to=$4
   [ "${PARALLEL_SSHLOGIN:-:}" != : ] || out=$FARM_STAGE/chunk_$1
-  shift 3
+  shift 4
+  # The cores this job may run on, which need not start at 0 in a container.
+  local cpus=() part cores slots share first mine pin=()
+  for part in $(taskset -cp $$ | sed 's/.*: //' | tr ',' ' '); do
+    if [[ $part == *-* ]]; then
+      mapfile -t -O "${#cpus[@]}" cpus < <(seq "${part%-*}" "${part#*-}")
+    else
+      cpus+=("$part")
+    fi
+  done
+  cores=${#cpus[@]}
+  slots=${FARM_JOBS:-$cores}
+  share=$((cores / slots > 1 ? cores / slots : 1))
+  export LP_NUM_THREADS=${FARM_THREADS:-$share}
+  if [ "$FARM_PIN" = 1 ] && [ "$cores" -gt 0 ]; then
+    first=$((((slot - 1) * share) % cores))
+    mine=("${cpus[@]:first:share}")
+    pin=(taskset -c "$(IFS=,; echo "${mine[*]}")")
+  fi
   rm -rf "$out"
   cd "$FARM_ASSETS" || return 1
   # Without a display the chunk has its own Xvfb, which picks a free display number itself, so
   # that jobs starting together do not collide.
   if [ -z "${DISPLAY:-}" ]; then
     local display
-    coproc FARM_XVFB { exec Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x720x24 2>/dev/null; }
+    coproc FARM_XVFB {
+      exec "${pin[@]}" Xvfb -displayfd 1 -nolisten tcp -screen 0 1280x720x24 2>/dev/null
+    }
     if ! read -r -t 20 display <&"${FARM_XVFB[0]}"; then
       echo "capture-farm: Xvfb did not start on $(hostname)" >&2
       return 1
@@ -156,8 +245,8 @@ farm_chunk() {
   # A program of this presentation that has a terminal writes to it whatever its streams are; in
   # a session of its own it has none, and its report reaches the chunk's log. Being out of the
   # job's process group, it is stopped by hand when parallel stops the job.
-  setsid "$FARM_CAPTURE" --from "$from" --to "$to" "$@" --png "$out" --progress-fd 3 \
-    3>&1 >/dev/null &
+  setsid "${pin[@]}" "$FARM_CAPTURE" --from "$from" --to "$to" "$@" --png "$out" \
+    --progress-fd 3 3>&1 >/dev/null &
   local capture=$! status
   trap 'kill "$capture" 2>/dev/null' TERM INT HUP
   wait "$capture"
@@ -172,14 +261,23 @@ start_parallel() {
     case ${pass[i]} in --from|--to) ;; *) options+=("${pass[i]}" "${pass[i + 1]}") ;; esac
   done
   export -f farm_chunk
-  export FARM_STAGE=$stage FARM_ASSETS=$PWD FARM_CAPTURE=$capture
-  [ -z "$jobs" ] || where+=(--jobs "$jobs")
+  export FARM_STAGE=$stage FARM_ASSETS=$PWD FARM_CAPTURE=$capture FARM_PIN=$pinned
+  export FARM_THREADS=${LP_NUM_THREADS:-} FARM_JOBS=""
+  # On this machine only as many slots as there are chunks; on hosts, their own count.
+  if [ -z "$hosts" ]; then
+    FARM_JOBS=$local_jobs
+    where+=(--jobs "$local_jobs")
+  elif [ -n "$jobs" ]; then
+    FARM_JOBS=$jobs
+    where+=(--jobs "$jobs")
+  fi
   [ -z "$hosts" ] || where+=(--sshloginfile "$hosts" --workdir ... --return 'chunk_{#}' --cleanup)
   # parallel runs in the stage directory, where --return brings the chunks of other machines. It
   # joins the command's words into one shell line: the options go in quoted.
   (cd "$stage" && exec parallel "${where[@]}" --colsep ' ' --retries "$TRIES" --halt now,fail=1 \
-     --env farm_chunk --env FARM_STAGE --env FARM_ASSETS --env FARM_CAPTURE \
-     --joblog "$stage/joblog" --results "$stage/log/{#}" farm_chunk '{#}' '{3}' '{4}' \
+     --env farm_chunk --env FARM_STAGE --env FARM_ASSETS --env FARM_CAPTURE --env FARM_PIN \
+     --env FARM_THREADS --env FARM_JOBS \
+     --joblog "$stage/joblog" --results "$stage/log/{#}" farm_chunk '{#}' '{%}' '{3}' '{4}' \
      "${options[@]@Q}" <"$stage/chunks" >"$stage/parallel.out" 2>&1) &
   child_pid=$!
 }
@@ -213,20 +311,28 @@ progress_line() {
     "$done" "$total" "$rate" "$left" "$chunks" "$machines"
 }
 
-# Until parallel ends: redrawn in place on a terminal, a line every few seconds otherwise.
+# Until it is stopped: redrawn in place on a terminal, a line every few seconds otherwise. It runs
+# beside the wait for parallel, so that the farm goes on the moment parallel ends.
+# Its sleeps hold none of the farm's streams, so that one left running when it is stopped keeps no
+# reader of them waiting.
 show_progress() {
-  local interval=$((terminal ? 1 : 5)) shown=0 now
-  while kill -0 "$child_pid" 2>/dev/null; do
-    sleep 1
-    now=$(date +%s)
-    [ $((now - shown)) -ge "$interval" ] || continue
-    shown=$now
+  local interval=$((terminal ? 1 : 5))
+  sleep 1 >/dev/null 2>&1
+  while :; do
     if [ "$terminal" -eq 1 ]; then
       printf '\r%s\033[K' "$(progress_line "$(frames_done)")" >&2
     else
       printf '%s\n' "$(progress_line "$(frames_done)")" >&2
     fi
+    sleep "$interval" >/dev/null 2>&1
   done
+}
+
+stop_progress() {
+  [ -n "$progress_pid" ] || return 0
+  kill "$progress_pid" 2>/dev/null
+  wait "$progress_pid" 2>/dev/null
+  progress_pid=""
   [ "$terminal" -eq 0 ] || printf '\r\033[K' >&2
 }
 
@@ -277,10 +383,12 @@ machines="this machine"
 [ -z "$hosts" ] || machines="the hosts of $hosts"
 started=$(date +%s.%N)
 start_parallel
-show_progress
+show_progress &
+progress_pid=$!
 wait "$child_pid"
 status=$?
 child_pid=""
+stop_progress
 [ "$status" -eq 0 ] || report_failure
 gather_frames
 deliver

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and playing need; with --windows those that the
-# Windows build needs too, and with --test those that the tests (the Windows suites under Wine
-# among them), the benchmarks, the fuzzers and the format check need; nothing when all are there.
+# Windows build needs too, with --web those of the browser build, and with --test those that the
+# tests (the Windows and browser suites among them), the benchmarks, the fuzzers and the format
+# check need; nothing when all are there.
 # Runs apt through sudo when not root; where that cannot be done without a password, says in one
 # line what to run as root and fails. While another apt or dpkg holds their locks, says so and
 # waits for it, up to APT_LOCK_WAIT seconds (default 1800).
-#   scripts/install-deps.sh [--windows] [--test]
+#   scripts/install-deps.sh [--windows] [--web] [--test]
 set -euo pipefail
 
 build=(
@@ -28,6 +29,7 @@ test=(
   wine wine64                             # runs the Windows suites
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good  # Wine's MP3 decoding, for MCI
   pulseaudio pulseaudio-utils             # a null sink that records what demo.exe plays
+  chromium chromium-driver python3        # the browser build's suites, in headless Chromium
 )
 windows=(
   g++-mingw-w64-x86-64-posix  # the cross compiler, with winpthreads
@@ -35,13 +37,19 @@ windows=(
   meson                       # libepoxy's build
 )
 
+web=(
+  emscripten  # emcc, its C library and its OpenGL, GLFW and Web Audio glue
+  ccache      # shares objects between the browser build and its test build
+)
+
 packages=("${build[@]}")
 for option in "$@"; do
   case "$option" in
     --windows) packages+=("${windows[@]}") ;;
-    # The tests run the Windows build's suites too.
-    --test) packages+=("${test[@]}" "${windows[@]}") ;;
-    *) echo "install-deps: unknown option $option (only --windows, --test)" >&2; exit 2 ;;
+    --web) packages+=("${web[@]}") ;;
+    # The tests run the Windows build's and the browser build's suites too.
+    --test) packages+=("${test[@]}" "${windows[@]}" "${web[@]}") ;;
+    *) echo "install-deps: unknown option $option (only --windows, --web, --test)" >&2; exit 2 ;;
   esac
 done
 

@@ -53,24 +53,25 @@ LibrarySize measureLibrary(AssetFile* text) {
 
 // The block of a library of `size`, zeroed, its parts laid out one after another, held once.
 MaterialLibrary* allocateLibrary(const LibrarySize& size) {
-    static_assert(alignof(ObjMaterial) <= alignof(MaterialLibrary) &&
-                      sizeof(MaterialLibrary) % alignof(ObjMaterial) == 0 &&
-                      sizeof(ObjMaterial) % alignof(MaterialKey) == 0,
+    // The keys, which hold a 64-bit hash, come first: on a 32-bit system (the browser's wasm32)
+    // a material is a multiple of 4 bytes only.
+    static_assert(sizeof(MaterialLibrary) % alignof(MaterialKey) == 0 &&
+                      sizeof(MaterialKey) % alignof(ObjMaterial) == 0,
                   "each part of the block starts aligned");
     const size_t bytes = sizeof(MaterialLibrary) + size.materials * sizeof(ObjMaterial) +
                          size.materials * sizeof(MaterialKey) + size.nameBytes;
     auto* library = static_cast<MaterialLibrary*>(std::calloc(1, bytes));
     if (!library) return nullptr;
     library->holders = 1;
-    library->materials = reinterpret_cast<ObjMaterial*>(library + 1);
-    library->keys = reinterpret_cast<MaterialKey*>(library->materials + size.materials);
+    library->keys = reinterpret_cast<MaterialKey*>(library + 1);
+    library->materials = reinterpret_cast<ObjMaterial*>(library->keys + size.materials);
     return library;
 }
 
 // Lines before the first "newmtl " have no material to go to and are skipped. A library that
 // changed since it was measured keeps the materials that fit in the block.
 void fillLibrary(AssetFile* text, const LibrarySize& size, MaterialLibrary* library) {
-    char* names = reinterpret_cast<char*>(library->keys + size.materials);
+    char* names = reinterpret_cast<char*>(library->materials + size.materials);
     size_t nameBytes = 0;
     ObjMaterial* current = nullptr;
     forEachLibraryPiece(text, 0, [&](const char* first, const char* last) {

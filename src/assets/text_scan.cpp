@@ -1,6 +1,5 @@
 #include "assets/text_scan.h"
 
-#include <charconv>
 #include <cstring>
 
 #include "system/c_locale.h"
@@ -40,8 +39,7 @@ const char* scanMagnitude(const char* p, const char* last, double* value) {
     if (const char* q = scanShortDecimal(p, last, value)) return q;
     const bool hex = last - p >= 2 && p[0] == '0' && toLower(p[1]) == 'x';
     if (p < last && (isDigit(*p) || *p == '.') && !hex) {
-        const std::from_chars_result r =
-            std::from_chars(p, last, *value, std::chars_format::general);
+        const std::from_chars_result r = decimalFromChars(p, last, value);
         if (r.ec == std::errc()) return r.ptr;
         if (r.ec == std::errc::invalid_argument) return nullptr;
     }

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "assets/obj_reader.h"
+#include "scenes/overlay_coverage.h"
 
 AssetPrefetch assetPrefetch = {};
 
@@ -26,7 +27,12 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 void readSceneAssets() {
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < SCENE_TEXTURE_COUNT; ++i) {
-        readPngMipmaps(sceneFiles.textures[i].path, &assetPrefetch.textures[i]);
+        const SceneTextureFile& f = sceneFiles.textures[i];
+        readPngMipmaps(f.path, &assetPrefetch.textures[i]);
+        // Measured from the levels here, since the upload frees them; an image that fails to
+        // upload leaves the texture 0, for which the overlay is drawn whole.
+        if (f.texture == &SceneResources::texturePeitto)
+            measureOverlayCoverage(assetPrefetch.textures[i], &overlayCoverage);
     }
     assetPrefetch.textureSeconds = secondsSince(start);
     start = std::chrono::steady_clock::now();

@@ -18,7 +18,8 @@ struct AssetPrefetch {
 
 // Ownership: from startAssetPrefetch until the join in waitAssetPrefetch the worker alone writes
 // this record and nothing reads it. After the join the main thread owns it: loadSceneTextures
-// uploads and frees the images, loadSceneModels hands the models over to sceneResources.
+// uploads and frees the images, loadSceneModels hands the models over to sceneResources. The
+// worker also measures overlayCoverage, which nothing reads before the first pass.
 extern AssetPrefetch assetPrefetch;
 
 // Starts the worker on the files of the current working directory, which must not change until

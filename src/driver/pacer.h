@@ -1,5 +1,5 @@
 // Holds the frame loop to at most `fps` passes a second by sleeping out the rest of each period,
-// measured from the end of the previous call. limitFrameRate(60.0) at the head of every pass.
+// measured from the end of the previous call. limitFrameRate(DEMO_FPS) at the head of every pass.
 #pragma once
 
 struct FramePacer {

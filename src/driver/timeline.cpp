@@ -5,20 +5,28 @@
 #include "scenes/overlay.h"
 #include "scenes/scenes.h"
 
-const SceneWindow sceneWindows[SCENE_COUNT] = {
-    {0.0, 10.0, drawSceneOne},
-    {10.0, 30.0, drawSceneTwo},
-    {30.0, 60.0, drawSceneThree},
-    {60.0, 80.0, drawSceneFour},
-};
-static_assert(sizeof(sceneWindows) / sizeof(sceneWindows[0]) == SCENE_COUNT);
+namespace {
+
+// Windows that meet end to start, from 0, never overlap: advanceTimeline relies on that to choose
+// at most one scene, and the fades on it to keep their windows apart.
+constexpr bool scenesFollowEachOther() {
+    for (int i = 0; i < SCENE_COUNT; ++i) {
+        const double previousEnd = i == 0 ? 0.0 : scenes[i - 1].end;
+        if (scenes[i].start != previousEnd || !(scenes[i].end > scenes[i].start)) return false;
+        if (!(2.0 * scenes[i].fadeSeconds <= scenes[i].end - scenes[i].start)) return false;
+    }
+    return true;
+}
+static_assert(scenesFollowEachOther());
+
+}  // namespace
 
 int advanceTimeline(float* counter, double t) {
     *counter += 1.0f;
     int chosen = -1;
     // Every row is tested on every pass; the windows do not overlap, so at most one is chosen.
     for (int i = 0; i < SCENE_COUNT; ++i) {
-        const SceneWindow& w = sceneWindows[i];
+        const Scene& w = scenes[i];
         if (!(t > w.start)) continue;
         if (t < w.start + COUNTER_RESET_SPAN) *counter = 0.0f;
         if (t < w.end) chosen = i;
@@ -29,7 +37,7 @@ int advanceTimeline(float* counter, double t) {
 double stepTimeline() {
     const double t = platform.now() - static_cast<double>(demoClock.origin);
     const int scene = advanceTimeline(&demoClock.sceneCounter, t);
-    if (scene >= 0) sceneWindows[scene].draw();
+    if (scene >= 0) scenes[scene].draw();
     return t;
 }
 

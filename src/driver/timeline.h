@@ -1,23 +1,16 @@
-// The fixed 80-second timeline of four scenes. stepTimeline() once per pass measures t, advances
-// the scene counter and draws the scene whose window holds t.
+// The fixed timeline of the four scenes in `scenes`. stepTimeline() once per pass measures t,
+// advances the scene counter and draws the scene whose window holds t.
 #pragma once
 
 #include "scenes/scenes.h"
 
-constexpr double TIMELINE_END = 80.0;  // seconds; the first pass past it ends the run
+// Seconds; the first pass past it ends the run.
+constexpr double TIMELINE_END = scenes[SCENE_COUNT - 1].end;
 constexpr double COUNTER_RESET_SPAN =
     0.1;  // seconds at a scene's start during which the counter is 0
 
-struct SceneWindow {
-    double start;  // seconds, exclusive
-    double end;    // seconds, exclusive
-    void (*draw)();
-};
-
-extern const SceneWindow sceneWindows[SCENE_COUNT];
-
 // Advances `counter` by one pass at elapsed time t (seconds), applies the scene resets, and returns
-// the index into sceneWindows of the scene to draw, or -1 for none. Pure: no clock, no drawing.
+// the index into `scenes` of the scene to draw, or -1 for none. Pure: no clock, no drawing.
 int advanceTimeline(float* counter, double t);
 
 // What a pass at elapsed time t (seconds) leaves for the next one, the scene counter and the fade

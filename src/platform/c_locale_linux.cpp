@@ -17,3 +17,7 @@ locale_t cLocale() {
 double strtodInCLocale(const char* text, char** end) { return strtod_l(text, end, cLocale()); }
 
 float strtofInCLocale(const char* text, char** end) { return strtof_l(text, end, cLocale()); }
+
+std::from_chars_result decimalFromChars(const char* first, const char* last, double* value) {
+    return std::from_chars(first, last, *value, std::chars_format::general);
+}

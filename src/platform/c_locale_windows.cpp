@@ -8,3 +8,7 @@
 double strtodInCLocale(const char* text, char** end) { return __mingw_strtod(text, end); }
 
 float strtofInCLocale(const char* text, char** end) { return __mingw_strtof(text, end); }
+
+std::from_chars_result decimalFromChars(const char* first, const char* last, double* value) {
+    return std::from_chars(first, last, *value, std::chars_format::general);
+}

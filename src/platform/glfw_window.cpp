@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/process_tuning.h"
+#include "platform/program_name.h"
 
 namespace {
 
@@ -64,11 +65,52 @@ bool glfwNextKeyPress(KeyPress* press) {
     return true;
 }
 
+// The pointer of a WindowPointer::hiddenWhenStill window: where it last was and when it got there.
+struct StillPointer {
+    bool watched;
+    bool hidden;
+    double x, y;     // window coordinates
+    double movedAt;  // glfwGetTime() seconds
+};
+StillPointer stillPointer = {};
+
+void showPointer(bool shown) {
+    glfwSetInputMode(demoWindow, GLFW_CURSOR, shown ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
+    stillPointer.hidden = !shown;
+}
+
+void pointerMoved(GLFWwindow*, double x, double y) {
+    // The window system repeats the position when the window gains focus or the pointer enters
+    // it: only a new position is a move.
+    if (x == stillPointer.x && y == stillPointer.y) return;
+    stillPointer.x = x;
+    stillPointer.y = y;
+    stillPointer.movedAt = glfwGetTime();
+    if (stillPointer.hidden) showPointer(true);
+}
+
+// Called after each round of events: the waits are short enough (a pass, or the paused poll)
+// for the pointer to go within a fraction of a second of its time.
+void hideStillPointer() {
+    if (stillPointer.watched && !stillPointer.hidden &&
+        glfwGetTime() - stillPointer.movedAt >= POINTER_STILL_SECONDS)
+        showPointer(false);
+}
+
+void watchPointer(WindowPointer pointer) {
+    stillPointer = StillPointer{pointer == WindowPointer::hiddenWhenStill, false, 0.0, 0.0, 0.0};
+    if (pointer == WindowPointer::shown) return;
+    glfwGetCursorPos(demoWindow, &stillPointer.x, &stillPointer.y);
+    showPointer(false);
+    if (stillPointer.watched) glfwSetCursorPosCallback(demoWindow, pointerMoved);
+}
+
 void glfwWaitEvents(double seconds) {
     if (seconds > 0.0)
         glfwWaitEventsTimeout(seconds);
     else
         glfwPollEvents();
+    hideStillPointer();
 }
 
 void glfwSetTitle(const char* title) { glfwSetWindowTitle(demoWindow, title); }
@@ -83,6 +125,7 @@ void threadSleep(double seconds) {
 void glfwSwapAndPoll() {
     glfwSwapBuffers(demoWindow);
     glfwPollEvents();
+    hideStillPointer();
 }
 
 bool glfwEscapePressed() { return glfwGetKey(demoWindow, GLFW_KEY_ESCAPE) == GLFW_PRESS; }
@@ -99,7 +142,7 @@ void glfwShutdown() {
 void printGlfwError(const char* what) {
     const char* reason = nullptr;
     glfwGetError(&reason);
-    std::fprintf(stderr, "demo: %s: %s\n", what, reason ? reason : "unknown reason");
+    std::fprintf(stderr, "%s: %s: %s\n", programName(), what, reason ? reason : "unknown reason");
 }
 
 }  // namespace
@@ -125,6 +168,7 @@ int openDemoWindow(const WindowRequest& request) {
     glfwMakeContextCurrent(demoWindow);
     keyQueue = KeyQueue{};
     glfwSetKeyCallback(demoWindow, queueKey);
+    watchPointer(request.pointer);
     platform =
         Platform{glfwNow,       threadSleep,  glfwSwapAndPoll,  glfwEscapePressed, glfwWindowOpen,
                  glfwFrameSize, glfwShutdown, glfwNextKeyPress, glfwWaitEvents,    glfwSetTitle};

@@ -9,8 +9,9 @@
 // and the reason, returns 1, and playSoundtrack() then does nothing: the timeline runs silently.
 int prepareSoundtrack(const char* path);
 
-// For a tool that renders offline: from here on the music never reaches a speaker and no sound
-// device is asked for. Call before prepareSoundtrack.
+// For a tool that renders offline: from here on prepareSoundtrack opens nothing, neither the file
+// nor a sound device, and says nothing; the tool checks the file itself, once, for what it makes
+// of it (soundtrack_file.h). Call before prepareSoundtrack.
 void keepSoundtrackSilent();
 
 // Starts the prepared music and returns at once; it plays once to its end by itself and nothing

@@ -74,3 +74,10 @@ int openSoundtrackFile(const char* path, RegularFile* file, const char* conseque
     closeRegularFile(file->fd);
     return warnSoundtrack(path, "cannot play the soundtrack", fault, consequence);
 }
+
+bool soundtrackPlayable(const char* path, const char* consequence) {
+    RegularFile file;
+    if (openSoundtrackFile(path, &file, consequence) != 0) return false;
+    closeRegularFile(file.fd);
+    return true;
+}

@@ -16,3 +16,8 @@ int warnSoundtrack(const char* path, const char* what, const char* why, const ch
 // lines about a broken file, and play a file cut short in part with no word at all. 0, or 1
 // after one warning line ending in `consequence`, with nothing left open.
 int openSoundtrackFile(const char* path, RegularFile* file, const char* consequence);
+
+// Whether a player would be given the file: openSoundtrackFile, closing what it opened. A tool that
+// hands the soundtrack to another program asks this first, so that it passes on what the
+// presentation plays and nothing else.
+bool soundtrackPlayable(const char* path, const char* consequence);

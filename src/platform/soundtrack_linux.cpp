@@ -28,8 +28,9 @@ struct Soundtrack {
     const char* path;
     bool noDevice;  // the device could not be opened: the run is silent for good
     bool halting;   // we stop the music ourselves: its end is no failure
+    bool silent;    // a tool renders offline: nothing is opened
 };
-Soundtrack soundtrack = {nullptr, nullptr, false, false};
+Soundtrack soundtrack = {nullptr, nullptr, false, false, false};
 
 // Music that ends this long before its duration stopped early: the decoder gave up on it.
 constexpr double EARLY_END_SECONDS = 0.5;
@@ -126,10 +127,10 @@ extern "C" mpg123_handle_struct* mpg123_new(const char* decoder, int* error) {
     return handle;
 }
 
-// SDL's dummy driver consumes the music at its pace without a device.
-void keepSoundtrackSilent() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+void keepSoundtrackSilent() { soundtrack.silent = true; }
 
 int prepareSoundtrack(const char* path) {
+    if (soundtrack.silent) return 0;
     // SDL's audio brings in its event subsystem, which would otherwise catch SIGINT and SIGTERM
     // and queue them as events that nobody reads: Ctrl-C would no longer stop the presentation.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -154,7 +155,7 @@ int prepareSoundtrack(const char* path) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 1;
     }
-    soundtrack = Soundtrack{music, path, false, false};
+    soundtrack = Soundtrack{music, path, false, false, false};
     Mix_HookMusicFinished(noteMusicEnd);
     return 0;
 }

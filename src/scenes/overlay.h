@@ -2,6 +2,10 @@
 // drawOverlayAndFade(t) once per pass, after the scene and before the swap.
 #pragma once
 
+#include <array>
+
+#include "scenes/scenes.h"
+
 enum FadeMode { FADE_NONE = 0, FADE_IN = 1, FADE_OUT = 2 };
 
 struct FadeWindow {
@@ -10,9 +14,19 @@ struct FadeWindow {
     FadeMode mode;
 };
 
-// Each scene comes out of white in its first five seconds and goes back in its last five.
-constexpr int FADE_WINDOW_COUNT = 8;
-extern const FadeWindow fadeWindows[FADE_WINDOW_COUNT];
+// Each scene comes out of white in its first fadeSeconds and goes back in its last; between
+// those windows no fade quad is drawn.
+constexpr int FADE_WINDOW_COUNT = 2 * SCENE_COUNT;
+constexpr std::array<FadeWindow, FADE_WINDOW_COUNT> fadeWindowsOfScenes() {
+    std::array<FadeWindow, FADE_WINDOW_COUNT> windows = {};
+    for (int i = 0; i < SCENE_COUNT; ++i) {
+        const Scene& s = scenes[i];
+        windows[2 * i] = {s.start, s.start + s.fadeSeconds, FADE_IN};
+        windows[2 * i + 1] = {s.end - s.fadeSeconds, s.end, FADE_OUT};
+    }
+    return windows;
+}
+inline constexpr std::array<FadeWindow, FADE_WINDOW_COUNT> fadeWindows = fadeWindowsOfScenes();
 
 // The fade of the window that holds t, FADE_NONE outside them all.
 FadeMode fadeModeAt(double t);

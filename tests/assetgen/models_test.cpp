@@ -148,12 +148,11 @@ Vec3 place(const PlacedModel& placement, Vec3 p, double n) {
 std::vector<PlacedModel> scenePlacements() {
     std::vector<PlacedModel> placements;
     for (int scene = 0; scene < SCENE_COUNT; ++scene) {
-        const SceneWindow& window = sceneWindows[scene];
-        const int passes = static_cast<int>((window.end - window.start) * DEMO_FPS);
-        const SceneDesign& design = sceneDesigns[scene];
-        for (int m = 0; m < design.modelCount; ++m)
+        const Scene& record = scenes[scene];
+        const int passes = static_cast<int>((record.end - record.start) * DEMO_FPS);
+        for (int m = 0; m < sceneModelCount(record); ++m)
             placements.push_back(
-                {sceneModelPath(design.models[m].list), scene, &design.models[m], passes});
+                {sceneModelPath(record.models[m].list), scene, &record.models[m], passes});
     }
     return placements;
 }

@@ -35,6 +35,7 @@ def write(path, data):
 
 
 def png_fixtures():
+    overlay_fixture()
     d = os.path.join(HERE, "png")
     # Three rows of two pixels, each different, so that orientation and channel order both show.
     grid = [[(255, 0, 0, 255), (0, 255, 0, 255)],
@@ -62,6 +63,23 @@ def png_fixtures():
     write(os.path.join(d, "huge_header.png"),
           b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 60000, 60000, 8, 6, 0, 0, 0)) +
           chunk(b"IDAT", zlib.compress(b"\x00" * 64)) + chunk(b"IEND", b""))
+
+
+def overlay_fixture():
+    """An overlay image that is clear almost everywhere: a band just inside the visible left edge;
+    an opaque block, whose coarser mip levels spread it over its neighbours; a faint patch (alpha 30, just above the overlay's alpha test); one
+    texel of alpha 1, which the test drops."""
+    def pixel(x, y):
+        if 10 <= x < 14 and 24 <= y < 104:
+            return (255, 220, 40, 255)
+        if 100 <= x < 116 and 56 <= y < 72:
+            return (40, 200, 255, 255)
+        if 170 <= x < 200 and 20 <= y < 30:
+            return (255, 255, 255, 30)
+        if (x, y) == (60, 100):
+            return (255, 0, 0, 1)
+        return (0, 0, 0, 0)
+    write(os.path.join(HERE, "png", "sparse_overlay.png"), rgba_png(256, 128, pixel))
 
 
 VERTEX_SHADER = """#version 120

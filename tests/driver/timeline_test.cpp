@@ -17,11 +17,8 @@ int sceneAt(double t) {
 
 TEST(Timeline, DrawsEachSceneOnlyStrictlyInsideItsWindow) {
     for (int scene = 0; scene < SCENE_COUNT; ++scene) {
-        const double start = sceneWindows[scene].start;
-        const double end = sceneWindows[scene].end;
-        if (scene > 0) {
-            EXPECT_EQ(start, sceneWindows[scene - 1].end) << "scenes follow each other";
-        }
+        const double start = scenes[scene].start;
+        const double end = scenes[scene].end;
         EXPECT_EQ(sceneAt(std::nextafter(start, 1e9)), scene) << "just after " << start;
         EXPECT_EQ(sceneAt((start + end) / 2), scene);
         EXPECT_EQ(sceneAt(std::nextafter(end, 0.0)), scene) << "just before " << end;
@@ -33,7 +30,7 @@ TEST(Timeline, DrawsEachSceneOnlyStrictlyInsideItsWindow) {
 }
 
 TEST(Timeline, CounterIsZeroDuringTheFirstTenthOfEachSceneThenCountsOn) {
-    for (const SceneWindow& scene : sceneWindows) {
+    for (const Scene& scene : scenes) {
         const double start = scene.start;
         float counter = 417.0f;
         advanceTimeline(&counter, start + 0.02);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -17,6 +19,7 @@
 #include "scenes/scene_resources.h"
 #include "support/child_run.h"
 #include "support/gl_context.h"
+#include "support/text.h"
 
 namespace {
 

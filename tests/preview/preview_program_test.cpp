@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -103,6 +104,30 @@ protected:
     std::string titleOnceItIs(const std::string& expected) {
         return titleWhen([&](const std::string& t) { return t == expected; });
     }
+    // The screen as ffmpeg grabs it, with the pointer drawn in or not.
+    std::string screen(bool withPointer) {
+        return runProgram({"ffmpeg", "-loglevel", "error", "-f", "x11grab", "-draw_mouse",
+                           withPointer ? "1" : "0", "-video_size", "320x180", "-i", display,
+                           "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"})
+            .out;
+    }
+    // 1 when the pointer shows, 0 when not: the screen grabbed with it drawn in differs from the
+    // screen without it, grabbed just before and just after; -1 when those two differ.
+    int pointerShown() {
+        const std::string before = screen(false), with = screen(true), after = screen(false);
+        return before != after ? -1 : with != before ? 1 : 0;
+    }
+    // pointerShown() once it is `wanted` or after `looks` looks a fifth of a second apart; the
+    // mouse moves by a pixel before each look when `moving`.
+    int pointerBecomes(int wanted, bool moving, int looks = 50) {
+        int shown = -1;
+        for (int i = 0; i < looks && shown != wanted; ++i) {
+            if (moving) runProgram({"xdotool", "mousemove", std::to_string(100 + i % 2), "60"});
+            shown = pointerShown();
+            if (shown != wanted) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        return shown;
+    }
     // Held for a tenth of a second, as a quick hand does.
     void press(const std::string& keys) {
         runProgram({"sh", "-c", "xdotool keydown " + keys + "; sleep 0.1; xdotool keyup " + keys});
@@ -141,6 +166,36 @@ TEST_F(PreviewUnderX, ShowsTheCapturedFrameAndRealKeysPauseSeekAndQuit) {
     EXPECT_TRUE(preview->endsWithin(5.0));
     const ChildRun run = preview->finish(SIGKILL);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
+}
+
+TEST_F(PreviewUnderX, FullscreenPointerShowsOnlyWhileTheMouseMovesAndDemoShowsNone) {
+    preview = std::make_unique<Child>(
+        std::vector<std::string>{PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
+        ChildOptions{FIXTURE_ASSETS, {}, {}, 120});
+    ASSERT_EQ(titleOnceItIs("preview  20.000 s  scene 2  paused"),
+              "preview  20.000 s  scene 2  paused")
+        << preview->outputSoFar();
+    EXPECT_EQ(pointerShown(), 0) << "before the mouse moves";
+    EXPECT_EQ(pointerBecomes(1, true), 1) << "while the mouse moves";
+    EXPECT_EQ(pointerBecomes(0, false), 0) << "once the mouse has stopped";
+    preview->finish(SIGKILL);
+
+    // Without its files the demo draws a still picture between its fades, so that the screen
+    // with and without the pointer can be compared.
+    const std::filesystem::path empty =
+        std::filesystem::temp_directory_path() / ("pointer_test_" + std::to_string(getpid()));
+    std::filesystem::create_directory(empty);
+    preview = std::make_unique<Child>(std::vector<std::string>{DEMO_EXECUTABLE},
+                                      ChildOptions{empty.string(), {}, {}, 120});
+    const auto demoWindow = [] {
+        return runProgram({"xdotool", "search", "--name", "^demo$"}).out;
+    };
+    for (int i = 0; i < 200 && demoWindow().empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_FALSE(demoWindow().empty()) << preview->outputSoFar();
+    EXPECT_EQ(pointerBecomes(1, true, 5), 0) << "demo shows the pointer";
+    preview->finish(SIGKILL);
+    std::filesystem::remove(empty);
 }
 
 }  // namespace

@@ -218,4 +218,34 @@ TEST(PreviewSession, ChangedFilesShowInTheNextFrameAndBrokenOnesKeepTheLastGood)
     EXPECT_EQ(named, 1u) << run.err;
 }
 
+// As `rm -r` and a fresh pack in its place, the new one with a texture changed; the run's own
+// records so far (frames, passes, output) are carried over into the new directory.
+void removeAndRemake(const fs::path& dir) {
+    std::vector<std::pair<fs::path, std::string>> records;
+    for (const auto& entry : fs::directory_iterator(dir))
+        if (!fs::exists(fs::path(FIXTURE_ASSETS) / entry.path().filename()))
+            records.push_back({entry.path().filename(), fileBytes(entry.path())});
+    std::fflush(nullptr);
+    fs::remove_all(dir);
+    fs::copy(FIXTURE_ASSETS, dir);
+    for (const auto& [name, bytes] : records) std::ofstream(dir / name) << bytes;
+    dup2(open((dir / "stdout.txt").c_str(), O_WRONLY | O_APPEND), STDOUT_FILENO);
+    dup2(open((dir / "stderr.txt").c_str(), O_WRONLY | O_APPEND), STDERR_FILENO);
+    copyOver(dir / sceneTexturePath(&R::textureHr), dir / sceneTexturePath(&R::texture1));
+}
+
+TEST(PreviewSession, ARemovedDirectoryMadeAgainIsWatchedAndReadAgain) {
+    const SessionRun run = runSession({"--at", "20", "--paused"},
+                                      {{1, {}, removeAndRemake}, {2, {key(KEY_ESCAPE)}, nullptr}});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_GE(run.frames.size(), 2u) << run.err;
+    EXPECT_EQ(run.frames[1].pass, 1200);
+    EXPECT_NE(run.frames[1].rgb, run.frames[0].rgb) << "the new directory's texture shows";
+    size_t said = 0;
+    for (const std::string& line : lines(run.err))
+        said += line.find("the directory was removed") != std::string::npos ||
+                line.find("is back at 20.000 s; every file is read again") != std::string::npos;
+    EXPECT_EQ(said, 2u) << run.err;
+}
+
 }  // namespace

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "assets/png_texture.h"
 #include "driver/timeline.h"
 #include "scene_fixture.h"
 #include "scenes/overlay.h"
+#include "scenes/overlay_coverage.h"
 #include "scenes/scene_resources.h"
 #include "support/gl_context.h"
 
@@ -76,7 +80,7 @@ TEST(OverlayAndFade, FadeScheduleStepsOnlyStrictlyInsideItsWindows) {
     for (double t : {-1.0, 15.5, 20.0, 24.99, 35.01, 45.0, 54.9, 65.2, 70.0, 74.9, 80.5})
         EXPECT_EQ(stepAt(t), 0.5f) << "between windows at " << t;
     // Every scene fades in from its start and out to its end.
-    for (const SceneWindow& scene : sceneWindows) {
+    for (const Scene& scene : scenes) {
         EXPECT_EQ(fadeModeAt(scene.start + 0.01), FADE_IN) << scene.start;
         EXPECT_EQ(fadeModeAt(scene.end - 0.01), FADE_OUT) << scene.end;
     }
@@ -129,6 +133,56 @@ TEST(OverlayAndFade, OverlayWithoutItsImageIsAnOpaqueWhiteQuad) {
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     drawOverlay();
     EXPECT_EQ(findColour(Rgb{255, 255, 255}).count, VIEW_WIDTH * VIEW_HEIGHT);
+}
+
+// The overlay of a mostly clear image over black at a w x h viewport, as RGB bytes.
+std::vector<uint8_t> overlayAt(int width, int height) {
+    glViewport(0, 0, width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    drawOverlay();
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+// Drawn only where its image can show, the overlay leaves the frame the whole quad leaves, within
+// the rounding of a quad cut into pieces, at every scale from magnified to minified well into the
+// mip chain, where coarser levels spread the image's content further.
+TEST(OverlayAndFade, OverlayDrawnOnlyWhereItsImageCanShowLeavesTheFrameTheWholeQuadLeaves) {
+    prepareSceneFixture();
+    const char* path = DEMO_TEST_DATA "/png/sparse_overlay.png";
+    PngMipmaps mipmaps = {};
+    ASSERT_EQ(readPngMipmaps(path, &mipmaps), 0);
+    OverlayCoverage measured = {};
+    measureOverlayCoverage(mipmaps, &measured);
+    sceneResources.texturePeitto = uploadPngMipmaps(path, &mipmaps);
+    ASSERT_NE(sceneResources.texturePeitto, 0u);
+
+    static OverlayRect rects[OVERLAY_GRID_MAX * OVERLAY_GRID_MAX];
+    const int count = overlayCoverageRects(measured, 0, rects);
+    int tiles = 0;
+    for (int i = 0; i < count; ++i)
+        tiles += (rects[i].column1 - rects[i].column0) * (rects[i].row1 - rects[i].row0);
+    EXPECT_LT(tiles, measured.columns * measured.rows / 3) << "most of the image is clear";
+
+    for (int height : {VIEW_HEIGHT, 90, 36, 18, 9}) {
+        const int width = height * VIEW_WIDTH / VIEW_HEIGHT;
+        overlayCoverage = OverlayCoverage{};
+        const std::vector<uint8_t> whole = overlayAt(width, height);
+        overlayCoverage = measured;
+        const std::vector<uint8_t> covered = overlayAt(width, height);
+        int worst = 0;
+        for (size_t i = 0; i < whole.size(); ++i)
+            worst = std::max(worst, std::abs(whole[i] - covered[i]));
+        EXPECT_LE(worst, 1) << width << "x" << height;
+        EXPECT_NE(std::count(whole.begin(), whole.end(), 0), static_cast<long>(whole.size()))
+            << "the image shows at " << width << "x" << height;
+    }
+    overlayCoverage = OverlayCoverage{};
+    glViewport(0, 0, VIEW_WIDTH, VIEW_HEIGHT);
 }
 
 }  // namespace

@@ -57,11 +57,38 @@ nothing_beside() {
   [ -z "$(find "$1" -mindepth 1 -name '.*farm*' -print -quit)" ]
 }
 
+# A capture that notes in $work/started, for each chunk it renders, its llvmpipe threads and the
+# number of cores it may run on.
+recording_capture() {
+  cat >"$work/recording" <<EOF
+#!/usr/bin/env bash
+[[ " \$* " == *" --print-"* ]] ||
+  echo "\${LP_NUM_THREADS:-unset} \$(taskset -cp \$\$ | sed 's/.*: //' | awk -F, '{
+    for (i = 1; i <= NF; i++) { n = split(\$i, r, "-"); c += n == 2 ? r[2] - r[1] + 1 : 1 }
+    print c }')" >>"$work/started"
+exec "$capture" "\$@"
+EOF
+  chmod +x "$work/recording"
+  : >"$work/started"
+}
+
+# Pinned, each of the 2 job slots runs on its half of the cores with as many llvmpipe threads; with
+# far more jobs than the range is worth, one chunk and one capture.
 PngFramesEqualOneCapture() {
   capture_once --png "$work/one"
-  run_farm --jobs 2 --chunk 16 "${range[@]}" --png "$work/farm"
+  recording_capture
+  run_farm --capture "$work/recording" --jobs 2 --pin --chunk 16 "${range[@]}" --png "$work/farm"
   check "exit status $status: $(messages)" [ "$status" -eq 0 ]
   check "the frames differ from one capture's" same_frames "$work/farm"
+  local share=$(($(nproc) / 2 > 1 ? $(nproc) / 2 : 1))
+  check "4 chunks, each with $share threads on $share cores: $(cat "$work/started")" \
+    [ "$(sort -u "$work/started" | tr '\n' ' ')$(wc -l <"$work/started")" = "$share $share 4" ]
+  recording_capture
+  run_farm --capture "$work/recording" --jobs 50 "${range[@]}" --png "$work/many"
+  check "exit status $status: $(messages)" [ "$status" -eq 0 ]
+  check "--jobs 50 started $(wc -l <"$work/started") captures for 60 small frames" \
+    [ "$(wc -l <"$work/started")" -eq 1 ]
+  check "the frames differ from one capture's" same_frames "$work/many"
 }
 
 # Packets, rate, end time and the decoded pictures and sound of a video, one line each.
@@ -136,6 +163,15 @@ BadOptionGivesOneLineAndStatusTwo() {
 --png|--png: needs a value
 --size 640x360|--png DIR or --video FILE
 EOF
+  # A name holding a line break, and a hosts line with shell syntax, which GNU parallel would
+  # answer with its internal error.
+  run_farm --png "$work/a"$'\n'"b"
+  check "a line break: exit status $status" [ "$status" -eq 2 ]
+  check "a line break: not one line: $(cat "$work/err")" one_line_naming "line break"
+  printf '# farm\n:\nhost;touch %s\n' "$work/a" >"$work/hosts"
+  run_farm --hosts "$work/hosts" --png "$work/a"
+  check "shell syntax in --hosts: exit status $status" [ "$status" -eq 2 ]
+  check "shell syntax in --hosts: not one line: $(cat "$work/err")" one_line_naming "line 3"
   check "an output was made" [ ! -e "$work/a" ]
 }
 

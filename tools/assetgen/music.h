@@ -1,13 +1,15 @@
-// The soundtrack: 80 s in four sections that follow the scenes (a still intro, a groove,
-// a drive through the tunnel, a slow finale), synthesised and encoded as 44.1 kHz stereo MP3.
+// The soundtrack: the whole timeline in four sections that follow the scenes (a still intro, a
+// groove, a drive through the tunnel, a slow finale), synthesised and encoded as 44.1 kHz stereo
+// MP3.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "driver/timeline.h"
 #include "synth.h"
 
-constexpr double SOUNDTRACK_SECONDS = 80.0;
+constexpr double SOUNDTRACK_SECONDS = TIMELINE_END;
 
 // The whole piece, mastered: peaks below full scale, silent by the last fifth of a second.
 void synthesiseSoundtrack(StereoBuffer* out);

@@ -6,14 +6,18 @@
 #include <cinttypes>
 #include <cstring>
 
+#include "driver/frame_loop.h"
 #include "driver/timeline.h"
 #include "option_values.h"
+#include "platform/glfw_window.h"
 
 namespace {
 
-constexpr int64_t TIMELINE_END_MICROS = static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND;
+constexpr int64_t TIMELINE_END_MICROS =
+    static_cast<int64_t>(TIMELINE_END * static_cast<double>(MICROS_PER_SECOND));
 
-const char* const USAGE =
+// Formatted from the timeline's end, the frame loop's rate, the window's size and the limits.
+constexpr char USAGE_FORMAT[] =
     "usage: capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] [--supersample K]\n"
     "               (--png DIR | --video FILE | --discard)\n"
     "\n"
@@ -22,10 +26,10 @@ const char* const USAGE =
     "same frames however slow it is.\n"
     "\n"
     "  --from SECONDS    start after this time (default 0)\n"
-    "  --to SECONDS      end at this time, at most 80 (default 80)\n"
-    "  --fps N           frames a second (default 60); frame k shows the time (k + 1) / N\n"
-    "  --size WxH        frame size in pixels (default 1280x720)\n"
-    "  --supersample K   render each side K times larger (1 to 4, default 1), then average\n"
+    "  --to SECONDS      end at this time, at most %g (default %g)\n"
+    "  --fps N           frames a second (default %d); frame k shows the time (k + 1) / N\n"
+    "  --size WxH        frame size in pixels (default %dx%d)\n"
+    "  --supersample K   render each side K times larger (1 to %d, default 1), then average\n"
     "                    every K x K block down to --size\n"
     "  --png DIR         write frame_000000.png, frame_000001.png ... into DIR, numbered by k\n"
     "  --png-level L     zlib's compression of the PNG frames, 0 (none) to 9 (smallest,\n"
@@ -104,15 +108,21 @@ int takeTime(CaptureArguments*, GivenValues* given, const char* option, const ch
 }
 
 int takeFps(CaptureArguments* arguments, GivenValues*, const char* option, const char* value) {
-    if (!parseBoundedInt(value, '\0', MAX_CAPTURE_FPS, &arguments->fps, nullptr) ||
-        arguments->fps < 1)
-        return reject(option, value, "not a whole number of frames a second from 1 to 1000");
-    return 0;
+    if (parseBoundedInt(value, '\0', MAX_CAPTURE_FPS, &arguments->fps, nullptr) &&
+        arguments->fps >= 1)
+        return 0;
+    char problem[80];
+    std::snprintf(problem, sizeof problem, "not a whole number of frames a second from 1 to %d",
+                  MAX_CAPTURE_FPS);
+    return reject(option, value, problem);
 }
 
 int takeSize(CaptureArguments* arguments, GivenValues* given, const char*, const char* value) {
-    if (!parseSize(value, MAX_CAPTURE_SIDE, &arguments->width, &arguments->height))
-        return reject("--size", value, "not a size like 1280x720, each side 1 to 8192");
+    if (!parseSize(value, MAX_CAPTURE_SIDE, &arguments->width, &arguments->height)) {
+        char problem[80];
+        describeBadSize(MAX_CAPTURE_SIDE, problem, sizeof problem);
+        return reject("--size", value, problem);
+    }
     given->sizeText = value;
     return 0;
 }
@@ -120,8 +130,11 @@ int takeSize(CaptureArguments* arguments, GivenValues* given, const char*, const
 int takeSupersample(CaptureArguments* arguments, GivenValues* given, const char* option,
                     const char* value) {
     if (!parseBoundedInt(value, '\0', MAX_SUPERSAMPLE, &arguments->supersample, nullptr) ||
-        arguments->supersample < 1)
-        return reject(option, value, "not a whole number from 1 to 4");
+        arguments->supersample < 1) {
+        char problem[48];
+        std::snprintf(problem, sizeof problem, "not a whole number from 1 to %d", MAX_SUPERSAMPLE);
+        return reject(option, value, problem);
+    }
     given->supersampleText = value;
     return 0;
 }
@@ -213,8 +226,12 @@ int checkVideo(const CaptureArguments& arguments, const GivenValues& given) {
 int checkWholeLine(CaptureArguments* arguments, const GivenValues& given) {
     if (arguments->output == OUTPUT_NONE)
         return reject(nullptr, nullptr, "give --png DIR, --video FILE or --discard (try --help)");
-    if (given.toMicros > TIMELINE_END_MICROS)
-        return reject("--to", given.toText, "past the end of the timeline, 80 seconds");
+    char problem[80];
+    if (given.toMicros > TIMELINE_END_MICROS) {
+        std::snprintf(problem, sizeof problem, "past the end of the timeline, %g seconds",
+                      TIMELINE_END);
+        return reject("--to", given.toText, problem);
+    }
     if (given.fromMicros >= given.toMicros)
         return reject("--from", given.fromText, "not before --to");
     arguments->firstFrame = framesUpTo(given.fromMicros, arguments->fps);
@@ -223,9 +240,12 @@ int checkWholeLine(CaptureArguments* arguments, const GivenValues& given) {
         return reject("--from", given.fromText,
                       "no frame falls between --from and --to at this rate");
     const int largest = arguments->width > arguments->height ? arguments->width : arguments->height;
-    if (largest * arguments->supersample > MAX_CAPTURE_SIDE)
-        return reject("--supersample", given.supersampleText,
-                      "the frame as rendered would be more than 8192 pixels a side");
+    if (largest * arguments->supersample > MAX_CAPTURE_SIDE) {
+        std::snprintf(problem, sizeof problem,
+                      "the frame as rendered would be more than %d pixels a side",
+                      MAX_CAPTURE_SIDE);
+        return reject("--supersample", given.supersampleText, problem);
+    }
     if (arguments->encodeDirectory && arguments->output != OUTPUT_VIDEO)
         return reject("--encode-png", arguments->encodeDirectory, "needs --video FILE");
     if (arguments->output == OUTPUT_VIDEO) return checkVideo(*arguments, given);
@@ -235,10 +255,22 @@ int checkWholeLine(CaptureArguments* arguments, const GivenValues& given) {
 }  // namespace
 
 int parseCaptureArguments(int argc, char** argv, CaptureArguments* arguments) {
-    *arguments = CaptureArguments{0,           0,       60,      1280,  720,   1,
-                                  OUTPUT_NONE, nullptr, nullptr, false, false, DEFAULT_PNG_LEVEL,
-                                  0,           -1};
-    GivenValues given = {"0", "80", "1280x720", "1", 0, TIMELINE_END_MICROS};
+    *arguments = CaptureArguments{0,
+                                  0,
+                                  DEMO_FPS,
+                                  DEMO_WINDOW.width,
+                                  DEMO_WINDOW.height,
+                                  1,
+                                  OUTPUT_NONE,
+                                  nullptr,
+                                  nullptr,
+                                  false,
+                                  false,
+                                  DEFAULT_PNG_LEVEL,
+                                  0,
+                                  -1};
+    // No message names a default --to or --size: the defaults are always within bounds.
+    GivenValues given = {"0", nullptr, nullptr, "1", 0, TIMELINE_END_MICROS};
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
         if (std::strcmp(option, "--help") == 0) {
@@ -260,7 +292,10 @@ int64_t capturedFrameCount(const CaptureArguments& arguments) {
     return arguments.endFrame - arguments.firstFrame;
 }
 
-void printCaptureUsage(FILE* stream) { std::fputs(USAGE, stream); }
+void printCaptureUsage(FILE* stream) {
+    std::fprintf(stream, USAGE_FORMAT, TIMELINE_END, TIMELINE_END, DEMO_FPS, DEMO_WINDOW.width,
+                 DEMO_WINDOW.height, MAX_SUPERSAMPLE);
+}
 
 void printCaptureChunks(const CaptureArguments& arguments, FILE* stream) {
     // A time that gives exactly `frame` frames up to it: the frame's boundary rounded up to the

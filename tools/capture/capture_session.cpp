@@ -1,17 +1,28 @@
 #include "capture_session.h"
 
-#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "driver/frame_loop.h"
 #include "driver/timeline.h"
 #include "frame_clock.h"
+#include "platform/soundtrack_file.h"
 #include "png_frames.h"
+#include "scenes/scene_resources.h"
 #include "stop_signals.h"
 
-CaptureSession captureSession = {};
+// Never destroyed: a library may end the process with exit() while the frame writer's workers
+// wait on its condition variable (Xlib does when the X server goes away), and destroying that
+// variable would wait for them for ever.
+CaptureSession& captureSession = *new CaptureSession();
 
 namespace {
+
+// Such an exit skips finishCapture, and ffmpeg, its input closed, would finish a shorter video
+// under the temporary name: it is stopped and the file removed, as when the capture fails.
+void abandonVideo() {
+    if (captureSession.video.pid > 0) closeVideoPipe(&captureSession.video, false);
+}
 
 // The pass under way draws frame k = passes - 1, at exactly (k + 1) / fps.
 int64_t currentFrame() { return frameClock.passes - 1; }
@@ -96,11 +107,15 @@ void captureFrameSize(int* width, int* height) {
 
 int openCaptureOutput() {
     const CaptureArguments& arguments = captureSession.arguments;
+    // The run opens no soundtrack (keepSoundtrackSilent); a video's pipe checks it for the video,
+    // and frames are told of a bad one all the same, with the line the presentation gives.
+    if (arguments.output != OUTPUT_VIDEO) soundtrackPlayable(sceneFiles.soundtrack, PLAY_SILENT);
     if (arguments.output == OUTPUT_PNG) return preparePngDirectory(arguments.path);
     if (arguments.output == OUTPUT_DISCARD) return 0;
     if (arguments.encodeDirectory &&
         checkPngFrames(arguments.encodeDirectory, arguments.firstFrame, arguments.endFrame) != 0)
         return 1;
+    std::atexit(abandonVideo);
     return openVideoPipe(arguments, &captureSession.video);
 }
 
@@ -111,8 +126,7 @@ int encodeCapturedFrames() {
     waitVideoPipeEnd(video);
     if (stopSignal() == 0) return closeVideoPipe(&video, true);
     closeVideoPipe(&video, false);
-    std::fprintf(stderr, "capture: stopped by %s; no video written\n",
-                 stopSignal() == SIGINT ? "SIGINT" : "SIGTERM");
+    std::fprintf(stderr, "capture: stopped by %s; no video written\n", stopSignalName());
     return 1;
 }
 
@@ -145,13 +159,12 @@ int finishCapture(int runStatus) {
     closeProgress(&session.progress);
     const int64_t expected = capturedFrameCount(session.arguments);
     const bool video = session.arguments.output == OUTPUT_VIDEO;
-    if (const int signal = stopSignal()) {
+    if (stopSignal() != 0) {
         // The workers end before ffmpeg's input closes behind them; what is queued is dropped.
         finishFrameWriter(&session.writer, true);
         if (video) closeVideoPipe(&session.video, false);
         std::fprintf(stderr, "capture: stopped by %s after %lld of %lld frames%s\n",
-                     signal == SIGINT ? "SIGINT" : "SIGTERM",
-                     static_cast<long long>(session.framesWritten),
+                     stopSignalName(), static_cast<long long>(session.framesWritten),
                      static_cast<long long>(expected), video ? "; no video written" : "");
         return 1;
     }

@@ -24,7 +24,7 @@ struct CaptureSession {
 };
 
 // Written by main (the arguments) and by the capture's platform services during the run.
-extern CaptureSession captureSession;
+extern CaptureSession& captureSession;
 
 // Creates the PNG directory or starts ffmpeg. 0, or 1 with a line on stderr.
 int openCaptureOutput();

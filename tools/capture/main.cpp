@@ -1,6 +1,5 @@
-// capture [--from SECONDS] [--to SECONDS] [--fps N] [--size WxH] [--supersample K]
-//         (--png DIR | --video FILE | --discard)
-// Renders the presentation offline from the asset files in the working directory.
+// Renders the presentation offline from the asset files in the working directory. The options
+// are in capture_arguments.cpp's usage text, which `capture --help` prints.
 #include <cstdio>
 
 #include "capture_session.h"
@@ -31,7 +30,7 @@ int main(int argc, char** argv) {
         printCaptureChunks(arguments, stdout);
         return 0;
     }
-    // Ctrl-C and SIGTERM wind the capture down: ffmpeg stopped, no unfinished video left.
+    // Ctrl-C, SIGTERM and SIGHUP wind the capture down: ffmpeg stopped, no unfinished video left.
     catchStopSignals();
     if (arguments.encodeDirectory) {
         const int status = encodeCapturedFrames();

@@ -7,10 +7,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
+
+#include "platform/replace_file.h"
 
 namespace {
 
@@ -37,23 +40,30 @@ void chooseEncoding(spng_ctx* context, int level) {
     spng_set_option(context, SPNG_IMG_COMPRESSION_STRATEGY, level == 1 ? Z_RLE : Z_FILTERED);
 }
 
-int encode(FILE* file, const uint8_t* rgb, int width, int height, int level) {
+// The frame as a PNG file in memory, to be written in one piece: libspng's own writes through a
+// FILE would report a full disk as its state rather than the reason. Null with `result` set on
+// failure; the caller frees what it returns.
+void* encode(const uint8_t* rgb, int width, int height, int level, size_t* bytes, int* result) {
     spng_ctx* context = spng_ctx_new(SPNG_CTX_ENCODER);
-    if (!context) return SPNG_EMEM;
-    spng_set_png_file(context, file);
+    if (!context) {
+        *result = SPNG_EMEM;
+        return nullptr;
+    }
+    spng_set_option(context, SPNG_ENCODE_TO_BUFFER, 1);
     chooseEncoding(context, level);
     spng_ihdr header = {};
     header.width = static_cast<uint32_t>(width);
     header.height = static_cast<uint32_t>(height);
     header.bit_depth = 8;
     header.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
-    int result = spng_set_ihdr(context, &header);
-    if (result == 0) {
+    *result = spng_set_ihdr(context, &header);
+    if (*result == 0) {
         const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-        result = spng_encode_image(context, rgb, size, SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+        *result = spng_encode_image(context, rgb, size, SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
     }
+    void* png = *result == 0 ? spng_get_png_buffer(context, bytes, result) : nullptr;
     spng_ctx_free(context);
-    return result;
+    return png;
 }
 
 }  // namespace
@@ -83,20 +93,18 @@ int preparePngDirectory(const char* directory) {
 int writePngFrame(const char* directory, int64_t frame, const uint8_t* rgb, int width, int height,
                   int level, std::string* failure) {
     const std::string path = framePath(directory, frame);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        *failure = "capture: " + path + ": cannot write: " + std::strerror(errno);
+    size_t bytes = 0;
+    int encoded = 0;
+    void* png = encode(rgb, width, height, level, &bytes, &encoded);
+    if (!png) {
+        *failure = "capture: " + path + ": cannot write: " + spng_strerror(encoded);
         return 1;
     }
-    const int encoded = encode(file, rgb, width, height, level);
-    const int encodeErrno = errno;
-    // A full disk may show only when the buffered tail is flushed.
-    const bool closed = std::fclose(file) == 0;
-    if (encoded == 0 && closed) return 0;
-    const char* reason = encoded == SPNG_IO_ERROR ? std::strerror(encodeErrno)
-                         : encoded != 0           ? spng_strerror(encoded)
-                                                  : std::strerror(errno);
-    *failure = "capture: " + path + ": cannot write: " + reason;
+    // A frame already there stays whole until the new one is complete, whatever stops this one.
+    const int error = replaceFile(path.c_str(), png, bytes);
+    std::free(png);
+    if (error == 0) return 0;
+    *failure = "capture: " + path + ": cannot write: " + std::strerror(error);
     return 1;
 }
 

@@ -7,7 +7,7 @@
 namespace {
 
 // Written only by the handler, which runs on the main thread (the frame writer's threads block
-// both signals), and read by the capture's threads.
+// them all), and read by the capture's threads.
 volatile std::sig_atomic_t caughtSignal = 0;
 
 void noteStopSignal(int signal) { caughtSignal = signal; }
@@ -17,6 +17,10 @@ void noteStopSignal(int signal) { caughtSignal = signal; }
 void catchStopSignals() { onStopRequests(noteStopSignal); }
 
 int stopSignal() { return caughtSignal; }
+
+const char* stopSignalName() {
+    return caughtSignal == SIGINT ? "SIGINT" : caughtSignal == SIGTERM ? "SIGTERM" : "SIGHUP";
+}
 
 void endByStopSignal() {
     const int signal = caughtSignal;

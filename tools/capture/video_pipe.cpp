@@ -8,15 +8,17 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "capture_arguments.h"
+#include "platform/soundtrack_file.h"
 #include "png_frames.h"
 #include "scenes/scene_resources.h"
 #include "stop_signals.h"
-#include "system/regular_file.h"
+#include "video_check.h"
 
 extern char** environ;
 
@@ -36,6 +38,18 @@ bool endsWith(const char* path, const char* suffix) {
     return length >= suffixLength && std::strcmp(path + length - suffixLength, suffix) == 0;
 }
 
+std::string absolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char* directory = getcwd(nullptr, 0);
+    const std::string absolute = std::string(directory ? directory : ".") + "/" + path;
+    std::free(directory);
+    return absolute;
+}
+
+// The name as ffmpeg must read it: a relative name such as "pipe:1.mkv" or "md5:x.mkv" would
+// otherwise select one of its protocols and write anywhere but the file.
+std::string fileUrl(const std::string& path) { return "file:" + absolutePath(path); }
+
 // The soundtrack cut to the frames by sample counts, so its start matches the first frame's
 // interval exactly and its length the video's; silence pads a soundtrack that ends early.
 std::string audioFilter(const CaptureArguments& arguments) {
@@ -53,15 +67,18 @@ std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool
                                      "-loglevel", "error",        "-y"};
     // Frames a PNG capture wrote decode to the same RGB as those piped raw, so both encode alike.
     if (arguments.encodeDirectory)
-        line.insert(line.end(),
-                    {"-framerate", text(arguments.fps), "-start_number", text(arguments.firstFrame),
-                     "-i", pngFramePattern(arguments.encodeDirectory)});
+        line.insert(
+            line.end(),
+            {"-framerate", text(arguments.fps), "-start_number", text(arguments.firstFrame), "-i",
+             "file:" + pngFramePattern(absolutePath(arguments.encodeDirectory).c_str())});
     else
         line.insert(line.end(),
                     {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate",
                      text(arguments.fps), "-i", "pipe:" + text(FRAME_FD)});
+    // Read as MP3 whatever it holds, as demo reads it.
     if (withSoundtrack)
-        line.insert(line.end(), {"-i", sceneFiles.soundtrack, "-map", "0:v", "-map", "1:a"});
+        line.insert(line.end(), {"-f", "mp3", "-i", fileUrl(sceneFiles.soundtrack), "-map", "0:v",
+                                 "-map", "1:a"});
     line.insert(line.end(),
                 {"-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"});
     // The directory may hold later frames too; the audio is cut on its own, by its filter.
@@ -76,12 +93,15 @@ std::vector<std::string> ffmpegArguments(const CaptureArguments& arguments, bool
                     {"-af", audioFilter(arguments), "-c:a", quickTime ? "aac" : "flac"});
     if (withSoundtrack && quickTime) line.insert(line.end(), {"-b:a", "192k"});
     if (quickTime) line.insert(line.end(), {"-movflags", "+faststart"});
-    line.push_back(output);
+    line.push_back(fileUrl(output));
     return line;
 }
 
-// Why ffmpeg failed: the last line it wrote on its standard error, or else how it ended.
-std::string failureOf(FILE* log, int status) {
+// Why ffmpeg failed: its line about a failed write of `output` (a full disk), else the last line
+// it wrote on its standard error, else how it ended.
+std::string failureOf(FILE* log, const std::string& output, int status) {
+    const std::string written = writeFailureIn(log, output);
+    if (!written.empty()) return written;
     std::string last;
     char line[512];
     std::rewind(log);
@@ -146,17 +166,18 @@ void removePartFile(VideoPipe* video) {
     video->partPath.clear();
 }
 
-// Why the soundtrack cannot go into the video, as a line on stderr; false when it can.
-bool soundtrackUnusable() {
-    RegularFile file;
-    const int error = openRegularFile(sceneFiles.soundtrack, UINT64_MAX, &file);
-    if (error == 0) {
-        close(file.fd);
+// Whether what ffmpeg made, having ended with status 0, is the whole video; a line says why not.
+bool wholeVideo(const VideoPipe& video) {
+    const std::string failure = writeFailureIn(video.log, absolutePath(video.partPath));
+    if (!failure.empty()) {
+        std::fprintf(stderr, "capture: %s: ffmpeg failed: %s\n", video.path, failure.c_str());
         return false;
     }
-    std::fprintf(stderr, "capture: %s: cannot be read (%s); the video has no soundtrack\n",
-                 sceneFiles.soundtrack, fileErrorText(error));
-    return true;
+    const std::string missing = checkEncodedVideo(fileUrl(video.partPath), video.expected);
+    if (missing.empty()) return true;
+    std::fprintf(stderr, "capture: %s: ffmpeg's video is not whole (%s); no video written\n",
+                 video.path, missing.c_str());
+    return false;
 }
 
 // A stop signal may interrupt the wait; the wait goes on.
@@ -169,7 +190,13 @@ bool waitFor(int pid, int* status) {
 }  // namespace
 
 int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
-    *video = VideoPipe{-1, -1, nullptr, arguments.path, std::string(), false};
+    *video =
+        VideoPipe{-1, -1, nullptr, arguments.path, std::string(), false, {0, arguments.fps, false}};
+    for (const char* tool : {"ffmpeg", "ffprobe"}) {
+        if (onPath(tool)) continue;
+        std::fprintf(stderr, "capture: %s: not found; install the Debian package ffmpeg\n", tool);
+        return 1;
+    }
     int error = checkTarget(arguments.path);
     if (error == 0) error = createPartFile(arguments.path, &video->partPath);
     if (error != 0) {
@@ -177,7 +204,11 @@ int openVideoPipe(const CaptureArguments& arguments, VideoPipe* video) {
                      std::strerror(error));
         return 1;
     }
-    const bool withSoundtrack = !soundtrackUnusable();
+    // What the presentation plays goes into the video, and only that.
+    const bool withSoundtrack = soundtrackPlayable(sceneFiles.soundtrack, "the video has no sound");
+    video->expected.withSound = withSoundtrack;
+    // ffmpeg counts the PNG frames itself; those piped are counted as they go.
+    if (arguments.encodeDirectory) video->expected.frames = capturedFrameCount(arguments);
 
     int ends[2];
     video->log = std::tmpfile();
@@ -219,6 +250,7 @@ int writeVideoFrame(VideoPipe* video, const uint8_t* rgb, size_t size) {
         rgb += written;
         size -= static_cast<size_t>(written);
     }
+    ++video->expected.frames;
     return 0;
 }
 
@@ -242,10 +274,11 @@ int closeVideoPipe(VideoPipe* video, bool keep) {
     const bool encoded = waited && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!encoded && ownFailure && video->log)
         std::fprintf(stderr, "capture: %s: ffmpeg failed: %s\n", video->path,
-                     failureOf(video->log, status).c_str());
+                     failureOf(video->log, absolutePath(video->partPath), status).c_str());
+    const bool whole = encoded && keep && wholeVideo(*video);
     if (video->log) std::fclose(video->log);
     video->log = nullptr;
-    if (encoded && keep) {
+    if (whole) {
         if (rename(video->partPath.c_str(), video->path) == 0) {
             video->partPath.clear();
             return 0;

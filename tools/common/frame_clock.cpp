@@ -1,6 +1,8 @@
 #include "frame_clock.h"
 
-FrameClock frameClock = {60, 0};
+#include "driver/frame_loop.h"
+
+FrameClock frameClock = {DEMO_FPS, 0};
 
 double frameClockSeconds(int64_t passes, int fps) {
     return static_cast<double>(passes) / static_cast<double>(fps);

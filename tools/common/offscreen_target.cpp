@@ -95,13 +95,3 @@ void readOffscreenFrame(const OffscreenTarget& target, uint8_t* rgb) {
         std::memcpy(b, row.data(), rowBytes);
     }
 }
-
-void discardPassPixels(bool discard) {
-    // Nothing else in the system touches the scissor test, so an empty box is free to use here.
-    if (discard) {
-        glScissor(0, 0, 0, 0);
-        glEnable(GL_SCISSOR_TEST);
-    } else {
-        glDisable(GL_SCISSOR_TEST);
-    }
-}

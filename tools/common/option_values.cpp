@@ -1,5 +1,9 @@
 #include "option_values.h"
 
+#include <cstdio>
+
+#include "platform/glfw_window.h"
+
 namespace {
 
 constexpr int MAX_FRACTION_DIGITS = 6;
@@ -49,3 +53,8 @@ bool parseSize(const char* text, int limit, int* width, int* height) {
 }
 
 int64_t framesUpTo(int64_t micros, int fps) { return micros * fps / MICROS_PER_SECOND; }
+
+void describeBadSize(int limit, char* out, int size) {
+    std::snprintf(out, static_cast<size_t>(size), "not a size like %dx%d, each side 1 to %d",
+                  DEMO_WINDOW.width, DEMO_WINDOW.height, limit);
+}

@@ -18,6 +18,10 @@ bool parseMicros(const char* text, int64_t* micros);
 // WIDTHxHEIGHT, each side from 1 to `limit` pixels.
 bool parseSize(const char* text, int limit, int* width, int* height);
 
+// What is wrong with a size parseSize refused, into `out`: "not a size like 1280x720, each side 1
+// to 8192", the example being the presentation's own window.
+void describeBadSize(int limit, char* out, int size);
+
 // Frames at `fps` whose time, (k + 1) / fps for frame k, is at most `micros`: the index of the
 // first frame after it, and the pass count of the last one up to it.
 int64_t framesUpTo(int64_t micros, int fps);

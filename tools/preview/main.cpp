@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
         printPreviewUsage(stdout);
         return 0;
     }
-    const WindowRequest window = {arguments.width, arguments.height, arguments.fullscreen, true};
+    const WindowRequest window = {
+        arguments.width, arguments.height, arguments.fullscreen, true,
+        arguments.fullscreen ? WindowPointer::hiddenWhenStill : WindowPointer::shown};
     return runDemoIn(window, StartupHooks{adaptPlatformForPreview, nullptr});
 }

@@ -4,10 +4,12 @@
 
 #include "driver/timeline.h"
 #include "option_values.h"
+#include "platform/glfw_window.h"
 
 namespace {
 
-const char* const USAGE =
+// Formatted from the timeline's end, the window's size and the pass rate.
+constexpr char USAGE_FORMAT[] =
     "usage: preview [--at SECONDS] [--paused] [--size WxH] [--fullscreen]\n"
     "\n"
     "Plays the presentation from the asset files in the working directory, and lets you move\n"
@@ -15,9 +17,9 @@ const char* const USAGE =
     "shader or soundtrack is read again within a second. What it shows for a time is exactly the\n"
     "frame the capture tool writes for that time.\n"
     "\n"
-    "  --at SECONDS  start at this time, from 0 to 80 (default 0)\n"
+    "  --at SECONDS  start at this time, from 0 to %g (default 0)\n"
     "  --paused      start paused\n"
-    "  --size WxH    window size in pixels (default 1280x720)\n"
+    "  --size WxH    window size in pixels (default %dx%d)\n"
     "  --fullscreen  fill the primary monitor\n"
     "  --help        print this and exit\n"
     "\n"
@@ -27,7 +29,7 @@ const char* const USAGE =
     "  Shift+Right, Shift+Left  10 seconds forward or back\n"
     "  Page Down, Page Up     start of the next or the previous scene\n"
     "  Home                   back to the start\n"
-    "  .                      one pass (1/60 second) forward while paused\n"
+    "  .                      one pass (1/%d second) forward while paused\n"
     "  R                      read every file again\n"
     "  Escape, Q              quit\n";
 
@@ -43,8 +45,12 @@ int takeAt(PreviewArguments* arguments, const char* value) {
     int64_t micros = 0;
     if (!parseMicros(value, &micros))
         return reject("--at", value, "not a number of seconds like 12 or 9.99");
-    if (micros > static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND)
-        return reject("--at", value, "past the end of the timeline, 80 seconds");
+    if (micros > static_cast<int64_t>(TIMELINE_END * static_cast<double>(MICROS_PER_SECOND))) {
+        char problem[64];
+        std::snprintf(problem, sizeof problem, "past the end of the timeline, %g seconds",
+                      TIMELINE_END);
+        return reject("--at", value, problem);
+    }
     // The latest pass at or before the time; the first pass is the earliest there is.
     const int64_t pass = framesUpTo(micros, PREVIEW_FPS);
     arguments->startPass = pass < 1 ? 1 : pass;
@@ -52,9 +58,10 @@ int takeAt(PreviewArguments* arguments, const char* value) {
 }
 
 int takeSize(PreviewArguments* arguments, const char* value) {
-    if (!parseSize(value, MAX_PREVIEW_SIDE, &arguments->width, &arguments->height))
-        return reject("--size", value, "not a size like 1280x720, each side 1 to 8192");
-    return 0;
+    if (parseSize(value, MAX_PREVIEW_SIDE, &arguments->width, &arguments->height)) return 0;
+    char problem[80];
+    describeBadSize(MAX_PREVIEW_SIDE, problem, sizeof problem);
+    return reject("--size", value, problem);
 }
 
 struct Flag {
@@ -76,7 +83,7 @@ const ValueOption valueOptions[] = {{"--at", takeAt}, {"--size", takeSize}};
 }  // namespace
 
 int parsePreviewArguments(int argc, char** argv, PreviewArguments* arguments) {
-    *arguments = PreviewArguments{1, false, 1280, 720, false, false};
+    *arguments = PreviewArguments{1, false, DEMO_WINDOW.width, DEMO_WINDOW.height, false, false};
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
         bool known = false;
@@ -99,4 +106,7 @@ int parsePreviewArguments(int argc, char** argv, PreviewArguments* arguments) {
     return 0;
 }
 
-void printPreviewUsage(FILE* stream) { std::fputs(USAGE, stream); }
+void printPreviewUsage(FILE* stream) {
+    std::fprintf(stream, USAGE_FORMAT, TIMELINE_END, DEMO_WINDOW.width, DEMO_WINDOW.height,
+                 PREVIEW_FPS);
+}

@@ -5,7 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int PREVIEW_FPS = 60;         // passes a second of timeline time, as the capture's
+#include "driver/frame_loop.h"
+
+// Passes a second of timeline time: the frame loop's paced rate, so that the preview shows for a
+// time what the presentation and the capture show.
+constexpr int PREVIEW_FPS = DEMO_FPS;
 constexpr int MAX_PREVIEW_SIDE = 8192;  // pixels
 
 struct PreviewArguments {

@@ -62,7 +62,7 @@ void landOn(int64_t pass) {
 
 // Scene starts, in passes, for Page Down and Page Up.
 int64_t sceneStartPass(int scene) {
-    return static_cast<int64_t>(std::llround(sceneWindows[scene].start * PREVIEW_FPS));
+    return static_cast<int64_t>(std::llround(scenes[scene].start * PREVIEW_FPS));
 }
 
 // The first scene start after `from` (direction 1) or before it (-1); `from` when there is none.
@@ -84,7 +84,7 @@ void seekBy(int64_t passes) {
 void togglePause() {
     PreviewSession& s = previewSession;
     s.paused = !s.paused;
-    std::fprintf(stderr, "preview: %s at %.3f s\n", s.paused ? "paused" : "playing",
+    std::fprintf(stderr, "%s: %s at %.3f s\n", s.name, s.paused ? "paused" : "playing",
                  previewSeconds(shownPass()));
     cue();
     updateTitle();
@@ -118,11 +118,12 @@ bool actOnKey(const KeyPress& press) {
         return true;
     case KEY_PERIOD:
         if (!s.paused || shownPass() >= PREVIEW_LAST_PASS) return false;
-        std::fprintf(stderr, "preview: step to %.3f s\n", previewSeconds(shownPass() + 1));
+        std::fprintf(stderr, "%s: step to %.3f s\n", s.name, previewSeconds(shownPass() + 1));
         moveOnTo(shownPass() + 1);
         return true;
     case KEY_R: {
-        const ReloadOutcome outcome = reloadEverything(previewSeconds(shownPass()));
+        if (!s.extras.reloadAll) return false;
+        const ReloadOutcome outcome = s.extras.reloadAll(previewSeconds(shownPass()));
         if (outcome.soundtrackReloaded) cue();
         if (s.paused) s.seekPass = shownPass();
         return s.paused;
@@ -144,8 +145,9 @@ bool takeKeys() {
 // A changed file is read again; while paused the pass shown is drawn again to show it.
 bool takeFileChanges() {
     PreviewSession& s = previewSession;
+    if (!s.extras.takeFileChanges) return false;
     const ReloadOutcome outcome =
-        followChangedFiles(&s.reload, nowOnWall(), previewSeconds(shownPass()));
+        s.extras.takeFileChanges(nowOnWall(), previewSeconds(shownPass()));
     if (outcome.soundtrackReloaded) cue();
     if (outcome.attempted == 0 || !s.paused) return false;
     s.seekPass = shownPass();
@@ -157,7 +159,7 @@ void applySeek() {
     const int64_t pass = s.seekPass;
     s.seekPass = 0;
     const char* what = !s.landed ? "start at" : pass == shownPass() ? nullptr : "seek to";
-    if (what) std::fprintf(stderr, "preview: %s %.3f s\n", what, previewSeconds(pass));
+    if (what) std::fprintf(stderr, "%s: %s %.3f s\n", s.name, what, previewSeconds(pass));
     s.landed = true;
     landOn(pass);
 }
@@ -178,7 +180,8 @@ double secondsUntilNextPass() {
 
 void pauseAtTheEnd() {
     previewSession.paused = true;
-    std::fprintf(stderr, "preview: paused at the end, %.3f s\n", previewSeconds(shownPass()));
+    std::fprintf(stderr, "%s: paused at the end, %.3f s\n", previewSession.name,
+                 previewSeconds(shownPass()));
     cue();
     updateTitle();
 }
@@ -239,21 +242,18 @@ void previewSwapAndPoll() {
         s.windowPlatform.waitEvents(0.0);
         return;
     }
-    int width = 0;
-    int height = 0;
-    s.windowPlatform.frameSize(&width, &height);
-    presentOffscreenFrame(s.target, width, height);
+    if (s.extras.present) {
+        int width = 0;
+        int height = 0;
+        s.windowPlatform.frameSize(&width, &height);
+        s.extras.present(width, height);
+    }
     s.windowPlatform.swapAndPoll();
     updateTitle();
 }
 
 bool previewQuit() { return previewSession.quit; }
 bool previewWindowOpen() { return !previewSession.quit; }
-
-void previewFrameSize(int* width, int* height) {
-    *width = previewSession.target.width;
-    *height = previewSession.target.height;
-}
 
 }  // namespace
 
@@ -264,24 +264,19 @@ void formatPreviewTitle(int64_t pass, bool paused, char* title, int size) {
     // The scene whose window holds t, its start included: a scene's first moment is its own.
     int scene = 1;
     for (int i = 1; i < SCENE_COUNT; ++i)
-        if (t >= sceneWindows[i].start) scene = i + 1;
-    std::snprintf(title, static_cast<size_t>(size), "preview  %.3f s  scene %d%s", t, scene,
-                  paused ? "  paused" : "");
+        if (t >= scenes[i].start) scene = i + 1;
+    std::snprintf(title, static_cast<size_t>(size), "%s  %.3f s  scene %d%s", previewSession.name,
+                  t, scene, paused ? "  paused" : "");
 }
 
-int adaptPlatformForPreview() {
+void adaptPlatformForSession() {
     PreviewSession& s = previewSession;
     s.windowPlatform = platform;
-    int width = 0;
-    int height = 0;
-    platform.frameSize(&width, &height);
-    if (createOffscreenTarget(width, height, &s.target) != 0) return 1;
     s.paused = s.arguments.paused;
     s.quit = false;
     s.priming = false;
     s.seekPass = 0;
     s.landed = false;
-    startLiveReload(&s.reload);
 
     // The timeline's origin is taken during start-up at the clock's reading then: 0 passes.
     resetFrameClock(PREVIEW_FPS);
@@ -290,6 +285,4 @@ int adaptPlatformForPreview() {
     platform.swapAndPoll = previewSwapAndPoll;
     platform.escapePressed = previewQuit;
     platform.windowOpen = previewWindowOpen;
-    platform.frameSize = previewFrameSize;
-    return 0;
 }

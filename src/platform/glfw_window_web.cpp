@@ -1,0 +1,139 @@
+#include <epoxy/gl.h>
+
+#include "platform/glfw_window.h"
+
+#include <GLFW/glfw3.h>
+#include <emscripten.h>
+
+#include <cstdio>
+
+#include "platform/page_web.h"
+#include "platform/platform.h"
+
+namespace {
+
+// The canvas, through Emscripten's GLFW 3 emulation; opened by openDemoWindow only.
+GLFWwindow* demoWindow = nullptr;
+
+// Key presses not yet taken, oldest at `first`. Filled by the key callback, which runs between
+// passes while the program waits, and by the page.
+constexpr int KEY_QUEUE_SIZE = 64;
+struct KeyQueue {
+    KeyPress presses[KEY_QUEUE_SIZE];
+    int first;
+    int count;
+};
+KeyQueue keyQueue = {};
+
+struct KeyName {
+    int glfwKey;
+    PlatformKey key;
+};
+// Escape belongs to the browser, which leaves fullscreen with it; the page has no quit.
+const KeyName keyNames[] = {
+    {GLFW_KEY_SPACE, KEY_SPACE},         {GLFW_KEY_LEFT, KEY_LEFT},
+    {GLFW_KEY_RIGHT, KEY_RIGHT},         {GLFW_KEY_PAGE_UP, KEY_PAGE_UP},
+    {GLFW_KEY_PAGE_DOWN, KEY_PAGE_DOWN}, {GLFW_KEY_HOME, KEY_HOME},
+    {GLFW_KEY_PERIOD, KEY_PERIOD},       {GLFW_KEY_KP_DECIMAL, KEY_PERIOD},
+};
+
+void queueKey(GLFWwindow*, int glfwKey, int, int action, int mods) {
+    if (action == GLFW_RELEASE) return;
+    PlatformKey key = KEY_OTHER;
+    for (const KeyName& name : keyNames)
+        if (name.glfwKey == glfwKey) key = name.key;
+    if (key != KEY_OTHER) pressKeyFromPage(key, (mods & GLFW_MOD_SHIFT) != 0);
+}
+
+bool webNextKeyPress(KeyPress* press) {
+    if (keyQueue.count == 0) return false;
+    *press = keyQueue.presses[keyQueue.first];
+    keyQueue.first = (keyQueue.first + 1) % KEY_QUEUE_SIZE;
+    --keyQueue.count;
+    return true;
+}
+
+double webNow() { return emscripten_get_now() / 1000.0; }
+
+// The browser runs its events, timers and audio only while the program is suspended here.
+void webSleep(double seconds) {
+    const double ms = seconds * 1000.0;
+    emscripten_sleep(ms > 0.0 ? static_cast<unsigned>(ms) : 0);
+}
+
+void webWaitEvents(double seconds) {
+    if (seconds > 0.0) webSleep(seconds);
+}
+
+// The canvas shows what was drawn once the program yields to the browser; it yields until the
+// browser paints again, so that each pass drawn is a frame seen.
+EM_ASYNC_JS(void, waitForAnimationFrame, (), {
+    await new Promise(function(resolve) { requestAnimationFrame(function() { resolve(); }); });
+});
+
+void webSwapAndPoll() { waitForAnimationFrame(); }
+
+bool webEscapePressed() { return false; }
+
+bool webWindowOpen() { return true; }
+
+void webFrameSize(int* width, int* height) { glfwGetFramebufferSize(demoWindow, width, height); }
+
+void webShutdown() {
+    glfwTerminate();
+    demoWindow = nullptr;
+}
+
+void webSetTitle(const char* title) { glfwSetWindowTitle(demoWindow, title); }
+
+// The canvas's size on the screen in device pixels, kept at the requested shape, so that the
+// picture is drawn as sharp as it is shown (and at the reference frames' size in a window of
+// theirs); the request's size where the page has not laid the canvas out.
+EM_JS(void, canvasPixels, (int* width, int* height), {
+    var canvas = Module['canvas'];
+    var box = canvas ? canvas.getBoundingClientRect() : null;
+    var ratio = window.devicePixelRatio || 1;
+    var w = box ? Math.round(box.width * ratio) : 0;
+    if (w < 1) return;
+    var h = Math.max(1, Math.round(w * HEAP32[height >> 2] / HEAP32[width >> 2]));
+    HEAP32[width >> 2] = w;
+    HEAP32[height >> 2] = h;
+});
+
+}  // namespace
+
+void pressKeyFromPage(PlatformKey key, bool shift) {
+    // A full queue keeps the older presses: what was typed first happens first.
+    if (keyQueue.count == KEY_QUEUE_SIZE) return;
+    const int last = (keyQueue.first + keyQueue.count) % KEY_QUEUE_SIZE;
+    keyQueue.presses[last] = KeyPress{key, shift};
+    ++keyQueue.count;
+}
+
+int openDemoWindow(const WindowRequest& request) {
+    if (!glfwInit()) {
+        std::fprintf(stderr, "demo: cannot initialise the window system\n");
+        return 1;
+    }
+    glfwWindowHint(GLFW_SAMPLES, 4);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 0);
+    // An opaque canvas: the frame's alpha is the blending's, not something to show the page
+    // through.
+    glfwWindowHint(GLFW_ALPHA_BITS, 0);
+    // Fullscreen needs a gesture in a browser: the page asks for it on its click.
+    int width = request.width;
+    int height = request.height;
+    canvasPixels(&width, &height);
+    demoWindow = glfwCreateWindow(width, height, "demo", nullptr, nullptr);
+    if (!demoWindow) {
+        std::fprintf(stderr, "demo: cannot open the window: this browser gives no WebGL\n");
+        glfwTerminate();
+        return 1;
+    }
+    glfwMakeContextCurrent(demoWindow);
+    glfwSetKeyCallback(demoWindow, queueKey);
+    platform = Platform{webNow,       webSleep,    webSwapAndPoll,  webEscapePressed, webWindowOpen,
+                        webFrameSize, webShutdown, webNextKeyPress, webWaitEvents,    webSetTitle};
+    return 0;
+}
