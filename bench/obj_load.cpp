@@ -1,11 +1,12 @@
 // Loading large OBJ files with our reader and with tinyobjloader, in the same run, each load in a
 // fresh child process, the repetitions of all of them interleaved at random. Four kinds of file,
 // written to a temporary directory first:
-//   terrain: ~150 MB, a grid of 780 000 positions with v, vt and vn on every corner, 1.56 million
+//   terrain: ~97 MB, a grid of 520 000 positions with v, vt and vn on every corner, 1.04 million
 //            triangles as triangles and quads, usemtl switches;
-//   sphere:  ~100 MB of positions and triangles alone ("f a b c");
-//   quads:   ~100 MB of a torus of v/vt/vn quads;
-//   assimp:  ~100 MB of Debian's assimp test models (WusonOBJ, regr01, spider) over and over.
+//   sphere:  ~38 MB of positions and triangles alone ("f a b c"), 1.03 million triangles;
+//   quads:   ~81 MB of a torus of v/vt/vn quads, 1.04 million triangles;
+//   assimp:  ~66 MB of Debian's assimp test models (WusonOBJ, regr01, spider) over and over.
+// Each holds at most the 2^20 triangles the reader takes from one model.
 // Reports the medians, tinyobjloader's time over ours, and each child's peak memory. A fifth model
 // switches 200 000 times among a library of 100 000 materials: our reader alone, for the time
 // its name lookups take.
