@@ -10,7 +10,34 @@
 #include "assets/obj_parse.h"
 #include "assets/text_scan.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace objparse {
+
+namespace {
+
+// Asks for huge pages under a large block: a 2 MiB page costs one fault where 4 KiB pages cost
+// 512, and first touches of fresh pages were a quarter of a large model's load. The advice covers
+// every page the block touches, so that a block that is a mapping of its own stays one mapping,
+// which the next growth can still move without a copy.
+void preferHugePages(void* block, size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr size_t LARGE = size_t{4} << 20;
+    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    if (size < LARGE) return;
+    const uintptr_t first = reinterpret_cast<uintptr_t>(block) & ~(page - 1);
+    const uintptr_t last = (reinterpret_cast<uintptr_t>(block) + size + page - 1) & ~(page - 1);
+    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)size;
+#endif
+}
+
+}  // namespace
 
 bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed, int32_t first,
              int32_t most) {
@@ -20,6 +47,7 @@ bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed,
         most, std::max<int64_t>(needed, std::max<int64_t>(first, int64_t{*capacity} * 2)));
     void* block = std::realloc(*data, static_cast<size_t>(grown) * elementSize);
     if (!block) return false;
+    preferHugePages(block, static_cast<size_t>(grown) * elementSize);
     *data = block;
     *capacity = static_cast<int32_t>(grown);
     return true;
