@@ -31,6 +31,7 @@ void trimArray(T** data, size_t count) {
 
 // Whole lines, each through the fast path when it takes it, else through the general path.
 bool readWholeLines(ObjParse* parse, const char* first, const char* end, uint64_t offset) {
+    reportProgress(parse->prefault, parse, offset);
     parse->end = end;
     for (const char* p = first; p < end && parse->failure == ObjResult::LOADED;) {
         parse->lineOffset = offset + static_cast<uint64_t>(p - first);
@@ -75,6 +76,7 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
     parse.firstCapacity = static_cast<int32_t>(
         std::min<uint64_t>(INT32_MAX, std::max<uint64_t>(1024, text->length / 128)));
 
+    parse.prefault = startPrefault(text->length);
     walkAssetLines(
         text, 0,
         [&](const char* first, const char* end, uint64_t offset) {
@@ -85,6 +87,7 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
         });
     // A backslash on the last line has no next line to continue on: the polygon ends there.
     if (parse.continuing) finishPolygon(&parse);
+    stopPrefault(parse.prefault);
 
     if (parse.failure != ObjResult::LOADED) {
         freeObjModel(model);
