@@ -52,11 +52,14 @@ void settleLibrary(ObjParse* parse) {
         parse->failure = ObjResult::OUT_OF_MEMORY;
         return;
     }
-    forEachLibraryPiece(&ahead, parse->lineOffset, [&](const char* first, const char* last) {
-        if (!startsWith(first, last, "mtllib ", 7)) return true;
-        readLibrary(parse, first, last);
-        return false;
-    });
+    forEachLibraryPiece(
+        &ahead, parse->lineOffset,
+        [&](const char* first, const char* last) {
+            if (!startsWith(first, last, "mtllib ", 7)) return true;
+            readLibrary(parse, first, last);
+            return false;
+        },
+        "mtllib ");
     closeAssetFile(&ahead);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "assets/asset_file.h"
 #include "assets/obj_model.h"
@@ -49,9 +50,12 @@ void releaseMaterialLibrary(MaterialLibrary* library);
 void giveMaterialLibrary(ObjModel* model, MaterialLibrary* library);
 
 // Calls visit(first, last) -> bool for every piece of LIBRARY_PIECE characters of the text from
-// text offset `offset`, the start of a line, on, in file order, until visit returns false.
+// text offset `offset`, the start of a line, on, in file order, until visit returns false. With
+// `only`, the pieces that do not start with it may be left out: a window's whole lines that do not
+// hold it anywhere are passed over at the speed of one search.
 template <typename Visit>
-void forEachLibraryPiece(AssetFile* text, uint64_t offset, Visit visit) {
+void forEachLibraryPiece(AssetFile* text, uint64_t offset, Visit visit,
+                         std::string_view only = {}) {
     // The pieces in a line's part from line offset `base` (a piece's offset) on; the offset of
     // the first piece left for the next part, or STOP_WALK. A part that ends inside the line
     // holds the pieces that end before its last byte, which may be a carriage return the line
@@ -68,6 +72,10 @@ void forEachLibraryPiece(AssetFile* text, uint64_t offset, Visit visit) {
     walkAssetLines(
         text, offset,
         [&](const char* first, const char* end, uint64_t) {
+            if (!only.empty() &&
+                std::string_view(first, static_cast<size_t>(end - first)).find(only) ==
+                    std::string_view::npos)
+                return true;
             TextLine line;
             for (const char* p = first; nextTextLine(&line, p, end); p = line.next)
                 if (readPart(line, 0, true) == STOP_WALK) return false;
