@@ -33,9 +33,11 @@ void trimArray(T** data, size_t count) {
 bool readWholeLines(ObjParse* parse, const char* first, const char* end, uint64_t offset) {
     reportProgress(parse->prefault, parse, offset);
     parse->end = end;
+    // Whole lines end in a line feed but at the end of a text without one.
+    const bool fenced = end > first && end[-1] == '\n';
     for (const char* p = first; p < end && parse->failure == ObjResult::LOADED;) {
         parse->lineOffset = offset + static_cast<uint64_t>(p - first);
-        const char* next = parse->continuing ? nullptr : readFastLine(parse, p);
+        const char* next = parse->continuing ? nullptr : readFastLine(parse, p, fenced);
         if (!next) {
             TextLine line;
             nextTextLine(&line, p, end);
