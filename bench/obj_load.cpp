@@ -7,7 +7,9 @@
 //   quads:   ~81 MB of a torus of v/vt/vn quads, 1.04 million triangles;
 //   assimp:  ~66 MB of Debian's assimp test models (WusonOBJ, regr01, spider) over and over.
 // Each holds at most the 2^20 triangles the reader takes from one model.
-// Reports the medians, tinyobjloader's time over ours, and each child's peak memory. A fifth model
+// Reports the medians, tinyobjloader's time over ours, and each child's peak memory; beside the
+// wall times, the medians of the CPU time each load's process took (all its threads), which a
+// machine loaded by other work changes far less. A fifth model
 // switches 200 000 times among a library of 100 000 materials: our reader alone, for the time
 // its name lookups take.
 //   build/bench/bench_obj_load   (OBJ_LOAD_ROUNDS=N for other than 9 rounds)
@@ -52,6 +54,7 @@ struct ModelFile {
 // What a child reports about one load.
 struct LoadReport {
     double seconds;
+    double cpuSeconds;      // user and system time of the child's threads during the load
     double peakMegabytes;   // growth of the child's peak resident set during the load
     double arrayMegabytes;  // our model's own arrays (0 for tinyobjloader)
     long triangles;
@@ -82,13 +85,20 @@ double peakMegabytes() {
     return usage.ru_maxrss / 1024.0;
 }
 
+double cpuSeconds() {
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 LoadReport loadWithOurs(const char* path) {
     ObjModel* model = nullptr;
     if (loadObjModel(&model, path) != ObjResult::LOADED) return {};
     const double arrays = (model->faceCount * sizeof(ObjFace) + model->vertexCount * 12.0 +
                            model->texCoordCount * 8.0 + model->normalCount * 12.0) /
                           (1 << 20);
-    return {0, 0, arrays, model->faceCount};
+    return {0, 0, 0, arrays, model->faceCount};
 }
 
 LoadReport loadWithTinyObjLoader(const char* path) {
@@ -103,7 +113,7 @@ LoadReport loadWithTinyObjLoader(const char* path) {
     long triangles = 0;
     for (const tinyobj::shape_t& shape : *shapes)
         triangles += static_cast<long>(shape.mesh.num_face_vertices.size());
-    return {0, 0, 0, triangles};
+    return {0, 0, 0, 0, triangles};
 }
 
 // Runs one load in a fresh child, so each starts from the same memory and none keeps the
@@ -117,10 +127,12 @@ LoadReport loadInChild(LoadReport (*load)(const char* path), const std::string& 
         close(pipeEnds[0]);
         load(benchFile.warmUpPath.c_str());
         const double before = residentMegabytes();
+        const double cpuBefore = cpuSeconds();
         const auto start = std::chrono::steady_clock::now();
         LoadReport report = load(path.c_str());
         report.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        report.cpuSeconds = cpuSeconds() - cpuBefore;
         report.peakMegabytes = peakMegabytes() - before;
         const bool sent = write(pipeEnds[1], &report, sizeof report) == sizeof report;
         _exit(sent ? 0 : 1);
@@ -176,41 +188,49 @@ void addLoads(const std::string& name, LoadReport (*load)(const char* path),
 
 struct Summary {
     double medianMilliseconds;
+    double medianCpuMilliseconds;
     double peakMegabytes;
 };
 
+double medianOf(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 Summary summaryOf(const std::string& name) {
-    std::vector<double> seconds;
-    Summary summary = {0, 0};
+    std::vector<double> seconds, cpuSeconds;
+    Summary summary = {0, 0, 0};
     for (const LoadReport& report : loads[name]) {
         seconds.push_back(report.seconds);
+        cpuSeconds.push_back(report.cpuSeconds);
         summary.peakMegabytes = std::max(summary.peakMegabytes, report.peakMegabytes);
     }
-    if (seconds.empty()) return summary;
-    std::sort(seconds.begin(), seconds.end());
-    const size_t middle = seconds.size() / 2;
-    const double median =
-        seconds.size() % 2 ? seconds[middle] : (seconds[middle - 1] + seconds[middle]) / 2;
-    summary.medianMilliseconds = median * 1000;
+    summary.medianMilliseconds = medianOf(seconds) * 1000;
+    summary.medianCpuMilliseconds = medianOf(cpuSeconds) * 1000;
     return summary;
 }
 
 // One line per kind of file: the medians, how many times as fast ours is, the peaks.
 void printSummary(const std::vector<ModelFile>& files) {
-    std::printf("\n%-8s %7s %9s %9s %7s %9s %9s\n", "file", "MB", "ours ms", "tiny ms", "ratio",
-                "ours MB", "tiny MB");
+    std::printf("\n%-8s %7s %9s %9s %7s %9s %9s %7s %9s %9s\n", "file", "MB", "ours ms", "tiny ms",
+                "ratio", "ours cpu", "tiny cpu", "ratio", "ours MB", "tiny MB");
     for (const ModelFile& file : files) {
         const Summary ours = summaryOf(std::string("LoadObj/ours/") + file.name);
         const Summary tiny = summaryOf(std::string("LoadObj/tinyobjloader/") + file.name);
         if (ours.medianMilliseconds <= 0 || tiny.medianMilliseconds <= 0) continue;
-        std::printf("%-8s %7.1f %9.1f %9.1f %6.2fx %9.1f %9.1f\n", file.name, file.megabytes,
-                    ours.medianMilliseconds, tiny.medianMilliseconds,
-                    tiny.medianMilliseconds / ours.medianMilliseconds, ours.peakMegabytes,
-                    tiny.peakMegabytes);
+        std::printf("%-8s %7.1f %9.1f %9.1f %6.2fx %9.1f %9.1f %6.2fx %9.1f %9.1f\n", file.name,
+                    file.megabytes, ours.medianMilliseconds, tiny.medianMilliseconds,
+                    tiny.medianMilliseconds / ours.medianMilliseconds, ours.medianCpuMilliseconds,
+                    tiny.medianCpuMilliseconds,
+                    tiny.medianCpuMilliseconds / std::max(ours.medianCpuMilliseconds, 1e-3),
+                    ours.peakMegabytes, tiny.peakMegabytes);
     }
     std::printf(
-        "ratio: tinyobjloader's median time over ours; MB: growth of the child's peak "
-        "resident set during the load\n");
+        "ratio: tinyobjloader's median time over ours; cpu: median CPU ms of the loading "
+        "process, all its threads; MB: growth of the child's peak resident set during the "
+        "load\n");
 }
 
 }  // namespace
