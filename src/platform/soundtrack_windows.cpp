@@ -112,7 +112,8 @@ void pauseSoundtrack() {
 ReloadResult reloadSoundtrack(const char* path) {
     if (soundtrack.noDevice) return ReloadResult::SILENT;
     // The file could not be played when the run began, or nothing was ever opened.
-    if (!hasMusic()) return prepareSoundtrack(path) == 0 ? ReloadResult::RELOADED : ReloadResult::KEPT;
+    if (!hasMusic())
+        return prepareSoundtrack(path) == 0 ? ReloadResult::RELOADED : ReloadResult::KEPT;
     RegularFile file;
     if (openSoundtrackFile(path, &file, KEEP_LAST) != 0) return ReloadResult::KEPT;
     _close(file.fd);

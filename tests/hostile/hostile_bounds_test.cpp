@@ -143,7 +143,6 @@ TEST(HostileBounds, OneLibraryNamedByEveryModelIsReadOnceAtStartUpAndShared) {
     waitAssetPrefetch();
     std::filesystem::current_path(previous);
     ASSERT_NE(assetPrefetch.models[0], nullptr);
-    // Kept apart: the first model is freed before the others are looked at.
     const ObjMaterial* shared = assetPrefetch.models[0]->materials;
     for (ObjModel*& model : assetPrefetch.models) {
         ASSERT_NE(model, nullptr);

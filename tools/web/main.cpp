@@ -29,8 +29,8 @@ int64_t startPassAt(const char* value) {
     int64_t micros = 0;
     const int64_t end = static_cast<int64_t>(TIMELINE_END) * MICROS_PER_SECOND;
     if (!parseMicros(value, &micros) || micros > end) {
-        std::fprintf(stderr, "demo: at=%s: not a time from 0 to 80 seconds; starting at 0\n",
-                     value);
+        std::fprintf(stderr, "demo: at=%s: not a time from 0 to %g seconds; starting at 0\n", value,
+                     TIMELINE_END);
         return 1;
     }
     const int64_t pass = framesUpTo(micros, PREVIEW_FPS);
