@@ -1,12 +1,12 @@
 // Loading large OBJ files with our reader and with tinyobjloader, in the same run, each load in a
 // fresh child process, the repetitions of all of them interleaved at random. Four kinds of file,
-// written to a temporary directory first, each as large as the reader's bound of 1 048 576
-// triangles (OBJ_MAX_TRIANGLES) lets it be:
-//   terrain: ~97 MB, a grid of 524 000 positions with v, vt and vn on every corner, 1.04 million
+// written to a temporary directory first, each within the reader's bound of 4 194 304 triangles
+// (OBJ_MAX_TRIANGLES):
+//   terrain: ~145 MB, a grid of 780 000 positions with v, vt and vn on every corner, 1.55 million
 //            triangles as triangles and quads, usemtl switches;
-//   sphere:  ~40 MB of positions and triangles alone ("f a b c");
-//   quads:   ~85 MB of a torus of v/vt/vn quads;
-//   assimp:  ~64 MB of Debian's assimp test models (WusonOBJ, regr01, spider) over and over.
+//   sphere:  ~100 MB of positions and triangles alone ("f a b c");
+//   quads:   ~100 MB of a torus of v/vt/vn quads;
+//   assimp:  ~100 MB of Debian's assimp test models (WusonOBJ, regr01, spider) over and over.
 // Reports the medians, tinyobjloader's time over ours, and each child's peak memory. A fifth model
 // switches 200 000 times among a library of 100 000 materials: our reader alone, for the time
 // its name lookups take.

@@ -11,7 +11,7 @@
 #include <string>
 
 constexpr int GRID_WIDTH = 1000;  // positions per row
-constexpr int GRID_HEIGHT = 524;  // rows
+constexpr int GRID_HEIGHT = 780;  // rows
 constexpr int ROWS_PER_MATERIAL = 50;
 constexpr const char* MODEL_NAME = "bench.obj";
 constexpr const char* LIBRARY_NAME = "bench.mtl";
@@ -20,10 +20,10 @@ constexpr int TABLE_SWITCHES = 200000;
 constexpr const char* TABLE_NAME = "table.obj";
 constexpr const char* TABLE_LIBRARY_NAME = "table.mtl";
 
-constexpr int SPHERE_RINGS = 512;
-constexpr int SPHERE_SEGMENTS = 1024;
-constexpr int TORUS_SIZE = 724;  // positions around each of its two circles
-constexpr double ASSIMP_MEGABYTES = 64;
+constexpr int SPHERE_RINGS = 1024;
+constexpr int SPHERE_SEGMENTS = 1280;
+constexpr int TORUS_SIZE = 786;  // positions around each of its two circles
+constexpr double ASSIMP_MEGABYTES = 100;
 constexpr const char* ASSIMP_DIRECTORY = "/usr/share/assimp/models/OBJ/";
 constexpr const char* ASSIMP_MODELS[] = {"WusonOBJ.obj", "regr01.obj", "spider.obj"};
 
