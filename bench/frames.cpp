@@ -25,7 +25,7 @@
 namespace {
 
 struct Slice {
-    char name[32];
+    char name[48];
     double from;  // seconds
     double to;
 };
@@ -47,7 +47,7 @@ Slice middleOf(const char* name, double start, double end, double seconds) {
 // the fade quad has long gone clear: what it costs when no one can see it.
 std::vector<Slice> slicesOf(double seconds) {
     std::vector<Slice> slices;
-    char name[32];
+    char name[48];
     for (int i = 0; i < SCENE_COUNT; ++i) {
         std::snprintf(name, sizeof name, "scene %d", i + 1);
         slices.push_back(middleOf(name, scenes[i].start, scenes[i].end, seconds));

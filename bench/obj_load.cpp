@@ -1,17 +1,16 @@
 // Loading large OBJ files with our reader and with tinyobjloader, in the same run, each load in a
 // fresh child process, the repetitions of all of them interleaved at random. Four kinds of file,
-// written to a temporary directory first:
-//   terrain: ~97 MB, a grid of 520 000 positions with v, vt and vn on every corner, 1.04 million
+// written to a temporary directory first, each within the reader's bound of 4 194 304 triangles
+// (OBJ_MAX_TRIANGLES):
+//   terrain: ~145 MB, a grid of 780 000 positions with v, vt and vn on every corner, 1.55 million
 //            triangles as triangles and quads, usemtl switches;
-//   sphere:  ~38 MB of positions and triangles alone ("f a b c"), 1.03 million triangles;
-//   quads:   ~81 MB of a torus of v/vt/vn quads, 1.04 million triangles;
-//   assimp:  ~66 MB of Debian's assimp test models (WusonOBJ, regr01, spider) over and over.
-// Each holds at most the 2^20 triangles the reader takes from one model.
+//   sphere:  ~100 MB of positions and triangles alone ("f a b c");
+//   quads:   ~100 MB of a torus of v/vt/vn quads;
+//   assimp:  ~100 MB of Debian's assimp test models (WusonOBJ, regr01, spider) over and over.
 // Reports the medians, tinyobjloader's time over ours, and each child's peak memory; beside the
 // wall times, the medians of the CPU time each load's process took (all its threads), which a
-// machine loaded by other work changes far less. A fifth model
-// switches 200 000 times among a library of 100 000 materials: our reader alone, for the time
-// its name lookups take.
+// machine loaded by other work changes far less. A fifth model switches 200 000 times among a
+// library of 100 000 materials: our reader alone, for the time its name lookups take.
 //   build/bench/bench_obj_load   (OBJ_LOAD_ROUNDS=N for other than 9 rounds)
 #include <benchmark/benchmark.h>
 #include <tiny_obj_loader.h>
@@ -94,7 +93,11 @@ double cpuSeconds() {
 
 LoadReport loadWithOurs(const char* path) {
     ObjModel* model = nullptr;
-    if (loadObjModel(&model, path) != ObjResult::LOADED) return {};
+    int error = 0;
+    if (loadObjModel(&model, path, &error) != ObjResult::LOADED) {
+        fprintf(stderr, "bench: %s: %s\n", path, objErrorText(error));
+        return {};
+    }
     const double arrays = (model->faceCount * sizeof(ObjFace) + model->vertexCount * 12.0 +
                            model->texCoordCount * 8.0 + model->normalCount * 12.0) /
                           (1 << 20);

@@ -1,7 +1,6 @@
 // The models the OBJ benchmark loads, written by it into a directory of its own: a terrain with
 // materials, a sphere of positions alone, a torus of v/vt/vn quads, Debian's assimp test models
-// repeated, and a model that switches among many materials; all the same on every run. Each
-// stays within the reader's cap of OBJ_MAX_TRIANGLES (2^20), past which it refuses a model.
+// repeated, and a model that switches among many materials; all the same on every run.
 #pragma once
 
 #include <charconv>
@@ -12,7 +11,7 @@
 #include <string>
 
 constexpr int GRID_WIDTH = 1000;  // positions per row
-constexpr int GRID_HEIGHT = 520;  // rows
+constexpr int GRID_HEIGHT = 780;  // rows
 constexpr int ROWS_PER_MATERIAL = 50;
 constexpr const char* MODEL_NAME = "bench.obj";
 constexpr const char* LIBRARY_NAME = "bench.mtl";
@@ -21,10 +20,10 @@ constexpr int TABLE_SWITCHES = 200000;
 constexpr const char* TABLE_NAME = "table.obj";
 constexpr const char* TABLE_LIBRARY_NAME = "table.mtl";
 
-constexpr int SPHERE_RINGS = 380;
-constexpr int SPHERE_SEGMENTS = 1360;
-constexpr int TORUS_SIZE = 720;  // positions around each of its two circles
-constexpr double ASSIMP_MEGABYTES = 66;
+constexpr int SPHERE_RINGS = 1024;
+constexpr int SPHERE_SEGMENTS = 1280;
+constexpr int TORUS_SIZE = 786;  // positions around each of its two circles
+constexpr double ASSIMP_MEGABYTES = 100;
 constexpr const char* ASSIMP_DIRECTORY = "/usr/share/assimp/models/OBJ/";
 constexpr const char* ASSIMP_MODELS[] = {"WusonOBJ.obj", "regr01.obj", "spider.obj"};
 

@@ -37,7 +37,7 @@ constexpr uint64_t OBJ_MAX_BYTES = 256ull << 20;
 // Most triangles one model may hold: a face line's corner may take two characters where its
 // triangle's record takes 52 bytes and its display list more, so a file within OBJ_MAX_BYTES could
 // otherwise ask for gigabytes. The presentation's models hold a few thousand.
-constexpr int32_t OBJ_MAX_TRIANGLES = 1 << 20;
+constexpr int32_t OBJ_MAX_TRIANGLES = 1 << 22;
 
 // Results of loadObjModel, readObjModel and parseObjModel.
 enum class ObjResult {

@@ -127,7 +127,7 @@ TEST(HostileBounds, AModelOfMoreTrianglesThanTheBoundIsRefusedAndOneAtTheBoundLo
     int error = 0;
     EXPECT_EQ(loadObjModel(&kept, path.c_str(), &error), ObjResult::TOO_MANY_TRIANGLES);
     EXPECT_EQ(kept, nullptr);
-    EXPECT_STREQ(objErrorText(error), "more than 1048576 triangles");
+    EXPECT_STREQ(objErrorText(error), "more than 4194304 triangles");
 }
 
 TEST(HostileBounds, OneLibraryNamedByEveryModelIsReadOnceAtStartUpAndShared) {
