@@ -56,15 +56,12 @@ bool reserve(void** data, int32_t* capacity, size_t elementSize, int64_t needed,
 __attribute__((noinline)) bool growRecords(ObjParse* parse, Records* records) {
     void* data = *records->data;
     const size_t size = sizeof(float) * static_cast<size_t>(records->width);
-    pausePrefault(parse->prefault);
-    const bool grown = reserve(&data, &records->capacity, size, int64_t{*records->count} + 1,
-                               parse->firstCapacity, INT32_MAX);
-    if (grown) *records->data = static_cast<float*>(data);
-    resumePrefault(parse->prefault);
-    if (!grown) {
+    if (!reserve(&data, &records->capacity, size, int64_t{*records->count} + 1,
+                 parse->firstCapacity, INT32_MAX)) {
         parse->failure = ObjResult::OUT_OF_MEMORY;
         return false;
     }
+    *records->data = static_cast<float*>(data);
     return true;
 }
 
@@ -76,13 +73,13 @@ __attribute__((noinline)) bool growFaces(ObjParse* parse, int64_t count) {
         parse->failure = ObjResult::TOO_MANY_TRIANGLES;
         return false;
     }
-    pausePrefault(parse->prefault);
-    const bool grown = reserve(&faces, &parse->faceCapacity, sizeof(ObjFace), needed,
-                               parse->firstCapacity, OBJ_MAX_TRIANGLES);
-    if (grown) model->faces = static_cast<ObjFace*>(faces);
-    resumePrefault(parse->prefault);
-    if (!grown) parse->failure = ObjResult::OUT_OF_MEMORY;
-    return grown;
+    if (!reserve(&faces, &parse->faceCapacity, sizeof(ObjFace), needed, parse->firstCapacity,
+                 OBJ_MAX_TRIANGLES)) {
+        parse->failure = ObjResult::OUT_OF_MEMORY;
+        return false;
+    }
+    model->faces = static_cast<ObjFace*>(faces);
+    return true;
 }
 
 namespace {

@@ -38,8 +38,6 @@ struct LinePieces {
     size_t library;
 };
 
-struct Prefault;
-
 // The state of one parse; it lives on readObjModel's stack.
 struct ObjParse {
     ObjModel* model;
@@ -59,7 +57,6 @@ struct ObjParse {
     bool librarySettled;  // the first "mtllib " piece has been read, or there is none
     ObjResult failure;    // LOADED while the parse goes on; anything else stops it
     Polygon polygon;
-    Prefault* prefault;  // the thread that faults the arrays in ahead; null for none
 };
 
 // ---- growing the arrays (obj_lines.cpp) ----------------------------------------------------
@@ -110,21 +107,6 @@ inline void writeTriangle(ObjFace* face, const int32_t (&a)[3], const int32_t (&
     face->hasNormals = last[1] >= 0;
     face->hasTexCoords = last[2] >= 0;
 }
-
-// ---- faulting the arrays in ahead (obj_prefault.cpp) ---------------------------------------
-
-// A thread that faults in the pages just past each array's records, for a text of
-// `textLength` bytes; null where it would not pay or cannot run.
-Prefault* startPrefault(uint64_t textLength);
-
-// Tells the thread how far the arrays have come after `textBytes` of text; cheap, once a window.
-void reportProgress(Prefault* prefault, ObjParse* parse, uint64_t textBytes);
-
-// Around a growth of an array, which may move it.
-void pausePrefault(Prefault* prefault);
-void resumePrefault(Prefault* prefault);
-
-void stopPrefault(Prefault* prefault);
 
 // ---- the line path (obj_lines.cpp) ---------------------------------------------------------
 

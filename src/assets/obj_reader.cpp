@@ -31,7 +31,6 @@ void trimArray(T** data, size_t count) {
 
 // Whole lines, each through the fast path when it takes it, else through the general path.
 bool readWholeLines(ObjParse* parse, const char* first, const char* end, uint64_t offset) {
-    reportProgress(parse->prefault, parse, offset);
     parse->end = end;
     // Whole lines end in a line feed but at the end of a text without one.
     const bool fenced = end > first && end[-1] == '\n';
@@ -78,7 +77,6 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
     parse.firstCapacity = static_cast<int32_t>(
         std::min<uint64_t>(INT32_MAX, std::max<uint64_t>(1024, text->length / 128)));
 
-    parse.prefault = startPrefault(text->length);
     walkAssetLines(
         text, 0,
         [&](const char* first, const char* end, uint64_t offset) {
@@ -89,7 +87,6 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
         });
     // A backslash on the last line has no next line to continue on: the polygon ends there.
     if (parse.continuing) finishPolygon(&parse);
-    stopPrefault(parse.prefault);
 
     if (parse.failure != ObjResult::LOADED) {
         freeObjModel(model);

@@ -122,23 +122,6 @@ TEST(ObjReaderDifferential, GeneratedTextsReadAsTheLiteralReading) {
     }
 }
 
-// A text long enough that a second thread faults the arrays in ahead of the parse while they
-// grow and move, mostly of the common lines with the rest of the dialect among them.
-TEST(ObjReaderDifferential, ALargeTextReadsAsTheLiteralReading) {
-    std::mt19937 random(20261207);
-    const Libraries libraries = {{"a", "newmtl a\nKd 1 2 3\nnewmtl Wood\nd 0.5\n"}};
-    std::string text = "mtllib a\n";
-    while (text.size() < (size_t{9} << 20)) {
-        for (int i = 0; i < 40; ++i) {
-            text += "v 0." + std::to_string(random() % 1000000) + " -" +
-                    std::to_string(random() % 100) + ".5 1\nvt 0.25 0.75\nvn 0 0 1\n";
-            text += "f -1/-1/-1 " + std::to_string(1 + random() % 1000) + "/1/1 -1//-1\n";
-        }
-        text += random() % 4 ? "usemtl Wood\n" : generatedText(&random) + "\n";
-    }
-    expectSameAsReference(text, libraries, "the large text");
-}
-
 // Vertex lines of decimal numbers of every length on either side of the point, the shapes the
 // fast path reads, with an exponent now and then, which it leaves to the general path.
 TEST(ObjReaderDifferential, NumbersOfEveryLengthReadAsAtof) {
