@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/key_queue.h"
 #include "platform/platform.h"
 #include "platform/process_tuning.h"
 #include "platform/program_name.h"
@@ -16,16 +17,6 @@ namespace {
 
 // The window opened by openDemoWindow; written there only.
 GLFWwindow* demoWindow = nullptr;
-
-// Key presses not yet taken, oldest at `first`. Written by the key callback during event
-// processing and emptied by glfwNextKeyPress, both on the thread that opened the window.
-constexpr int KEY_QUEUE_SIZE = 64;  // far more than a hand types between two passes
-struct KeyQueue {
-    KeyPress presses[KEY_QUEUE_SIZE];
-    int first;
-    int count;
-};
-KeyQueue keyQueue = {};
 
 struct KeyName {
     int glfwKey;
@@ -47,22 +38,10 @@ const KeyName keyNames[] = {
 
 void queueKey(GLFWwindow*, int glfwKey, int, int action, int mods) {
     if (action == GLFW_RELEASE) return;
-    // A full queue keeps the older presses: what was typed first happens first.
-    if (keyQueue.count == KEY_QUEUE_SIZE) return;
     PlatformKey key = KEY_OTHER;
     for (const KeyName& name : keyNames)
         if (name.glfwKey == glfwKey) key = name.key;
-    const int last = (keyQueue.first + keyQueue.count) % KEY_QUEUE_SIZE;
-    keyQueue.presses[last] = KeyPress{key, (mods & GLFW_MOD_SHIFT) != 0};
-    ++keyQueue.count;
-}
-
-bool glfwNextKeyPress(KeyPress* press) {
-    if (keyQueue.count == 0) return false;
-    *press = keyQueue.presses[keyQueue.first];
-    keyQueue.first = (keyQueue.first + 1) % KEY_QUEUE_SIZE;
-    --keyQueue.count;
-    return true;
+    queueKeyPress(KeyPress{key, (mods & GLFW_MOD_SHIFT) != 0});
 }
 
 // The pointer of a WindowPointer::hiddenWhenStill window: where it last was and when it got there.
@@ -166,11 +145,11 @@ int openDemoWindow(const WindowRequest& request) {
         return 1;
     }
     glfwMakeContextCurrent(demoWindow);
-    keyQueue = KeyQueue{};
+    clearKeyPresses();
     glfwSetKeyCallback(demoWindow, queueKey);
     watchPointer(request.pointer);
     platform =
-        Platform{glfwNow,       threadSleep,  glfwSwapAndPoll,  glfwEscapePressed, glfwWindowOpen,
-                 glfwFrameSize, glfwShutdown, glfwNextKeyPress, glfwWaitEvents,    glfwSetTitle};
+        Platform{glfwNow,       threadSleep,  glfwSwapAndPoll, glfwEscapePressed, glfwWindowOpen,
+                 glfwFrameSize, glfwShutdown, takeKeyPress,    glfwWaitEvents,    glfwSetTitle};
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "platform/key_queue.h"
 #include "platform/page_web.h"
 #include "platform/platform.h"
 
@@ -14,16 +15,6 @@ namespace {
 
 // The canvas, through Emscripten's GLFW 3 emulation; opened by openDemoWindow only.
 GLFWwindow* demoWindow = nullptr;
-
-// Key presses not yet taken, oldest at `first`. Filled by the key callback, which runs between
-// passes while the program waits, and by the page.
-constexpr int KEY_QUEUE_SIZE = 64;
-struct KeyQueue {
-    KeyPress presses[KEY_QUEUE_SIZE];
-    int first;
-    int count;
-};
-KeyQueue keyQueue = {};
 
 struct KeyName {
     int glfwKey;
@@ -43,14 +34,6 @@ void queueKey(GLFWwindow*, int glfwKey, int, int action, int mods) {
     for (const KeyName& name : keyNames)
         if (name.glfwKey == glfwKey) key = name.key;
     if (key != KEY_OTHER) pressKeyFromPage(key, (mods & GLFW_MOD_SHIFT) != 0);
-}
-
-bool webNextKeyPress(KeyPress* press) {
-    if (keyQueue.count == 0) return false;
-    *press = keyQueue.presses[keyQueue.first];
-    keyQueue.first = (keyQueue.first + 1) % KEY_QUEUE_SIZE;
-    --keyQueue.count;
-    return true;
 }
 
 double webNow() { return emscripten_get_now() / 1000.0; }
@@ -102,13 +85,7 @@ EM_JS(void, canvasPixels, (int* width, int* height), {
 
 }  // namespace
 
-void pressKeyFromPage(PlatformKey key, bool shift) {
-    // A full queue keeps the older presses: what was typed first happens first.
-    if (keyQueue.count == KEY_QUEUE_SIZE) return;
-    const int last = (keyQueue.first + keyQueue.count) % KEY_QUEUE_SIZE;
-    keyQueue.presses[last] = KeyPress{key, shift};
-    ++keyQueue.count;
-}
+void pressKeyFromPage(PlatformKey key, bool shift) { queueKeyPress(KeyPress{key, shift}); }
 
 int openDemoWindow(const WindowRequest& request) {
     if (!glfwInit()) {
@@ -133,7 +110,7 @@ int openDemoWindow(const WindowRequest& request) {
     }
     glfwMakeContextCurrent(demoWindow);
     glfwSetKeyCallback(demoWindow, queueKey);
-    platform = Platform{webNow,       webSleep,    webSwapAndPoll,  webEscapePressed, webWindowOpen,
-                        webFrameSize, webShutdown, webNextKeyPress, webWaitEvents,    webSetTitle};
+    platform = Platform{webNow,       webSleep,    webSwapAndPoll, webEscapePressed, webWindowOpen,
+                        webFrameSize, webShutdown, takeKeyPress,   webWaitEvents,    webSetTitle};
     return 0;
 }
