@@ -34,10 +34,9 @@ inline const char* nextLine(const char* lineEnd, const char* end) {
 // One number of a vertex-like line; nullptr when the general path must read it. A token that
 // starts otherwise than a number (with a tab, say) is left to that path: atof would skip the
 // blank after it.
-template <bool FENCED>
 inline const char* readNumber(const char* p, const char* end, double* value) {
     const bool negative = *p == '-';
-    if (const char* stop = scanShortDecimal<FENCED>(p + negative, end, value)) {
+    if (const char* stop = scanShortDecimal(p + negative, end, value)) {
         if (negative) *value = -*value;
         return stop;
     }
@@ -47,7 +46,7 @@ inline const char* readNumber(const char* p, const char* end, double* value) {
 }
 
 // "v x y z", "vt u v", "vn x y z" with numbers separated by blanks, in one piece.
-template <int WIDTH, bool FENCED>
+template <int WIDTH>
 const char* readFastFloatLine(ObjParse* parse, Records* records, const char* start, const char* p) {
     const char* end = parse->end;
     float values[WIDTH];
@@ -55,7 +54,7 @@ const char* readFastFloatLine(ObjParse* parse, Records* records, const char* sta
         while (p < end && *p == ' ') ++p;
         if (p == end) return nullptr;
         double value;
-        const char* stop = readNumber<FENCED>(p, end, &value);
+        const char* stop = readNumber(p, end, &value);
         if (!stop) return nullptr;
         values[i] = static_cast<float>(value);
         p = stop;
@@ -71,14 +70,13 @@ const char* readFastFloatLine(ObjParse* parse, Records* records, const char* sta
 
 // An optional minus and one to nine digits: a value an int32_t holds. Its loop stops at ten
 // digits rather than at the end of the number, which reads face lines faster than scanDigits.
-template <bool FENCED>
 inline bool readFastNumber(const char** p, const char* end, int32_t* value) {
     const char* q = *p;
     const bool negative = q < end && *q == '-';
     q += negative;
     uint64_t number = 0;
     int count = 0;
-    for (; count < 10 && (FENCED || q + count < end) && isDigit(q[count]); ++count)
+    for (; count < 10 && q + count < end && isDigit(q[count]); ++count)
         number = number * 10 + static_cast<uint64_t>(q[count] - '0');
     if (count == 0 || count > 9) return false;
     *value = negative ? -static_cast<int32_t>(number) : static_cast<int32_t>(number);
@@ -87,17 +85,16 @@ inline bool readFastNumber(const char** p, const char* end, int32_t* value) {
 }
 
 // A corner "v", "v/t", "v//n" or "v/t/n"; its end, or nullptr.
-template <bool FENCED>
 inline const char* readCorner(const char* p, const char* end, int32_t* vertex, int32_t* texCoord,
                               int32_t* normal) {
     *texCoord = *normal = 0;
-    if (!readFastNumber<FENCED>(&p, end, vertex)) return nullptr;
+    if (!readFastNumber(&p, end, vertex)) return nullptr;
     if (p == end || *p != '/') return p;
     ++p;
-    if (p < end && *p != '/' && !readFastNumber<FENCED>(&p, end, texCoord)) return nullptr;
+    if (p < end && *p != '/' && !readFastNumber(&p, end, texCoord)) return nullptr;
     if (p == end || *p != '/') return p;
     ++p;
-    return readFastNumber<FENCED>(&p, end, normal) ? p : nullptr;
+    return readFastNumber(&p, end, normal) ? p : nullptr;
 }
 
 // Longer polygons take the general path.
@@ -105,7 +102,6 @@ constexpr int FAST_CORNERS = 64;
 
 // "f" and corners "v", "v/t", "v//n", "v/t/n" separated by blanks, in one piece. Such a line
 // holds no keyword at the positions where the other readers cut it.
-template <bool FENCED>
 const char* readFastFaceLine(ObjParse* parse, const char* start) {
     const char* end = parse->end;
     const ObjModel* model = parse->model;
@@ -117,7 +113,7 @@ const char* readFastFaceLine(ObjParse* parse, const char* start) {
         while (p < end && *p == ' ') ++p;
         if ((lineEnd = lineEndAfter(p, end, false))) break;
         int32_t vertex, texCoord, normal;
-        const char* stop = readCorner<FENCED>(p, end, &vertex, &texCoord, &normal);
+        const char* stop = readCorner(p, end, &vertex, &texCoord, &normal);
         if (!stop || count == FAST_CORNERS) return nullptr;
         p = stop;
         if (p < end && *p != ' ' && *p != '\n' && *p != '\r') return nullptr;
@@ -136,22 +132,17 @@ const char* readFastFaceLine(ObjParse* parse, const char* start) {
     return nextLine(lineEnd, end);
 }
 
-template <bool FENCED>
-const char* readFastLineOf(ObjParse* parse, const char* p) {
-    if (parse->end - p < 3) return nullptr;
-    if (p[0] == 'f' && p[1] == ' ') return readFastFaceLine<FENCED>(parse, p);
-    if (p[0] != 'v') return nullptr;
-    if (p[1] == ' ') return readFastFloatLine<3, FENCED>(parse, &parse->vertices, p, p + 2);
-    if (p[2] != ' ') return nullptr;
-    if (p[1] == 't') return readFastFloatLine<2, FENCED>(parse, &parse->texCoords, p, p + 3);
-    if (p[1] == 'n') return readFastFloatLine<3, FENCED>(parse, &parse->normals, p, p + 3);
-    return nullptr;
-}
-
 }  // namespace
 
-const char* readFastLine(ObjParse* parse, const char* p, bool fenced) {
-    return fenced ? readFastLineOf<true>(parse, p) : readFastLineOf<false>(parse, p);
+const char* readFastLine(ObjParse* parse, const char* p) {
+    if (parse->end - p < 3) return nullptr;
+    if (p[0] == 'f' && p[1] == ' ') return readFastFaceLine(parse, p);
+    if (p[0] != 'v') return nullptr;
+    if (p[1] == ' ') return readFastFloatLine<3>(parse, &parse->vertices, p, p + 2);
+    if (p[2] != ' ') return nullptr;
+    if (p[1] == 't') return readFastFloatLine<2>(parse, &parse->texCoords, p, p + 3);
+    if (p[1] == 'n') return readFastFloatLine<3>(parse, &parse->normals, p, p + 3);
+    return nullptr;
 }
 
 }  // namespace objparse

@@ -121,9 +121,8 @@ void finishPolygon(ObjParse* parse);
 // ---- the fast path (obj_fast_path.cpp) -----------------------------------------------------
 
 // Reads the line at p when it has one of the common shapes, exactly as the line path would;
-// returns the start of the next line, or nullptr to leave the line to the line path. `fenced`
-// when the text ends in a line feed.
-const char* readFastLine(ObjParse* parse, const char* p, bool fenced);
+// returns the start of the next line, or nullptr to leave the line to the line path.
+const char* readFastLine(ObjParse* parse, const char* p);
 
 // ---- materials (material_lookup.cpp) -------------------------------------------------------
 

@@ -32,11 +32,9 @@ void trimArray(T** data, size_t count) {
 // Whole lines, each through the fast path when it takes it, else through the general path.
 bool readWholeLines(ObjParse* parse, const char* first, const char* end, uint64_t offset) {
     parse->end = end;
-    // Whole lines end in a line feed but at the end of a text without one.
-    const bool fenced = end > first && end[-1] == '\n';
     for (const char* p = first; p < end && parse->failure == ObjResult::LOADED;) {
         parse->lineOffset = offset + static_cast<uint64_t>(p - first);
-        const char* next = parse->continuing ? nullptr : readFastLine(parse, p, fenced);
+        const char* next = parse->continuing ? nullptr : readFastLine(parse, p);
         if (!next) {
             TextLine line;
             nextTextLine(&line, p, end);

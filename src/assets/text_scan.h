@@ -30,13 +30,9 @@ inline bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Appends the digits at p to *number, which wraps past 19 of them; returns where they end.
-// FENCED: the text ends in a character that is no digit (a line feed), which stops the loop
-// before the end, so it need not test for the end at every character.
-template <bool FENCED = false>
 inline const char* scanDigits(const char* p, const char* last, uint64_t* number) {
     uint64_t value = *number;
-    for (; (FENCED || p < last) && isDigit(*p); ++p)
-        value = value * 10 + static_cast<uint64_t>(*p - '0');
+    for (; p < last && isDigit(*p); ++p) value = value * 10 + static_cast<uint64_t>(*p - '0');
     *number = value;
     return p;
 }
@@ -50,17 +46,16 @@ inline constexpr double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1
 // When the digits fit in 53 bits and at most 22 follow the point, digits / 10^k is one correctly
 // rounded division of exact doubles, exactly what strtod gives. Returns where the number ended;
 // nullptr for any other number, which scanAtof reads. Inline, as the reader takes every
-// coordinate of a model through it. FENCED as for scanDigits.
-template <bool FENCED = false>
+// coordinate of a model through it.
 inline const char* scanShortDecimal(const char* p, const char* last, double* value) {
     if (last - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return nullptr;
     uint64_t mantissa = 0;
-    const char* q = scanDigits<FENCED>(p, last, &mantissa);
+    const char* q = scanDigits(p, last, &mantissa);
     const ptrdiff_t wholeDigits = q - p;
     ptrdiff_t fractionDigits = 0;
     if (q < last && *q == '.') {
         const char* fraction = q + 1;
-        q = scanDigits<FENCED>(fraction, last, &mantissa);
+        q = scanDigits(fraction, last, &mantissa);
         fractionDigits = q - fraction;
     }
     const ptrdiff_t digits = wholeDigits + fractionDigits;
