@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "measures.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -47,13 +49,6 @@ struct Run {
     double rate;         // frames a second; 0 when the run failed
     double cpuPerFrame;  // processor seconds a frame, user and system, of every process of the run
 };
-
-double childSeconds() {
-    rusage usage = {};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-}
 
 // From the last summary line of the run, "... N frames in 9.4 s, 12.71 frames/s".
 Run runOnce(const Kind& kind, const std::string& assets, const fs::path& work) {
@@ -83,14 +78,6 @@ Run runOnce(const Kind& kind, const std::string& assets, const fs::path& work) {
     if (status != 0 || frames <= 0) return Run{0.0, 0.0};
     run.cpuPerFrame = (childSeconds() - cpuBefore) / static_cast<double>(frames);
     return run;
-}
-
-std::string loadAverage() {
-    FILE* file = std::fopen("/proc/loadavg", "r");
-    char text[64] = "?";
-    if (file && std::fgets(text, sizeof text, file)) text[std::strcspn(text, " ")] = '\0';
-    if (file) std::fclose(file);
-    return text;
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "driver/frame_loop.h"
+#include "measures.h"
 #include "scenes/overlay.h"
 #include "scenes/scenes.h"
 
@@ -64,13 +65,6 @@ struct Run {
     double cpuSeconds;  // processor time, user and system, of every process of the run
 };
 
-double childSeconds() {
-    rusage usage = {};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-}
-
 // From the last summary line of the run, "capture: N frames in 9.4 s, 12.71 frames/s".
 Run runOnce(const std::string& capture, const std::string& assets, double from, double to) {
     char range[96];
@@ -109,19 +103,6 @@ Measure measure(const std::string& capture, const std::string& assets, const Sli
     if (whole.frames <= first.frames || first.frames <= 0) return Measure{whole.rate, 0.0};
     return Measure{whole.rate, (whole.cpuSeconds - first.cpuSeconds) /
                                    static_cast<double>(whole.frames - first.frames)};
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-std::string loadAverage() {
-    FILE* file = std::fopen("/proc/loadavg", "r");
-    char text[64] = "?";
-    if (file && std::fgets(text, sizeof text, file)) text[std::strcspn(text, " ")] = '\0';
-    if (file) std::fclose(file);
-    return text;
 }
 
 }  // namespace

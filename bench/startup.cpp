@@ -18,6 +18,7 @@
 #include "driver/asset_prefetch.h"
 #include "driver/scene_loading.h"
 #include "driver/startup.h"
+#include "measures.h"
 #include "platform/console.h"
 #include "platform/glfw_window.h"
 #include "platform/platform.h"
@@ -78,11 +79,6 @@ void endStep(const char* name) {
         timing.workerTextures = assetPrefetch.textureSeconds * 1000.0;
         timing.workerModels = assetPrefetch.modelSeconds * 1000.0;
     }
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Warm repeats of the asset steps, the files read on this thread since no worker is started;
