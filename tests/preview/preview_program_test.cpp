@@ -52,7 +52,9 @@ TEST(PreviewProgram, WithoutADisplayOneLineAndStatusOne) {
 }
 
 // The real preview, fullscreen on an X server of its own the size of the tests' frames, so that
-// no other test's window takes the keys or covers the screen; keys pressed through XTEST.
+// no other test's window takes the keys or covers the screen; keys pressed through XTEST. Without
+// -noreset the server starts over whenever its last client leaves, and a program connecting just
+// after the preview is killed finds no display.
 class PreviewUnderX : public ::testing::Test {
 protected:
     std::unique_ptr<Child> server;
@@ -65,7 +67,7 @@ protected:
         ASSERT_EQ(pipe(ready), 0);  // the server inherits the writing end
         server = std::make_unique<Child>(
             std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
-                                     "320x180x24", "-nolisten", "tcp"},
+                                     "320x180x24", "-nolisten", "tcp", "-noreset"},
             ChildOptions{"/", {}, {}, 120});
         close(ready[1]);
         // The server writes its display number and a line end once it takes connections.
