@@ -79,8 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ObjLibrarySource source = {openLibrary, closeLibrary, &library};
 
     // The whole text at once, and through windows of 512 bytes, which cut its lines and pieces
-    // as a large file's windows do.
-    for (const size_t windowBytes : {SIZE_MAX, size_t{512}}) {
+    // as a large file's windows do; each by one thread, and by two split near the middle or a
+    // third of the way.
+    const ObjSplit oneThread = {UINT64_MAX, SPLIT_AT_MIDDLE};
+    const ObjSplit splits[] = {oneThread, oneThread, {0, SPLIT_AT_MIDDLE}, {0, objLength / 3}};
+    const size_t windows[] = {SIZE_MAX, 512, SIZE_MAX, 512};
+    for (int read = 0; read < 4; ++read) {
+        const size_t windowBytes = windows[read];
+        objSplit = splits[read];
         library.windowBytes = windowBytes;
         AssetFile text = memoryAssetFile(obj, objLength, windowBytes);
         ObjModel* model = nullptr;

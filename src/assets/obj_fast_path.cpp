@@ -109,6 +109,9 @@ const char* readFastFaceLine(ObjParse* parse, const char* start) {
     int count = 0;
     const char* p = start + 2;
     const char* lineEnd;
+    const int32_t vertexCount = model->vertexCount + parse->countBase;
+    const int32_t normalCount = model->normalCount + parse->countBase;
+    const int32_t texCoordCount = model->texCoordCount + parse->countBase;
     for (;;) {
         while (p < end && *p == ' ') ++p;
         if ((lineEnd = lineEndAfter(p, end, false))) break;
@@ -117,17 +120,20 @@ const char* readFastFaceLine(ObjParse* parse, const char* start) {
         if (!stop || count == FAST_CORNERS) return nullptr;
         p = stop;
         if (p < end && *p != ' ' && *p != '\n' && *p != '\r') return nullptr;
-        corners[count][0] = resolveIndex(vertex, model->vertexCount);
-        corners[count][1] = resolveIndex(normal, model->normalCount);
-        corners[count][2] = resolveIndex(texCoord, model->texCoordCount);
+        corners[count][0] = resolveIndex(vertex, vertexCount);
+        corners[count][1] = resolveIndex(normal, normalCount);
+        corners[count][2] = resolveIndex(texCoord, texCoordCount);
         ++count;
     }
     if (countedLength(start, lineEnd, end) > FACE_PIECE) return nullptr;
     if (count >= 3) {
-        ObjFace* face = appendFaces(parse, count - 2);
+        ObjFace* first = appendFaces(parse, count - 2);
+        ObjFace* face = first;
         for (int k = 2; face && k < count; ++k, ++face)
             writeTriangle(face, corners[0], corners[k - 1], corners[k], parse->currentMaterial,
                           corners[count - 1]);
+        if (parse->countBase != 0 && first)
+            keepCountedBackFlags(first, count - 2, corners[count - 1]);
     }
     return nextLine(lineEnd, end);
 }

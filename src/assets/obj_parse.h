@@ -1,6 +1,7 @@
 // The state of one OBJ parse, shared by the reader's parts: obj_reader.cpp walks the text and
 // hands each line to the fast path (obj_fast_path.cpp) or to the line path (obj_lines.cpp), which
-// looks materials up through material_lookup.cpp. Internal to those files.
+// looks materials up through material_lookup.cpp; a large text's second half is read meanwhile on
+// a thread of its own (obj_split.cpp). Internal to those files.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +39,8 @@ struct LinePieces {
     size_t library;
 };
 
+struct SecondHalf;
+
 // The state of one parse; it lives on readObjModel's stack.
 struct ObjParse {
     ObjModel* model;
@@ -53,10 +56,14 @@ struct ObjParse {
     int32_t faceCapacity;
     int32_t firstCapacity;  // records each array starts with
     int32_t currentMaterial;
+    // 0, except in the reader of a second half (see SECOND_HALF_BASE), which counts its records
+    // from SECOND_HALF_BASE when it resolves a negative index.
+    int32_t countBase;
     bool continuing;      // the latest face piece ended with a backslash
     bool librarySettled;  // the first "mtllib " piece has been read, or there is none
     ObjResult failure;    // LOADED while the parse goes on; anything else stops it
     Polygon polygon;
+    SecondHalf* secondHalf;  // being read meanwhile, or null
 };
 
 // ---- growing the arrays (obj_lines.cpp) ----------------------------------------------------
@@ -107,6 +114,36 @@ inline void writeTriangle(ObjFace* face, const int32_t (&a)[3], const int32_t (&
     face->hasNormals = last[1] >= 0;
     face->hasTexCoords = last[2] >= 0;
 }
+
+// ---- the second half (obj_split.cpp) -------------------------------------------------------
+
+// The reader of a second half does not know how many records come before it, so a negative
+// index that it resolves comes out as if SECOND_HALF_BASE records had: below -1, unlike any other
+// index, and made right once the first half's count is known. The fast path reads at most nine
+// digits, and the half holds fewer records than the file has bytes.
+constexpr int32_t SECOND_HALF_BASE = -(1 << 30);
+static_assert(OBJ_MAX_BYTES < (uint64_t{1} << 30) &&
+                  int64_t{SECOND_HALF_BASE} - 999'999'999 > int64_t{INT32_MIN},
+              "an index a second half resolves stays below -1 and within 32 bits");
+
+// A triangle's flags come from its polygon's last corner; where that corner counts back in a
+// second half, the flag keeps the resolved index until the first half's count decides it.
+inline void keepCountedBackFlags(ObjFace* face, int64_t count, const int32_t (&last)[3]) {
+    if (last[1] >= -1 && last[2] >= -1) return;
+    for (; count > 0; --count, ++face) {
+        if (last[1] < -1) face->hasNormals = last[1];
+        if (last[2] < -1) face->hasTexCoords = last[2];
+    }
+}
+
+// Starts reading the second half of a text long enough to be split, on a thread of its own; 0
+// when the text is read whole by the caller, else the offset where the first half ends.
+uint64_t startSecondHalf(ObjParse* parse);
+
+// Waits for the second half, then takes its records after the first half's: the text offset
+// the caller reads on from (the split, when the second half is dropped, or where it stopped).
+// `reached` says whether the first half was read to the split without failing.
+uint64_t joinSecondHalf(ObjParse* parse, bool reached);
 
 // ---- the line path (obj_lines.cpp) ---------------------------------------------------------
 

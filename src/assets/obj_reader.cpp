@@ -12,7 +12,8 @@
 
 // The reader makes one pass over the text, a window at a time. Each whole line goes through the
 // fast path when it takes it, else through the line path; a line longer than a window goes
-// through the line path a part at a time.
+// through the line path a part at a time. A large text's second half is read meanwhile by a
+// second thread (obj_split.cpp), whose records join the first half's at the split.
 
 namespace {
 
@@ -75,14 +76,37 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
     parse.firstCapacity = static_cast<int32_t>(
         std::min<uint64_t>(INT32_MAX, std::max<uint64_t>(1024, text->length / 128)));
 
-    walkAssetLines(
-        text, 0,
-        [&](const char* first, const char* end, uint64_t offset) {
-            return readWholeLines(&parse, first, end, offset);
-        },
-        [&](const TextLine& part, size_t base, bool complete, uint64_t lineOffset) {
-            return readLongLinePart(&parse, part, base, complete, lineOffset);
-        });
+    // The text offset up to which the walk has read.
+    uint64_t reached = 0;
+    auto walk = [&](AssetFile* file, uint64_t offset) {
+        walkAssetLines(
+            file, offset,
+            [&](const char* first, const char* end, uint64_t at) {
+                if (!readWholeLines(&parse, first, end, at)) return false;
+                reached = at + static_cast<uint64_t>(end - first);
+                return true;
+            },
+            [&](const TextLine& part, size_t base, bool complete, uint64_t lineOffset) {
+                const size_t next = readLongLinePart(&parse, part, base, complete, lineOffset);
+                if (complete && next != STOP_WALK)
+                    reached = lineOffset + base + static_cast<uint64_t>(part.next - part.start);
+                return next;
+            });
+    };
+    const uint64_t split = startSecondHalf(&parse);
+    if (parse.secondHalf) {
+        // The first half is read through a copy of the text's reader that ends at the split.
+        AssetFile firstHalf = *text;
+        firstHalf.length = split;
+        walk(&firstHalf, 0);
+        text->bufferOffset = firstHalf.bufferOffset;
+        text->bufferLength = firstHalf.bufferLength;
+        const bool whole = reached == split && parse.failure == ObjResult::LOADED;
+        const uint64_t next = joinSecondHalf(&parse, whole);
+        if (whole) walk(text, next);
+    } else {
+        walk(text, 0);
+    }
     // A backslash on the last line has no next line to continue on: the polygon ends there.
     if (parse.continuing) finishPolygon(&parse);
 

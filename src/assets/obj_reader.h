@@ -39,6 +39,22 @@ constexpr uint64_t OBJ_MAX_BYTES = 256ull << 20;
 // otherwise ask for gigabytes. The presentation's models hold a few thousand.
 constexpr int32_t OBJ_MAX_TRIANGLES = 1 << 22;
 
+// A text of at least minimumBytes is read by two threads, the second one from the first line
+// start at or after `at` (SPLIT_AT_MIDDLE: the middle of the text) on; the model is the same.
+// Tests move both to split small texts anywhere.
+struct ObjSplit {
+    uint64_t minimumBytes;
+    uint64_t at;
+};
+constexpr uint64_t OBJ_SPLIT_BYTES = 4ull << 20;
+constexpr uint64_t SPLIT_AT_MIDDLE = UINT64_MAX;
+extern ObjSplit objSplit;
+
+// The bytes of text from the split on whose records the second thread gave, in this thread's
+// latest read; 0 when the text was read whole by one thread or the second one's work was read
+// again. For tests.
+extern thread_local uint64_t objSecondHalfBytes;
+
 // Results of loadObjModel, readObjModel and parseObjModel.
 enum class ObjResult {
     LOADED = 0,
