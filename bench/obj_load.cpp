@@ -7,6 +7,8 @@
 //   sphere:  ~100 MB of positions and triangles alone ("f a b c");
 //   quads:   ~100 MB of a torus of v/vt/vn quads;
 //   assimp:  ~100 MB of Debian's assimp test models (WusonOBJ, regr01, spider) over and over.
+// Ours also runs on one thread ("alone"), as it reads files below OBJ_SPLIT_BYTES, to show what
+// reading the second half on a second thread gains on this machine.
 // Reports the medians, tinyobjloader's time over ours, and each child's peak memory; beside the
 // wall times, the medians of the CPU time each load's process took (all its threads), which a
 // machine loaded by other work changes far less. A fifth model switches 200 000 times among a
@@ -102,6 +104,12 @@ LoadReport loadWithOurs(const char* path) {
                            model->texCoordCount * 8.0 + model->normalCount * 12.0) /
                           (1 << 20);
     return {0, 0, 0, arrays, model->faceCount};
+}
+
+// Our reader on one thread, however large the file: what the split over two threads gains.
+LoadReport loadWithOursAlone(const char* path) {
+    objSplit.minimumBytes = UINT64_MAX;  // in the child, which loads nothing else
+    return loadWithOurs(path);
 }
 
 LoadReport loadWithTinyObjLoader(const char* path) {
@@ -217,23 +225,26 @@ Summary summaryOf(const std::string& name) {
 
 // One line per kind of file: the medians, how many times as fast ours is, the peaks.
 void printSummary(const std::vector<ModelFile>& files) {
-    std::printf("\n%-8s %7s %9s %9s %7s %9s %9s %7s %9s %9s\n", "file", "MB", "ours ms", "tiny ms",
-                "ratio", "ours cpu", "tiny cpu", "ratio", "ours MB", "tiny MB");
+    std::printf("\n%-8s %7s %9s %9s %7s %9s %9s %7s %9s %9s %9s %9s\n", "file", "MB", "ours ms",
+                "tiny ms", "ratio", "ours cpu", "tiny cpu", "ratio", "ours MB", "tiny MB",
+                "alone ms", "alone MB");
     for (const ModelFile& file : files) {
         const Summary ours = summaryOf(std::string("LoadObj/ours/") + file.name);
         const Summary tiny = summaryOf(std::string("LoadObj/tinyobjloader/") + file.name);
+        const Summary alone = summaryOf(std::string("LoadObj/oursAlone/") + file.name);
         if (ours.medianMilliseconds <= 0 || tiny.medianMilliseconds <= 0) continue;
-        std::printf("%-8s %7.1f %9.1f %9.1f %6.2fx %9.1f %9.1f %6.2fx %9.1f %9.1f\n", file.name,
-                    file.megabytes, ours.medianMilliseconds, tiny.medianMilliseconds,
+        std::printf("%-8s %7.1f %9.1f %9.1f %6.2fx %9.1f %9.1f %6.2fx %9.1f %9.1f %9.1f %9.1f\n",
+                    file.name, file.megabytes, ours.medianMilliseconds, tiny.medianMilliseconds,
                     tiny.medianMilliseconds / ours.medianMilliseconds, ours.medianCpuMilliseconds,
                     tiny.medianCpuMilliseconds,
                     tiny.medianCpuMilliseconds / std::max(ours.medianCpuMilliseconds, 1e-3),
-                    ours.peakMegabytes, tiny.peakMegabytes);
+                    ours.peakMegabytes, tiny.peakMegabytes, alone.medianMilliseconds,
+                    alone.peakMegabytes);
     }
     std::printf(
         "ratio: tinyobjloader's median time over ours; cpu: median CPU ms of the loading "
         "process, all its threads; MB: growth of the child's peak resident set during the "
-        "load\n");
+        "load; alone: ours on one thread\n");
 }
 
 }  // namespace
@@ -274,6 +285,8 @@ int main(int argc, char** argv) {
         file.megabytes = megabytesOf(file.path);
         addLoads(std::string("LoadObj/ours/") + file.name, loadWithOurs, file.path, file.megabytes,
                  repetitions);
+        addLoads(std::string("LoadObj/oursAlone/") + file.name, loadWithOursAlone, file.path,
+                 file.megabytes, repetitions);
         addLoads(std::string("LoadObj/tinyobjloader/") + file.name, loadWithTinyObjLoader,
                  file.path, file.megabytes, repetitions);
     }

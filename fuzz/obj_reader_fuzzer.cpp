@@ -81,8 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The whole text at once, and through windows of 512 bytes, which cut its lines and pieces
     // as a large file's windows do; each by one thread, and by two split near the middle or a
     // third of the way.
-    const ObjSplit oneThread = {UINT64_MAX, SPLIT_AT_MIDDLE};
-    const ObjSplit splits[] = {oneThread, oneThread, {0, SPLIT_AT_MIDDLE}, {0, objLength / 3}};
+    const ObjSplit oneThread = {UINT64_MAX, SPLIT_AT_MIDDLE, 2};
+    const ObjSplit splits[] = {
+        oneThread, oneThread, {0, SPLIT_AT_MIDDLE, 0}, {0, objLength / 3, 0}};
     const size_t windows[] = {SIZE_MAX, 512, SIZE_MAX, 512};
     for (int read = 0; read < 4; ++read) {
         const size_t windowBytes = windows[read];

@@ -40,11 +40,13 @@ constexpr uint64_t OBJ_MAX_BYTES = 256ull << 20;
 constexpr int32_t OBJ_MAX_TRIANGLES = 1 << 22;
 
 // A text of at least minimumBytes is read by two threads, the second one from the first line
-// start at or after `at` (SPLIT_AT_MIDDLE: the middle of the text) on; the model is the same.
-// Tests move both to split small texts anywhere.
+// start at or after `at` (SPLIT_AT_MIDDLE: the middle of the text) on, when the process may run
+// on minimumCores cores; the model is the same. Tests move all three to split small texts
+// anywhere.
 struct ObjSplit {
     uint64_t minimumBytes;
     uint64_t at;
+    int minimumCores;
 };
 constexpr uint64_t OBJ_SPLIT_BYTES = 4ull << 20;
 constexpr uint64_t SPLIT_AT_MIDDLE = UINT64_MAX;

@@ -29,7 +29,10 @@ int openLibrary(void*, const char* name, AssetFile* file) {
 void closeLibrary(void*, AssetFile*) {}
 
 const ObjLibrarySource LIBRARY_SOURCE = {openLibrary, closeLibrary, nullptr};
-constexpr ObjSplit ONE_THREAD = {UINT64_MAX, SPLIT_AT_MIDDLE};
+constexpr ObjSplit ONE_THREAD = {UINT64_MAX, SPLIT_AT_MIDDLE, 2};
+
+// Split at `at` however many cores the test may run on.
+ObjSplit splitAt(uint64_t at) { return {0, at, 0}; }
 
 struct Read {
     ObjResult result;
@@ -81,7 +84,8 @@ std::vector<uint64_t> lineStarts(const std::string& text) {
 
 class ObjSplitRead : public ::testing::Test {
 protected:
-    void TearDown() override { objSplit = {OBJ_SPLIT_BYTES, SPLIT_AT_MIDDLE}; }
+    void SetUp() override { saved = objSplit; }
+    void TearDown() override { objSplit = saved; }
 
     // Reads the text split at `at` as the reader alone reads it, whole and in windows of 512
     // bytes; the bytes the second thread's records stood for, in the whole read.
@@ -89,7 +93,7 @@ protected:
         uint64_t taken = 0;
         for (const size_t windowBytes : {SIZE_MAX, size_t{512}}) {
             Read alone = readText(text, ONE_THREAD, windowBytes);
-            Read split = readText(text, {0, at}, windowBytes);
+            Read split = readText(text, splitAt(at), windowBytes);
             EXPECT_EQ(difference(alone, split), "")
                 << what << ", split at " << at << ", windows of " << windowBytes;
             if (windowBytes == SIZE_MAX) taken = split.secondHalfBytes;
@@ -98,6 +102,9 @@ protected:
         }
         return taken;
     }
+
+private:
+    ObjSplit saved;
 };
 
 // Lines of every kind the two halves meet: the fast path's shapes with negative indices that
@@ -200,7 +207,7 @@ TEST_F(ObjSplitRead, TrianglesPastTheBoundInTheSecondHalfFailTheRead) {
     const std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\n" + fans(overBound);
     // Past the bound in the second half alone, and only with the first half's triangles.
     for (const uint64_t at : {uint64_t{24}, text.size() / 2}) {
-        Read read = readText(text, {0, at}, SIZE_MAX);
+        Read read = readText(text, splitAt(at), SIZE_MAX);
         EXPECT_EQ(read.result, ObjResult::TOO_MANY_TRIANGLES) << "split at " << at;
         EXPECT_EQ(read.model, nullptr);
     }
@@ -214,7 +221,7 @@ TEST_F(ObjSplitRead, AFileOfManyWindowsSplitInTheMiddleReadsAsByOneThread) {
     const std::string path = testing::TempDir() + "obj_split_test.obj";
     std::ofstream(path, std::ios::binary) << text;
     Read reads[2] = {};
-    for (const ObjSplit split : {ONE_THREAD, ObjSplit{0, SPLIT_AT_MIDDLE}}) {
+    for (const ObjSplit split : {ONE_THREAD, splitAt(SPLIT_AT_MIDDLE)}) {
         objSplit = split;
         Read& read = reads[split.minimumBytes == 0];
         int error = 0;
