@@ -277,7 +277,11 @@ int readPngMipmaps(const char* path, PngMipmaps* mipmaps) {
 }
 
 uint32_t reloadPngMipmaps(uint32_t texture, const char* path, PngMipmaps* mipmaps) {
-    return uploadAndFree(path, mipmaps, texture, "keeping the last good image");
+    // Into an object of its own: a driver that refuses a level after taking the first would
+    // otherwise leave the old texture half replaced, though the line says it is kept.
+    const uint32_t replacement = uploadAndFree(path, mipmaps, 0, "keeping the last good image");
+    if (replacement && texture) glDeleteTextures(1, &texture);
+    return replacement;
 }
 
 uint32_t uploadPngMipmaps(const char* path, PngMipmaps* mipmaps) {

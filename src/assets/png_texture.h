@@ -47,7 +47,7 @@ int readPngMipmaps(const char* path, PngMipmaps* mipmaps);
 // of memory, say). Frees the pixels either way.
 uint32_t uploadPngMipmaps(const char* path, PngMipmaps* mipmaps);
 
-// As uploadPngMipmaps, but every level goes into the existing texture object `texture`, which
-// keeps its name, so whatever draws with it draws the new image (a new object when `texture` is
-// 0). Returns the texture; 0 after the warning line, with `texture` untouched.
+// As uploadPngMipmaps, for an image that takes the place of `texture` (0 for none): once every
+// level is in a new texture object, `texture` is deleted and the new one returned, for the caller
+// to draw with instead. 0 after the warning line, with `texture` untouched.
 uint32_t reloadPngMipmaps(uint32_t texture, const char* path, PngMipmaps* mipmaps);

@@ -100,6 +100,45 @@ TEST_F(PngTexture, EveryUploadedLevelHoldsTheBoxFilteredChain) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// A reload replaces the image whole or not at all: here the driver takes level 0 and refuses
+// level 1, told a side no level 1 may have.
+TEST_F(PngTexture, AReloadTheDriverRefusesKeepsTheOldImageAndAGoodOneReplacesIt) {
+    const GLuint old = loadPngTexture((PNG + "grid_2x3.png").c_str());
+    ASSERT_NE(old, 0u);
+    const Bytes oldLevel = levelOf(old, 0, 2, 3);
+    const std::string overlay = ASSETS + sceneTexturePath(&SceneResources::texturePeitto);
+    PngMipmaps refused = {};
+    ASSERT_EQ(readPngMipmaps(overlay.c_str(), &refused), 0);
+    ASSERT_GT(refused.levelCount, 1);
+    GLint most = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+    refused.width[1] = static_cast<uint32_t>(most);
+    GLuint result = 1;
+    const std::string err =
+        stderrOf([&] { result = reloadPngMipmaps(old, "overlay.png", &refused); });
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(err,
+              "demo: overlay.png: OpenGL cannot hold the texture (GL_INVALID_VALUE); keeping the "
+              "last good image\n");
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, old);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    ASSERT_EQ(width, 2) << "the old image was replaced";
+    EXPECT_EQ(levelOf(old, 0, 2, 3), oldLevel);
+
+    PngMipmaps good = {};
+    ASSERT_EQ(readPngMipmaps(overlay.c_str(), &good), 0);
+    const Bytes newLevel = cpuLevel(good, 0);
+    const PngMipmaps sizes = good;
+    EXPECT_EQ(stderrOf([&] { result = reloadPngMipmaps(old, "overlay.png", &good); }), "");
+    ASSERT_NE(result, 0u);
+    EXPECT_EQ(
+        levelOf(result, 0, static_cast<int>(sizes.width[0]), static_cast<int>(sizes.height[0])),
+        newLevel);
+    EXPECT_FALSE(glIsTexture(old)) << "the replaced texture is freed";
+    glDeleteTextures(1, &result);
+}
+
 // What Mesa's glGenerateMipmap makes of level 0 itself, to the bit, for images whose sides halve
 // evenly down to one texel: the pictures drawn with the chain are those drawn before it.
 TEST_F(PngTexture, ChainIsWhatOpenGlGeneratesForEvenlyHalvingImages) {
