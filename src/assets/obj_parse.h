@@ -136,8 +136,9 @@ inline void keepCountedBackFlags(ObjFace* face, int64_t count, const int32_t (&l
     }
 }
 
-// Starts reading the second half of a text long enough to be split, on a thread of its own; 0
-// when the text is read whole by the caller, else the offset where the first half ends.
+// Starts reading the second half of a text long enough to be split, on a thread of its own, and
+// returns the text offset where the first half ends; the text's length, with no second half,
+// when the caller reads it whole.
 uint64_t startSecondHalf(ObjParse* parse);
 
 // Waits for the second half, then takes its records after the first half's: the text offset
