@@ -17,6 +17,7 @@
 // the part that was read. Indices are stored as read; compileModelList tests them.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -56,10 +57,11 @@ constexpr uint64_t OBJ_SPLIT_BYTES = 32ull << 20;
 constexpr uint64_t SPLIT_AT_MIDDLE = UINT64_MAX;
 extern ObjSplit objSplit;
 
-// The bytes of text from the split on whose records the second thread gave, in this thread's
-// latest read; 0 when the text was read whole by one thread or the second one's work was read
-// again. For tests.
-extern thread_local uint64_t objSecondHalfBytes;
+// The bytes of text from the split on whose records the second thread gave, in the latest read
+// of any thread; 0 when the text was read whole by one thread or the second one's work was read
+// again. For tests, which read one model at a time. Not thread_local, which MinGW emulates with
+// storage set up and torn down in every thread that touches it, the prefetch workers included.
+extern std::atomic<uint64_t> objSecondHalfBytes;
 
 // Results of loadObjModel, readObjModel and parseObjModel.
 enum class ObjResult {

@@ -26,7 +26,7 @@
 #endif
 
 ObjSplit objSplit = {OBJ_SPLIT_BYTES, SPLIT_AT_MIDDLE, 2};
-thread_local uint64_t objSecondHalfBytes = 0;
+std::atomic<uint64_t> objSecondHalfBytes{0};
 
 namespace objparse {
 
