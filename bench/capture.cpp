@@ -11,7 +11,6 @@
 //   bench_capture [ASSET_DIR] [ROUNDS]   (default: the build's asset pack, 3 rounds; under Xvfb)
 // LP_NUM_THREADS=1 in the environment keeps llvmpipe to one thread, leaving a core to the writing.
 #include <stdlib.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,7 +49,7 @@ struct Run {
     double cpuPerFrame;  // processor seconds a frame, user and system, of every process of the run
 };
 
-// From the last summary line of the run, "... N frames in 9.4 s, 12.71 frames/s".
+// One run of a kind: its rate and its processor time a frame, start-up included.
 Run runOnce(const Kind& kind, const std::string& assets, const fs::path& work) {
     // In a session of its own capture has no terminal to write to, so its report comes here.
     const char* before = std::getenv("CAPTURE_BEFORE");
@@ -59,25 +58,10 @@ Run runOnce(const Kind& kind, const std::string& assets, const fs::path& work) {
     command += std::string("' ") + RANGE + " " + kind.options;
     if (kind.output) command += " '" + (work / kind.output).string() + "'";
     command += " 2>&1 >/dev/null";
-    const double cpuBefore = childSeconds();
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return Run{0.0, 0.0};
-    char line[512];
-    Run run = {0.0, 0.0};
-    long frames = 0;
-    while (std::fgets(line, sizeof line, pipe)) {
-        const char* in = std::strstr(line, " frames in ");
-        const char* count = std::strchr(line, ' ');
-        const char* comma = in ? std::strchr(in, ',') : nullptr;
-        if (!comma) continue;
-        run.rate = std::strtod(comma + 1, nullptr);
-        frames = std::strtol(count + 1, nullptr, 10);
-    }
-    const int status = pclose(pipe);
+    const CaptureRun run = runCapture(command);
     if (kind.output) fs::remove_all(work / kind.output);
-    if (status != 0 || frames <= 0) return Run{0.0, 0.0};
-    run.cpuPerFrame = (childSeconds() - cpuBefore) / static_cast<double>(frames);
-    return run;
+    if (run.frames <= 0) return Run{0.0, 0.0};
+    return Run{run.rate, run.cpuSeconds / static_cast<double>(run.frames)};
 }
 
 }  // namespace

@@ -10,11 +10,9 @@
 // bench/build-baseline.sh REVISION. SECONDS is each slice's length (default 1; 0 for the whole
 // window). Without a baseline the benchmark says so and measures nothing.
 #include <stdlib.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -59,34 +57,12 @@ std::vector<Slice> slicesOf(double seconds) {
     return slices;
 }
 
-struct Run {
-    double rate;        // frames a second; 0 when the run failed
-    long frames;        // frames captured
-    double cpuSeconds;  // processor time, user and system, of every process of the run
-};
-
-// From the last summary line of the run, "capture: N frames in 9.4 s, 12.71 frames/s".
-Run runOnce(const std::string& capture, const std::string& assets, double from, double to) {
+// One run of `capture` over [from, to) seconds, its frames dropped.
+CaptureRun runOnce(const std::string& capture, const std::string& assets, double from, double to) {
     char range[96];
     std::snprintf(range, sizeof range, " --from %.6f --to %.6f --discard", from, to);
-    const std::string command =
-        "cd '" + assets + "' && setsid -w '" + capture + "'" + range + " 2>&1 >/dev/null";
-    const double cpuBefore = childSeconds();
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return Run{0.0, 0, 0.0};
-    char line[512];
-    Run run = {0.0, 0, 0.0};
-    while (std::fgets(line, sizeof line, pipe)) {
-        const char* in = std::strstr(line, " frames in ");
-        const char* count = std::strchr(line, ' ');
-        const char* comma = in ? std::strchr(in, ',') : nullptr;
-        if (!comma) continue;
-        run.rate = std::strtod(comma + 1, nullptr);
-        run.frames = std::strtol(count + 1, nullptr, 10);
-    }
-    if (pclose(pipe) != 0 || run.frames <= 0) return Run{0.0, 0, 0.0};
-    run.cpuSeconds = childSeconds() - cpuBefore;
-    return run;
+    return runCapture("cd '" + assets + "' && setsid -w '" + capture + "'" + range +
+                      " 2>&1 >/dev/null");
 }
 
 // The slice's rate, and its processor time a frame without start-up: that of the slice less that
@@ -98,8 +74,8 @@ struct Measure {
 };
 Measure measure(const std::string& capture, const std::string& assets, const Slice& slice,
                 int fps) {
-    const Run whole = runOnce(capture, assets, slice.from, slice.to);
-    const Run first = runOnce(capture, assets, slice.from, slice.from + 1.0 / fps);
+    const CaptureRun whole = runOnce(capture, assets, slice.from, slice.to);
+    const CaptureRun first = runOnce(capture, assets, slice.from, slice.from + 1.0 / fps);
     if (whole.frames <= first.frames || first.frames <= 0) return Measure{whole.rate, 0.0};
     return Measure{whole.rate, (whole.cpuSeconds - first.cpuSeconds) /
                                    static_cast<double>(whole.frames - first.frames)};
