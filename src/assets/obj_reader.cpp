@@ -95,7 +95,8 @@ ObjResult readObjModel(ObjModel** result, AssetFile* text, const ObjLibrarySourc
     };
     const uint64_t split = startSecondHalf(&parse);
     if (parse.secondHalf) {
-        // The first half is read through a copy of the text's reader that ends at the split.
+        // The first half is read through a copy of the text's reader that ends at the split; the
+        // text itself keeps its length, since the search for a library ahead reads all of it.
         AssetFile firstHalf = *text;
         firstHalf.length = split;
         walk(&firstHalf, 0);

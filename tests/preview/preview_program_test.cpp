@@ -130,6 +130,15 @@ protected:
         }
         return shown;
     }
+    // The preview fullscreen, paused at 20 s, once its title says so.
+    void startPausedAtTwenty() {
+        preview = std::make_unique<Child>(
+            std::vector<std::string>{PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
+            ChildOptions{FIXTURE_ASSETS, {}, {}, 120});
+        ASSERT_EQ(titleOnceItIs("preview  20.000 s  scene 2  paused"),
+                  "preview  20.000 s  scene 2  paused")
+            << preview->outputSoFar();
+    }
     // Held for a tenth of a second, as a quick hand does.
     void press(const std::string& keys) {
         runProgram({"sh", "-c", "xdotool keydown " + keys + "; sleep 0.1; xdotool keyup " + keys});
@@ -137,12 +146,8 @@ protected:
 };
 
 TEST_F(PreviewUnderX, ShowsTheCapturedFrameAndRealKeysPauseSeekAndQuit) {
-    preview = std::make_unique<Child>(
-        std::vector<std::string>{PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
-        ChildOptions{FIXTURE_ASSETS, {}, {}, 120});
-    ASSERT_EQ(titleOnceItIs("preview  20.000 s  scene 2  paused"),
-              "preview  20.000 s  scene 2  paused")
-        << preview->outputSoFar();
+    startPausedAtTwenty();
+    if (HasFatalFailure()) return;
     const std::string shot =
         runProgram({"ffmpeg", "-loglevel", "error", "-f", "x11grab", "-draw_mouse", "0",
                     "-video_size", "320x180", "-i", display, "-frames:v", "1", "-f", "rawvideo",
@@ -171,12 +176,8 @@ TEST_F(PreviewUnderX, ShowsTheCapturedFrameAndRealKeysPauseSeekAndQuit) {
 }
 
 TEST_F(PreviewUnderX, FullscreenPointerShowsOnlyWhileTheMouseMovesAndDemoShowsNone) {
-    preview = std::make_unique<Child>(
-        std::vector<std::string>{PREVIEW_EXECUTABLE, "--at", "20", "--paused", "--fullscreen"},
-        ChildOptions{FIXTURE_ASSETS, {}, {}, 120});
-    ASSERT_EQ(titleOnceItIs("preview  20.000 s  scene 2  paused"),
-              "preview  20.000 s  scene 2  paused")
-        << preview->outputSoFar();
+    startPausedAtTwenty();
+    if (HasFatalFailure()) return;
     EXPECT_EQ(pointerShown(), 0) << "before the mouse moves";
     EXPECT_EQ(pointerBecomes(1, true), 1) << "while the mouse moves";
     EXPECT_EQ(pointerBecomes(0, false), 0) << "once the mouse has stopped";
