@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/glfw_keys.h"
 #include "platform/key_queue.h"
 #include "platform/platform.h"
 #include "platform/process_tuning.h"
@@ -18,30 +19,9 @@ namespace {
 // The window opened by openDemoWindow; written there only.
 GLFWwindow* demoWindow = nullptr;
 
-struct KeyName {
-    int glfwKey;
-    PlatformKey key;
-};
-const KeyName keyNames[] = {
-    {GLFW_KEY_ESCAPE, KEY_ESCAPE},
-    {GLFW_KEY_SPACE, KEY_SPACE},
-    {GLFW_KEY_LEFT, KEY_LEFT},
-    {GLFW_KEY_RIGHT, KEY_RIGHT},
-    {GLFW_KEY_PAGE_UP, KEY_PAGE_UP},
-    {GLFW_KEY_PAGE_DOWN, KEY_PAGE_DOWN},
-    {GLFW_KEY_HOME, KEY_HOME},
-    {GLFW_KEY_PERIOD, KEY_PERIOD},
-    {GLFW_KEY_KP_DECIMAL, KEY_PERIOD},
-    {GLFW_KEY_Q, KEY_Q},
-    {GLFW_KEY_R, KEY_R},
-};
-
 void queueKey(GLFWwindow*, int glfwKey, int, int action, int mods) {
     if (action == GLFW_RELEASE) return;
-    PlatformKey key = KEY_OTHER;
-    for (const KeyName& name : keyNames)
-        if (name.glfwKey == glfwKey) key = name.key;
-    queueKeyPress(KeyPress{key, (mods & GLFW_MOD_SHIFT) != 0});
+    queueKeyPress(KeyPress{platformKeyOf(glfwKey), (mods & GLFW_MOD_SHIFT) != 0});
 }
 
 // The pointer of a WindowPointer::hiddenWhenStill window: where it last was and when it got there.

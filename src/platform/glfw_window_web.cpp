@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "platform/glfw_keys.h"
 #include "platform/key_queue.h"
 #include "platform/page_web.h"
 #include "platform/platform.h"
@@ -16,24 +17,12 @@ namespace {
 // The canvas, through Emscripten's GLFW 3 emulation; opened by openDemoWindow only.
 GLFWwindow* demoWindow = nullptr;
 
-struct KeyName {
-    int glfwKey;
-    PlatformKey key;
-};
-// Escape belongs to the browser, which leaves fullscreen with it; the page has no quit.
-const KeyName keyNames[] = {
-    {GLFW_KEY_SPACE, KEY_SPACE},         {GLFW_KEY_LEFT, KEY_LEFT},
-    {GLFW_KEY_RIGHT, KEY_RIGHT},         {GLFW_KEY_PAGE_UP, KEY_PAGE_UP},
-    {GLFW_KEY_PAGE_DOWN, KEY_PAGE_DOWN}, {GLFW_KEY_HOME, KEY_HOME},
-    {GLFW_KEY_PERIOD, KEY_PERIOD},       {GLFW_KEY_KP_DECIMAL, KEY_PERIOD},
-};
-
 void queueKey(GLFWwindow*, int glfwKey, int, int action, int mods) {
     if (action == GLFW_RELEASE) return;
-    PlatformKey key = KEY_OTHER;
-    for (const KeyName& name : keyNames)
-        if (name.glfwKey == glfwKey) key = name.key;
-    if (key != KEY_OTHER) pressKeyFromPage(key, (mods & GLFW_MOD_SHIFT) != 0);
+    // Escape belongs to the browser, which leaves fullscreen with it, and the page has no quit.
+    const PlatformKey key = platformKeyOf(glfwKey);
+    if (key == KEY_OTHER || key == KEY_ESCAPE || key == KEY_Q) return;
+    pressKeyFromPage(key, (mods & GLFW_MOD_SHIFT) != 0);
 }
 
 double webNow() { return emscripten_get_now() / 1000.0; }
