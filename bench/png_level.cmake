@@ -5,3 +5,5 @@ add_dependencies(bench_png_level capture)
 target_compile_definitions(bench_png_level PRIVATE
   CAPTURE_EXECUTABLE="$<TARGET_FILE:capture>"
   BUILD_ASSETS="${PROJECT_BINARY_DIR}/assets")
+# It reads the frames back as the capture tests do.
+target_include_directories(bench_png_level PRIVATE ${PROJECT_SOURCE_DIR}/tests)

@@ -4,30 +4,22 @@
 // time of the thread, not wall time, so that the load of a shared machine changes it little;
 // each level's figure is the median of its rounds, the levels taking turns in every round.
 //   bench_png_level [ASSET_DIR] [ROUNDS]   (default: the build's asset pack, 3 rounds; under Xvfb)
-#include <spng.h>
 #include <stdlib.h>
 #include <time.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "capture_arguments.h"
 #include "png_frames.h"
+#include "support/png_rgb.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Frame {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;
-};
 
 double threadSeconds() {
     timespec now = {};
@@ -35,27 +27,7 @@ double threadSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-bool readFrame(const fs::path& path, Frame* frame) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    spng_ctx* context = spng_ctx_new(0);
-    spng_set_png_buffer(context, data.data(), data.size());
-    spng_ihdr header = {};
-    size_t size = 0;
-    bool good = spng_get_ihdr(context, &header) == 0 &&
-                spng_decoded_image_size(context, SPNG_FMT_RGB8, &size) == 0;
-    if (good) {
-        frame->width = static_cast<int>(header.width);
-        frame->height = static_cast<int>(header.height);
-        frame->rgb.resize(size);
-        good = spng_decode_image(context, frame->rgb.data(), size, SPNG_FMT_RGB8, 0) == 0;
-    }
-    spng_ctx_free(context);
-    return good;
-}
-
-// The presentation's frames, rendered by the capture of this build and stored without compression.
-bool renderFrames(const std::string& assets, const fs::path& work, std::vector<Frame>* frames) {
+bool renderFrames(const std::string& assets, const fs::path& work, std::vector<RgbImage>* frames) {
     const fs::path stored = work / "stored";
     const std::string command = "cd '" + assets +
                                 "' && setsid -w '" CAPTURE_EXECUTABLE
@@ -67,7 +39,7 @@ bool renderFrames(const std::string& assets, const fs::path& work, std::vector<F
     std::sort(paths.begin(), paths.end());
     for (size_t i = 0; i < paths.size(); i += 4) {
         frames->emplace_back();
-        if (!readFrame(paths[i], &frames->back())) return false;
+        if (!readPngRgb(paths[i], &frames->back())) return false;
     }
     fs::remove_all(stored);
     return !frames->empty();
@@ -78,12 +50,12 @@ struct Sample {
     double kilobytes;     // file size a frame
 };
 
-Sample encodeAll(const std::vector<Frame>& frames, int level, const fs::path& out) {
+Sample encodeAll(const std::vector<RgbImage>& frames, int level, const fs::path& out) {
     fs::create_directories(out);
     double spent = 0.0;
     uintmax_t bytes = 0;
     for (size_t i = 0; i < frames.size(); ++i) {
-        const Frame& frame = frames[i];
+        const RgbImage& frame = frames[i];
         std::string failure;
         const double before = threadSeconds();
         if (writePngFrame(out.c_str(), static_cast<int64_t>(i), frame.rgb.data(), frame.width,
@@ -107,7 +79,7 @@ int main(int argc, char** argv) {
     char pattern[] = "/tmp/bench_png_level_XXXXXX";
     if (!mkdtemp(pattern)) return 1;
     const fs::path work = pattern;
-    std::vector<Frame> frames;
+    std::vector<RgbImage> frames;
     if (!renderFrames(assets, work, &frames)) {
         std::fprintf(stderr, "bench_png_level: capture could not render the frames from %s\n",
                      assets.c_str());

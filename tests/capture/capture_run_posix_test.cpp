@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <spng.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -16,6 +13,7 @@
 #include <vector>
 
 #include "support/child_run.h"
+#include "support/png_rgb.h"
 #include "support/text.h"
 
 namespace {
@@ -25,31 +23,6 @@ namespace fs = std::filesystem;
 const std::string ASSETS = DEMO_TEST_DATA "/assets";
 const std::string GOLDEN = DEMO_TEST_DATA "/golden";
 constexpr int GOLDEN_TOLERANCE = 6;  // per channel, of 255
-
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;
-};
-
-bool readPng(const fs::path& path, Image* image) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    spng_ctx* context = spng_ctx_new(0);
-    spng_set_png_buffer(context, data.data(), data.size());
-    spng_ihdr header = {};
-    size_t size = 0;
-    bool good = spng_get_ihdr(context, &header) == 0 &&
-                spng_decoded_image_size(context, SPNG_FMT_RGB8, &size) == 0;
-    if (good) {
-        image->width = static_cast<int>(header.width);
-        image->height = static_cast<int>(header.height);
-        image->rgb.resize(size);
-        good = spng_decode_image(context, image->rgb.data(), size, SPNG_FMT_RGB8, 0) == 0;
-    }
-    spng_ctx_free(context);
-    return good;
-}
 
 std::vector<fs::path> framesIn(const fs::path& directory) {
     std::vector<fs::path> frames;
@@ -103,11 +76,11 @@ TEST_F(CaptureRun, FramesFromTheMiddleHaveTheBytesOfARunFromTheStartAndThePixels
     for (const fs::path& frame : a) {
         const fs::path name = frame.filename();
         EXPECT_EQ(fileBytes(frame), fileBytes(work / "b" / name)) << name;
-        Image first;
-        ASSERT_TRUE(readPng(frame, &first)) << frame;
+        RgbImage first;
+        ASSERT_TRUE(readPngRgb(frame, &first)) << frame;
         for (const std::string& level : levels) {
-            Image other;
-            ASSERT_TRUE(readPng(work / level / name, &other)) << level << " " << name;
+            RgbImage other;
+            ASSERT_TRUE(readPngRgb(work / level / name, &other)) << level << " " << name;
             EXPECT_TRUE(first.rgb == other.rgb) << "--png-level " << level << " " << name;
         }
         distinct.insert(first.rgb);
@@ -125,9 +98,9 @@ TEST_F(CaptureRun, SupersampledFramesHaveTheAskedSizeAndDifferOnlyAtEdges) {
                        "--png", work / "fine"}),
               0)
         << errors;
-    Image plain, fine;
-    ASSERT_TRUE(readPng(work / "plain" / "frame_001200.png", &plain));
-    ASSERT_TRUE(readPng(work / "fine" / "frame_001200.png", &fine));
+    RgbImage plain, fine;
+    ASSERT_TRUE(readPngRgb(work / "plain" / "frame_001200.png", &plain));
+    ASSERT_TRUE(readPngRgb(work / "fine" / "frame_001200.png", &fine));
     ASSERT_EQ(fine.width, 160);
     ASSERT_EQ(fine.height, 90);
     ASSERT_EQ(fine.rgb.size(), plain.rgb.size());
@@ -242,10 +215,10 @@ TEST_P(GoldenFrames, MatchTheReferenceWithinASmallTolerance) {
     std::snprintf(name, sizeof name, "frame_%06d.png", golden.frame);
     ASSERT_EQ(framesIn(out), std::vector<fs::path>{out / name});
 
-    Image frame;
-    Image reference;
-    ASSERT_TRUE(readPng(out / name, &frame));
-    ASSERT_TRUE(readPng(GOLDEN + "/" + golden.name + ".png", &reference)) << golden.name;
+    RgbImage frame;
+    RgbImage reference;
+    ASSERT_TRUE(readPngRgb(out / name, &frame));
+    ASSERT_TRUE(readPngRgb(GOLDEN + "/" + golden.name + ".png", &reference)) << golden.name;
     ASSERT_EQ(frame.width, reference.width);
     ASSERT_EQ(frame.height, reference.height);
     int worst = 0;
