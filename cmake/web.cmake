@@ -13,16 +13,9 @@ if(NOT IS_DIRECTORY "${DEMO_WEB_ASSETS}")
 endif()
 
 set(DEMO_SYSTEM web)
-set(DEMO_WARNINGS -Wall -Wextra)
-if(DEMO_WERROR)
-  list(APPEND DEMO_WARNINGS -Werror)
-endif()
 
 # A service with a browser file of its own (<service>_web.cpp) takes it in place of the shared
 # <service>.cpp; where there is none, the Linux file serves, since Emscripten's C library is POSIX.
-file(GLOB_RECURSE DEMO_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*.cpp)
-list(REMOVE_ITEM DEMO_SOURCES ${PROJECT_SOURCE_DIR}/src/driver/main.cpp)
-list(FILTER DEMO_SOURCES EXCLUDE REGEX "_(linux|windows|web)\\.cpp$")
 file(GLOB DEMO_SYSTEM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/*_web.cpp)
 foreach(source ${DEMO_SYSTEM_SOURCES})
   string(REGEX REPLACE "_web\\.cpp$" ".cpp" shared ${source})
